@@ -1,0 +1,46 @@
+#include "framework/winapp.h"
+
+#include <cstring>
+
+#include "platform/constants.h"
+#include "platform/platform.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp(const char* appName) : m_pszGivenName(appName) { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+bool CWinApp::OnCmdMsg(int commandId) {
+    if (commandId != ID_HELP) return false;
+    OnHelp();
+    return true;
+}
+
+void CWinApp::OnHelp() { ++m_helpRequests; }
+
+CWinApp* AfxGetApp() { return g_app; }
+
+int AfxWinMain() {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return 0;
+    char path[gx::MAX_PATH + 1] = {};
+    gx::os().GetModuleFileNameA(nullptr, path, gx::MAX_PATH);
+    path[gx::MAX_PATH - 1] = '\0';
+    std::string module(path);
+    std::string file = module.substr(module.rfind('\\') == std::string::npos ? 0 : module.rfind('\\') + 1);
+    std::string stem = file.substr(0, file.rfind('.'));
+    app->m_strAppName = app->m_pszGivenName != nullptr ? app->m_pszGivenName : stem;
+    app->m_strHelpFile = module.substr(0, module.size() - (file.size() - stem.size())) + ".HLP";
+    gx::os().InitCommonControls();
+    // The program's InitInstance runs its one dialog and returns FALSE;
+    // there is no message loop of the application's own either way.
+    app->InitInstance();
+    return 0;
+}

@@ -1,0 +1,44 @@
+// The application object of the dialog framework.
+#pragma once
+
+#include <string>
+
+#include "platform/types.h"
+
+using gx::BOOL;
+
+class CWinApp {
+public:
+    // Without a name the framework takes the executable's name without its
+    // extension (it captions message boxes that bring none of their own).
+    explicit CWinApp(const char* appName = nullptr);
+    virtual ~CWinApp();
+    CWinApp(const CWinApp&) = delete;
+    CWinApp& operator=(const CWinApp&) = delete;
+
+    virtual BOOL InitInstance();
+
+    // The classic three-dimensional control look; Win32 dialogs have it.
+    void Enable3dControls() {}
+
+    // Command table: the standard help command goes to the default help
+    // handler, which would open "<exe>.HLP"; the program ships no help.
+    static constexpr int ID_HELP = 57670;
+    bool OnCmdMsg(int commandId);
+    void OnHelp();
+
+    std::string m_strAppName;
+    gx::HWND m_hMainWnd = nullptr;  // the running dialog, owner of message boxes
+    std::string m_strHelpFile;
+    int m_helpRequests = 0;
+
+private:
+    const char* m_pszGivenName;
+    friend int AfxWinMain();
+};
+
+CWinApp* AfxGetApp();
+
+// The framework's start-up: names the application, then InitInstance.
+// Returns the process exit code.
+int AfxWinMain();

@@ -1,0 +1,236 @@
+// The fake's process, time, version and failure-injection parts.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+
+#include "platform/fake/fake_platform.h"
+
+namespace gx {
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Copies text into a Win32-style buffer: the length without NUL on success,
+// the needed size with NUL when the buffer is too small.
+UINT CopyOut(const std::string& text, char* buffer, UINT size) {
+    if (text.size() + 1 > size) return static_cast<UINT>(text.size() + 1);
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return static_cast<UINT>(text.size());
+}
+
+// Fixed tokens for the two run-time lookups the program makes.
+ProcAddress__* const kShGetFolderPath = reinterpret_cast<ProcAddress__*>(0x5A01);
+ProcAddress__* const kGetSystemWindowsDirectory = reinterpret_cast<ProcAddress__*>(0x5A02);
+
+}  // namespace
+
+FakePlatform::FakePlatform() {
+    char pattern[] = "/tmp/gx-fake-XXXXXX";
+    char* made = ::mkdtemp(pattern);
+    if (made == nullptr) throw std::runtime_error("cannot create the fake's drive folder");
+    root = made;
+    std::filesystem::create_directories(root + "/C");
+    hklm = std::make_shared<FakeRegNode>();
+    hklm->name = "HKEY_LOCAL_MACHINE";
+    // Windows XP Professional SP2 unless a test says otherwise.
+    version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
+    version.dwMajorVersion = 5;
+    version.dwMinorVersion = 1;
+    version.dwBuildNumber = 2600;
+    version.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    std::strcpy(version.szCSDVersion, "Service Pack 2");
+    version.wServicePackMajor = 2;
+    version.wSuiteMask = VER_SUITE_SINGLEUSERTS;
+    version.wProductType = VER_NT_WORKSTATION;
+    shellFolders = {
+        {CSIDL_PROGRAM_FILES_COMMON, "C:\\Program Files\\Common Files"},
+        {CSIDL_PROGRAM_FILES, "C:\\Program Files"},
+        {CSIDL_COMMON_APPDATA, "C:\\Documents and Settings\\All Users\\Application Data"},
+        {CSIDL_COMMON_DOCUMENTS, "C:\\Documents and Settings\\All Users\\Documents"},
+        {CSIDL_LOCAL_APPDATA, "C:\\Documents and Settings\\user\\Local Settings\\Application Data"},
+        {CSIDL_WINDOWS, "C:\\WINDOWS"},
+    };
+}
+
+FakePlatform::~FakePlatform() {
+    for (KeyHandle* key : keys_) delete key;
+    for (FindState* find : finds_) delete find;
+    for (FileState* file : files_) delete file;
+    for (SecurityBlock* block : securityBlocks_) delete block;
+    for (std::string* log : eventLogHandles_) delete log;
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+}
+
+void FakePlatform::Fail(const std::string& operation, DWORD code, int times, int skip) {
+    injections_.push_back({operation, code, times, skip});
+}
+
+bool FakePlatform::Injected(const std::string& operation, DWORD* code) {
+    for (Injection& injection : injections_) {
+        if (injection.operation != operation || injection.times == 0) continue;
+        if (injection.skip > 0) {
+            --injection.skip;
+            continue;
+        }
+        if (injection.times > 0) --injection.times;
+        *code = injection.code;
+        return true;
+    }
+    return false;
+}
+
+void FakePlatform::Log(const std::string& name, std::vector<std::string> args) {
+    calls.push_back({name, std::move(args)});
+}
+
+std::vector<FakeCall> FakePlatform::CallsOf(const std::string& name) const {
+    std::vector<FakeCall> found;
+    for (const FakeCall& call : calls)
+        if (call.name == name) found.push_back(call);
+    return found;
+}
+
+int FakePlatform::CountOf(const std::string& name) const {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                          [&](const FakeCall& c) { return c.name == name; }));
+}
+
+void FakePlatform::Unexpected(const std::string& operation) {
+    throw std::logic_error("fake platform: unexpected call of " + operation);
+}
+
+DWORD FakePlatform::GetModuleFileNameA(HMODULE, char* buffer, DWORD size) {
+    Log("GetModuleFileNameA");
+    if (size == 0) return 0;
+    // Like Windows: a cut path fills the buffer and (on XP) is not terminated.
+    std::size_t length = modulePath.size();
+    if (length >= size) {
+        std::memcpy(buffer, modulePath.data(), size);
+        lastError_ = ERROR_INSUFFICIENT_BUFFER;
+        return size;
+    }
+    std::memcpy(buffer, modulePath.c_str(), length + 1);
+    return static_cast<DWORD>(length);
+}
+
+const char* FakePlatform::GetCommandLineA() {
+    Log("GetCommandLineA");
+    return commandLine.c_str();
+}
+
+void FakePlatform::GetLocalTime(SYSTEMTIME* time) { *time = clock; }
+
+DWORD FakePlatform::GetLastError() { return lastError_; }
+void FakePlatform::SetLastError(DWORD code) { lastError_ = code; }
+
+LANGID FakePlatform::GetUserDefaultLangID() {
+    Log("GetUserDefaultLangID");
+    return langId;
+}
+
+BOOL FakePlatform::GetVersionExA(OSVERSIONINFOA* info) {
+    Log("GetVersionExA", {std::to_string(info->dwOSVersionInfoSize)});
+    DWORD size = info->dwOSVersionInfoSize;
+    if (size == sizeof(OSVERSIONINFOA) && !plainVersionFails) {
+        std::memcpy(info, &version, sizeof(OSVERSIONINFOA));
+        info->dwOSVersionInfoSize = size;
+        return TRUE;
+    }
+    if (size == sizeof(OSVERSIONINFOEXA) && !extendedVersionFails) {
+        std::memcpy(info, &version, sizeof(OSVERSIONINFOEXA));
+        info->dwOSVersionInfoSize = size;
+        return TRUE;
+    }
+    lastError_ = ERROR_INSUFFICIENT_BUFFER;
+    return FALSE;
+}
+
+UINT FakePlatform::GetWindowsDirectoryA(char* buffer, UINT size) {
+    Log("GetWindowsDirectoryA");
+    DWORD code = 0;
+    if (Injected("GetWindowsDirectoryA", &code)) {
+        lastError_ = code;
+        return 0;
+    }
+    return CopyOut(windowsDir, buffer, size);
+}
+
+HMODULE FakePlatform::GetModuleHandleA(const char* name) {
+    std::string module = Lower(name != nullptr ? name : "");
+    Log("GetModuleHandleA", {name != nullptr ? name : "(null)"});
+    if (loadedModules.count(module) == 0) {
+        lastError_ = ERROR_MOD_NOT_FOUND;
+        return nullptr;
+    }
+    // Any stable non-null value names the module.
+    return reinterpret_cast<HMODULE>(const_cast<std::string*>(&*loadedModules.find(module)));
+}
+
+FARPROC FakePlatform::GetProcAddress(HMODULE module, const char* name) {
+    Log("GetProcAddress", {name});
+    std::string moduleName;
+    for (const std::string& loaded : loadedModules)
+        if (reinterpret_cast<HMODULE>(const_cast<std::string*>(&loaded)) == module) moduleName = loaded;
+    std::string wanted = std::string(name);
+    if (missingProcs.count(moduleName + "!" + wanted) != 0) {
+        lastError_ = ERROR_PROC_NOT_FOUND;
+        return nullptr;
+    }
+    if (moduleName == "shell32.dll" && wanted == "SHGetFolderPathA") return kShGetFolderPath;
+    if (moduleName == "kernel32.dll" && wanted == "GetSystemWindowsDirectoryA")
+        return kGetSystemWindowsDirectory;
+    lastError_ = ERROR_PROC_NOT_FOUND;
+    return nullptr;
+}
+
+HRESULT FakePlatform::Call_SHGetFolderPathA(FARPROC proc, HWND owner, int csidl, HANDLE token,
+                                            DWORD flags, char* path) {
+    if (proc != kShGetFolderPath) Unexpected("Call_SHGetFolderPathA with a foreign address");
+    char hex[16];
+    std::snprintf(hex, sizeof(hex), "0x%X", static_cast<unsigned>(csidl));
+    Log("SHGetFolderPathA", {hex, owner == nullptr ? "null" : "owner",
+                             token == nullptr ? "null" : "token", std::to_string(flags)});
+    auto failing = shellFolderResults.find(csidl);
+    if (failing != shellFolderResults.end() && failing->second != 0) {
+        path[0] = '\0';
+        return failing->second;
+    }
+    auto folder = shellFolders.find(csidl);
+    if (folder == shellFolders.end()) {
+        path[0] = '\0';
+        return static_cast<HRESULT>(0x80070002u);
+    }
+    // The shell writes at most MAX_PATH characters.
+    std::snprintf(path, MAX_PATH, "%s", folder->second.c_str());
+    return 0;
+}
+
+UINT FakePlatform::Call_GetSystemWindowsDirectoryA(FARPROC proc, char* buffer, UINT size) {
+    if (proc != kGetSystemWindowsDirectory)
+        Unexpected("Call_GetSystemWindowsDirectoryA with a foreign address");
+    Log("GetSystemWindowsDirectoryA");
+    DWORD code = 0;
+    if (Injected("GetSystemWindowsDirectoryA", &code)) {
+        lastError_ = code;
+        return 0;
+    }
+    return CopyOut(systemWindowsDir, buffer, size);
+}
+
+void FakePlatform::Sleep(DWORD milliseconds) {
+    ++sleeps;
+    sleptMs += milliseconds;
+    if (onSleep) onSleep();
+}
+
+void FakePlatform::WriteStdout(const char* text) { stdoutText += text; }
+
+}  // namespace gx

@@ -1,0 +1,261 @@
+// An in-memory Windows for tests. Files live in a real temporary folder that
+// stands in for the drives; the registry, tokens, event logs and version
+// records are kept here. Every operation can be told to fail with a chosen
+// code, and every call lands in a call log that tests read back.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/constants.h"
+#include "platform/platform.h"
+
+namespace gx {
+
+struct FakeCall {
+    std::string name;
+    std::vector<std::string> args;  // each argument as text: paths, hex flags, ids
+};
+
+struct FakeRegValue {
+    DWORD type = REG_SZ;
+    std::string data;  // raw bytes as stored; REG_SZ data need not end in NUL
+};
+
+struct FakeRegNode {
+    std::string name;
+    std::map<std::string, FakeRegValue> values;                   // by lower-case name
+    std::map<std::string, std::shared_ptr<FakeRegNode>> children;  // by lower-case name
+    std::vector<std::string> childOrder;  // lower-case names in enumeration order
+    bool isVolatile = false;
+    bool deleted = false;
+    bool openDenied = false;    // every open fails with ERROR_ACCESS_DENIED
+    bool deleteDenied = false;  // deletion refused until access was granted
+    int grants = 0;             // access entries written by SetSecurityInfo
+};
+
+// One scripted reaction of the user, run when the program calls a given
+// operation (a dialog opening, a message box, a message pump).
+using FakeScript = std::function<void()>;
+
+class FakePlatform : public Platform {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+
+    // ---- failure injection and call log ------------------------------------
+    // The next `times` calls of `operation` (all later ones for -1), after
+    // skipping `skip` calls, fail with `code`.
+    void Fail(const std::string& operation, DWORD code, int times = -1, int skip = 0);
+    std::vector<FakeCall> calls;
+    std::vector<FakeCall> CallsOf(const std::string& name) const;
+    int CountOf(const std::string& name) const;
+
+    // ---- process state -----------------------------------------------------
+    std::string modulePath = "C:\\Tools\\gathrix.exe";
+    std::string commandLine = "\"C:\\Tools\\gathrix.exe\"";
+    SYSTEMTIME clock = {2026, 12, 1, 7, 9, 5, 3, 47};
+    LANGID langId = 0x409;
+    OSVERSIONINFOEXA version = {};
+    bool plainVersionFails = false;     // GetVersionExA with 148 fails
+    bool extendedVersionFails = false;  // GetVersionExA with 156 fails
+    std::string windowsDir = "C:\\WINDOWS";
+    std::string systemWindowsDir = "C:\\WINDOWS";
+    std::set<std::string> loadedModules = {"shell32.dll", "kernel32.dll"};
+    std::set<std::string> missingProcs;  // "module!name" pairs that lookups miss
+    std::map<int, std::string> shellFolders;
+    std::map<int, HRESULT> shellFolderResults;  // non-zero: that lookup fails
+    int beeps = 0;
+    DWORD sleptMs = 0;
+    int sleeps = 0;
+    std::string stdoutText;
+    FakeScript onSleep;
+
+    // ---- files: a real folder per drive below root ------------------------
+    std::string root;  // temporary folder, removed by the destructor
+    std::string HostPath(const std::string& windowsPath) const;  // "" when not mappable
+    void WriteFile(const std::string& windowsPath, const std::string& content);
+    std::string ReadFile(const std::string& windowsPath) const;
+    bool Exists(const std::string& windowsPath) const;
+    void MakeDirectory(const std::string& windowsPath);
+    // Attribute bits the host cannot hold (read-only for root, compressed,
+    // encrypted, hidden): added to what the file system reports.
+    void SetExtraAttributes(const std::string& windowsPath, DWORD bits);
+    // Files opened elsewhere without sharing: writes, copies and deletes fail.
+    std::set<std::string> lockedFiles;  // Windows paths, compared case-insensitively
+    DWORD deleteMissingLastError = ERROR_PATH_NOT_FOUND;  // GLE after FO_DELETE of a missing folder
+    int openFinds = 0;
+    int openFiles = 0;
+
+    // ---- registry ----------------------------------------------------------
+    std::shared_ptr<FakeRegNode> hklm;
+    std::shared_ptr<FakeRegNode> FindKey(const std::string& path) const;  // below HKLM
+    std::shared_ptr<FakeRegNode> MakeKey(const std::string& path, bool isVolatile = false);
+    void SetValue(const std::string& keyPath, const std::string& name, DWORD type,
+                  const std::string& bytes);
+    void SetString(const std::string& keyPath, const std::string& name, const std::string& text) {
+        SetValue(keyPath, name, REG_SZ, text + std::string(1, '\0'));
+    }
+    int openKeys = 0;
+    bool setSecurityNeedsWriteDac = false;  // as Wine: KEY_READ handles cannot write a DACL
+
+    // ---- tokens and privileges ---------------------------------------------
+    std::set<std::string> heldPrivileges = {"SeBackupPrivilege", "SeRestorePrivilege"};
+    std::set<std::string> enabledPrivileges;
+    int openTokens = 0;
+    int localAllocs = 0;
+
+    // ---- event logs --------------------------------------------------------
+    std::set<std::string> eventLogs = {"System", "Application", "Security"};
+    int openEventLogs = 0;
+
+    // ---- windows (the dialog tests replace these hooks) --------------------
+    std::function<INT_PTR(int templateId, HWND owner, DLGPROC proc, LPARAM param)> onDialogBox;
+    std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>
+        onMessageBox;
+    std::vector<MSG> messageQueue;
+    FakeScript onPeekMessage;
+
+    // ---- Platform ----------------------------------------------------------
+    DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
+    const char* GetCommandLineA() override;
+    void GetLocalTime(SYSTEMTIME* time) override;
+    DWORD GetLastError() override;
+    void SetLastError(DWORD code) override;
+    LANGID GetUserDefaultLangID() override;
+    BOOL GetVersionExA(OSVERSIONINFOA* info) override;
+    UINT GetWindowsDirectoryA(char* buffer, UINT size) override;
+    HMODULE GetModuleHandleA(const char* name) override;
+    FARPROC GetProcAddress(HMODULE module, const char* name) override;
+    HRESULT Call_SHGetFolderPathA(FARPROC proc, HWND owner, int csidl, HANDLE token, DWORD flags,
+                                  char* path) override;
+    UINT Call_GetSystemWindowsDirectoryA(FARPROC proc, char* buffer, UINT size) override;
+    void Sleep(DWORD milliseconds) override;
+
+    DWORD GetFileAttributesA(const char* path) override;
+    BOOL CreateDirectoryA(const char* path, void* security) override;
+    BOOL RemoveDirectoryA(const char* path) override;
+    BOOL DeleteFileA(const char* path) override;
+    HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) override;
+    BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) override;
+    BOOL FindClose(HANDLE find) override;
+    HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security,
+                       DWORD disposition, DWORD attributes, HANDLE tmpl) override;
+    BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written,
+                   void* overlapped) override;
+    BOOL CloseHandle(HANDLE handle) override;
+    bool AppendText(const char* path, const char* text, std::size_t length) override;
+    void WriteStdout(const char* text) override;
+
+    int SHFileOperationA(SHFILEOPSTRUCTA* op) override;
+    LONG SHDeleteKeyA(HKEY root, const char* subKey) override;
+
+    LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, REGSAM access,
+                       HKEY* result) override;
+    LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD reserved, char* cls, DWORD options,
+                         REGSAM access, void* security, HKEY* result, DWORD* disposition) override;
+    LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
+                          DWORD* size) override;
+    LONG RegSaveKeyA(HKEY key, const char* file, void* security) override;
+    LONG RegRestoreKeyA(HKEY key, const char* file, DWORD flags) override;
+    LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD* reserved,
+                       char* cls, DWORD* classLength, FILETIME* lastWrite) override;
+    LONG RegCloseKey(HKEY key) override;
+
+    HANDLE GetCurrentProcess() override;
+    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
+    BOOL LookupPrivilegeValueA(const char* system, const char* name, LUID* luid) override;
+    BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* state,
+                               DWORD length, TOKEN_PRIVILEGES* previous,
+                               DWORD* returnLength) override;
+    DWORD GetSecurityInfo(HANDLE object, int objectType, DWORD info, PSID* owner, PSID* group,
+                          PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor) override;
+    DWORD SetEntriesInAclA(UINT count, EXPLICIT_ACCESS_A* entries, PACL oldAcl,
+                           PACL* newAcl) override;
+    DWORD SetSecurityInfo(HANDLE object, int objectType, DWORD info, PSID owner, PSID group,
+                          PACL dacl, PACL sacl) override;
+    void* LocalFree(void* memory) override;
+
+    HANDLE OpenEventLogA(const char* server, const char* source) override;
+    BOOL BackupEventLogA(HANDLE log, const char* file) override;
+    BOOL CloseEventLog(HANDLE log) override;
+
+    void InitCommonControls() override;
+    INT_PTR DialogBoxParamA(HMODULE instance, int templateId, HWND owner, DLGPROC proc,
+                            LPARAM param) override;
+    BOOL EndDialog(HWND dialog, INT_PTR result) override;
+    HWND GetDlgItem(HWND dialog, int id) override;
+    BOOL SetWindowTextA(HWND window, const char* text) override;
+    int GetWindowTextA(HWND window, char* buffer, int size) override;
+    int GetWindowTextLengthA(HWND window) override;
+    BOOL EnableWindow(HWND window, BOOL enable) override;
+    BOOL IsWindowEnabled(HWND window) override;
+    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove) override;
+    BOOL TranslateMessage(const MSG* msg) override;
+    LRESULT DispatchMessageA(const MSG* msg) override;
+    int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
+    BOOL MessageBeep(UINT type) override;
+    HICON LoadIconA(HMODULE instance, int resourceId) override;
+    BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) override;
+    BOOL IsIconic(HWND window) override;
+    BOOL GetClientRect(HWND window, RECT* rect) override;
+    int GetSystemMetrics(int index) override;
+    HDC BeginPaint(HWND window, PAINTSTRUCT* paint) override;
+    BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) override;
+    BOOL DrawIcon(HDC dc, int x, int y, HICON icon) override;
+
+    // Used by the area files of the fake.
+    void Log(const std::string& name, std::vector<std::string> args = {});
+    bool Injected(const std::string& operation, DWORD* code);
+    [[noreturn]] void Unexpected(const std::string& operation);
+
+private:
+    struct Injection {
+        std::string operation;
+        DWORD code;
+        int times;
+        int skip;
+    };
+    struct KeyHandle {
+        std::shared_ptr<FakeRegNode> node;
+        REGSAM access;
+    };
+    struct FindState {
+        std::vector<WIN32_FIND_DATAA> entries;
+        std::size_t next = 0;
+    };
+    struct FileState {
+        std::string hostPath;
+    };
+    struct SecurityBlock {
+        std::shared_ptr<FakeRegNode> node;
+        bool isAcl;
+    };
+
+    KeyHandle* Key(HKEY key);
+    std::shared_ptr<FakeRegNode> Walk(const std::shared_ptr<FakeRegNode>& from,
+                                      const std::string& path, bool create, bool isVolatile,
+                                      LONG* status, bool* created);
+    std::shared_ptr<FakeRegNode> Base(HKEY root);
+    bool IsLocked(const std::string& windowsPath) const;
+    DWORD HostAttributes(const std::string& hostPath) const;
+    std::string ResolveCase(const std::string& hostPath) const;
+
+    std::vector<Injection> injections_;
+    DWORD lastError_ = 0;
+    std::map<std::string, DWORD> extraAttributes_;  // lower-case host path -> bits
+    std::set<KeyHandle*> keys_;
+    std::set<FindState*> finds_;
+    std::set<FileState*> files_;
+    std::set<SecurityBlock*> securityBlocks_;
+    std::set<std::string*> eventLogHandles_;
+    int tokenTag_ = 0;
+};
+
+}  // namespace gx

@@ -1,0 +1,171 @@
+// Win32-shaped types of the operating-system boundary.
+// Fixed-width on every host so that the fake behaves like 32-bit Windows;
+// the win32 adapter converts to the <windows.h> types at the boundary.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace gx {
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using BOOL = std::int32_t;
+using UINT = std::uint32_t;
+using INT_PTR = std::intptr_t;
+using LANGID = std::uint16_t;
+using HRESULT = std::int32_t;
+using REGSAM = DWORD;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+
+struct HKEY__;
+using HKEY = HKEY__*;
+struct HWND__;
+using HWND = HWND__*;
+struct HICON__;
+using HICON = HICON__*;
+struct HMODULE__;
+using HMODULE = HMODULE__*;
+struct HDC__;
+using HDC = HDC__*;
+using HANDLE = void*;
+using PACL = void*;
+using PSECURITY_DESCRIPTOR = void*;
+using PSID = void*;
+
+// Address of a function looked up at run time; the boundary hands out only
+// the lookups the program makes and calls them through dedicated operations.
+struct ProcAddress__;
+using FARPROC = ProcAddress__*;
+
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+
+// Both records share their head; the plain one is 148 bytes, the extended 156.
+struct OSVERSIONINFOEXA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    char szCSDVersion[128];
+    WORD wServicePackMajor;
+    WORD wServicePackMinor;
+    WORD wSuiteMask;
+    BYTE wProductType;
+    BYTE wReserved;
+};
+struct OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    char szCSDVersion[128];
+};
+static_assert(sizeof(OSVERSIONINFOA) == 148, "plain version record");
+static_assert(sizeof(OSVERSIONINFOEXA) == 156, "extended version record");
+
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    char cFileName[260];
+    char cAlternateFileName[14];
+};
+
+struct SHFILEOPSTRUCTA {
+    HWND hwnd;
+    UINT wFunc;
+    const char* pFrom;
+    const char* pTo;
+    WORD fFlags;
+    BOOL fAnyOperationsAborted;
+    void* hNameMappings;
+    const char* lpszProgressTitle;
+};
+
+struct LUID {
+    DWORD LowPart;
+    LONG HighPart;
+};
+struct LUID_AND_ATTRIBUTES {
+    LUID Luid;
+    DWORD Attributes;
+};
+struct TOKEN_PRIVILEGES {
+    DWORD PrivilegeCount;
+    LUID_AND_ATTRIBUTES Privileges[1];
+};
+static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "one-entry privilege request");
+
+struct TRUSTEE_A {
+    void* pMultipleTrustee;
+    int MultipleTrusteeOperation;
+    int TrusteeForm;
+    int TrusteeType;
+    char* ptstrName;
+};
+struct EXPLICIT_ACCESS_A {
+    DWORD grfAccessPermissions;
+    int grfAccessMode;
+    DWORD grfInheritance;
+    TRUSTEE_A Trustee;
+};
+
+// The fields of the open-file dialog record the program sets or reads.
+struct OPENFILENAMEA {
+    HWND hwndOwner;
+    const char* lpstrFilter;
+    char* lpstrFile;
+    DWORD nMaxFile;
+    const char* lpstrTitle;
+    DWORD Flags;
+    const char* lpstrDefExt;
+};
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+};
+
+using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+
+}  // namespace gx

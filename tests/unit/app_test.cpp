@@ -1,0 +1,74 @@
+#include <string>
+#include <vector>
+
+#include "app/gathrix_app.h"
+#include "fake_fixture.h"
+
+namespace {
+
+class StartupTest : public FakeTest {
+protected:
+    StartupTest() {
+        fake.MakeDirectory("C:\\Tools\\CollectInfo");
+        fake.onDialogBox = [this](int templateId, gx::HWND owner, gx::DLGPROC, gx::LPARAM) {
+            dialogs.push_back(templateId);
+            EXPECT_EQ(owner, nullptr);
+            return static_cast<gx::INT_PTR>(gx::IDCANCEL);
+        };
+    }
+
+    int RunWith(const std::string& commandLine) {
+        fake.commandLine = commandLine;
+        dialogs.clear();
+        CGathrixApp app;
+        EXPECT_EQ(app.InitInstance(), FALSE);
+        EXPECT_EQ(dialogs.size(), 1u);
+        return dialogs.empty() ? 0 : dialogs.front();
+    }
+
+    std::vector<int> dialogs;
+};
+
+TEST_F(StartupTest, MarkerAnywhereInTheRawCommandLineChoosesTheImportTool) {
+    EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\""), 129);
+    EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\""), 102);
+    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe /xCORVANE NET PC SOFTWAREy"), 102);
+    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe corvane net pc software"), 129);
+    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe CORVANE NET PC SOFTWAR"), 129);
+    EXPECT_EQ(RunWith("\"C:\\CORVANE NET PC SOFTWARE\\gathrix.exe\""), 102);
+    EXPECT_EQ(RunWith(""), 129);
+}
+
+TEST_F(StartupTest, LogBeginsWithVersionAndTheRawCommandLine) {
+    fake.WriteFile("C:\\Tools\\CollectInfo\\gathrix.log", "previous run\r\n");
+    RunWith("\"C:\\Tools\\gathrix.exe\"  -x  ");
+    TraceShutdown();
+    std::vector<std::string> lines = LogMessages();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Version:V 2.1.0003.3402-REL");
+    EXPECT_EQ(lines[1], "CGathrixApp::InitInstance:\"C:\\Tools\\gathrix.exe\"  -x  ");
+    EXPECT_EQ(lines[2], "TraceOut::~TraceOut()");
+}
+
+TEST_F(StartupTest, VeryLongCommandLineIsTracedCutAndStillSearchedWhole) {
+    std::string longLine = "\"C:\\Tools\\gathrix.exe\" " + std::string(10000, 'z') + " CORVANE NET PC SOFTWARE";
+    EXPECT_EQ(RunWith(longLine), 102);
+    std::vector<std::string> lines = LogMessages();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("CGathrixApp::InitInstance:\"C:\\Tools\\gathrix.exe\" zzz", 0), 0u);
+}
+
+TEST_F(StartupTest, FrameworkNamesTheApplicationAfterTheExecutable) {
+    fake.modulePath = "C:\\Some Folder\\Gathrix.Tool.exe";
+    fake.commandLine = "x";
+    CGathrixApp app;
+    EXPECT_EQ(AfxWinMain(), 0);
+    EXPECT_EQ(app.m_strAppName, "Gathrix.Tool");
+    EXPECT_EQ(app.m_strHelpFile, "C:\\Some Folder\\Gathrix.Tool.HLP");
+    EXPECT_TRUE(app.OnCmdMsg(CWinApp::ID_HELP));
+    EXPECT_FALSE(app.OnCmdMsg(1));
+    EXPECT_EQ(app.m_helpRequests, 1);
+    EXPECT_EQ(dialogs, std::vector<int>{129});
+}
+
+}  // namespace

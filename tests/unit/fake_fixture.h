@@ -1,0 +1,40 @@
+// A fake Windows installed for one test, with the trace log reset around it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_platform.h"
+#include "trace/trace.h"
+
+class FakeTest : public ::testing::Test {
+protected:
+    FakeTest() : scope_(fake) {}
+    ~FakeTest() override {
+        // Ends the simulated run while this fake is still installed.
+        TraceShutdown();
+    }
+
+    // The trace log's lines without their time stamps, "\r\n" removed.
+    std::vector<std::string> LogMessages(const std::string& log = "C:\\Tools\\CollectInfo\\gathrix.log") {
+        std::vector<std::string> messages;
+        std::string text = fake.ReadFile(log);
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find("\r\n", start);
+            if (end == std::string::npos) end = text.size();
+            std::string line = text.substr(start, end - start);
+            std::size_t tab = line.find('\t');
+            messages.push_back(tab == std::string::npos ? line : line.substr(tab + 1));
+            start = end + 2;
+        }
+        return messages;
+    }
+
+    gx::FakePlatform fake;
+
+private:
+    gx::ScopedPlatform scope_;
+};

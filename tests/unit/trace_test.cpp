@@ -1,0 +1,143 @@
+#include <cstring>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "fake_fixture.h"
+#include "trace/trace.h"
+
+namespace {
+
+const char kLog[] = "C:\\Tools\\CollectInfo\\gathrix.log";
+
+class TraceTest : public FakeTest {
+protected:
+    TraceTest() { fake.MakeDirectory("C:\\Tools\\CollectInfo"); }
+};
+
+TEST_F(TraceTest, LineCarriesUnpaddedTimeTabMessageAndCrLf) {
+    fake.clock = {2026, 12, 1, 7, 9, 5, 3, 47};
+    Trace(TRACE_INFO, "> CTool::GetDest_Path");
+    fake.clock = {2026, 12, 1, 7, 23, 59, 59, 999};
+    Trace(TRACE_INFO, "value %d %s", 42, "x");
+    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\t> CTool::GetDest_Path\r\n23:59:59:999\tvalue 42 x\r\n");
+}
+
+TEST_F(TraceTest, MessageEndingInLineFeedLeavesAnEmptyLine) {
+    Trace(TRACE_INFO, "ends here\n");
+    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\tends here\r\n\r\n");
+}
+
+TEST_F(TraceTest, FormatOf448IsFormattedAnd449GivesTheNotice) {
+    std::string exact(447, 'a');
+    exact += "%d";  // 449 characters would be one more
+    ASSERT_EQ(exact.size(), 449u);
+    std::string limit = exact.substr(1);  // 448 characters
+    Trace(TRACE_INFO, limit.c_str(), 7);
+    Trace(TRACE_INFO, exact.c_str(), 7);
+    std::vector<std::string> lines = LogMessages();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::string(446, 'a') + "7");
+    EXPECT_EQ(lines[1], "------ Flush buffer too short !! ------");
+    EXPECT_EQ(lines[2], "");
+}
+
+TEST_F(TraceTest, OnlyLevelOneBeepsFiveTimesEvenWhenTheLineIsLost) {
+    Trace(TRACE_INFO, "info");
+    Trace(2, "other level");
+    EXPECT_EQ(fake.beeps, 0);
+    Trace(TRACE_ERROR, "ERR1 something");
+    EXPECT_EQ(fake.beeps, 5);
+    fake.lockedFiles.insert(kLog);
+    Trace(TRACE_ERROR, "ERR2 lost");
+    EXPECT_EQ(fake.beeps, 10);
+    EXPECT_EQ(fake.ReadFile(kLog).find("lost"), std::string::npos);
+}
+
+TEST_F(TraceTest, FirstTraceDeletesThePreviousLog) {
+    fake.WriteFile(kLog, "old run\r\n");
+    Trace(TRACE_INFO, "new run");
+    Trace(TRACE_INFO, "second line");
+    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\tnew run\r\n9:5:3:47\tsecond line\r\n");
+}
+
+TEST_F(TraceTest, ExitWritesTheClosingLineLast) {
+    Trace(TRACE_INFO, "work");
+    TraceShutdown();
+    std::vector<std::string> lines = LogMessages();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines.back(), "TraceOut::~TraceOut()");
+    // The next run starts a new log.
+    Trace(TRACE_INFO, "next run");
+    EXPECT_EQ(LogMessages(), std::vector<std::string>{"next run"});
+}
+
+TEST_F(TraceTest, RunWithoutTracesStillDeletesOldLogAndLeavesTheClosingLine) {
+    fake.WriteFile(kLog, "old run\r\n");
+    TraceShutdown();
+    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\tTraceOut::~TraceOut()\r\n");
+}
+
+TEST_F(TraceTest, OverlongExpansionIsCutAndTheLineStaysWhole) {
+    std::string huge(5000, 'x');
+    Trace(TRACE_INFO, "%s|%s", huge.c_str(), huge.c_str());
+    std::string text = fake.ReadFile(kLog);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_EQ(text.find('\r'), text.size() - 2);
+    // Stamp, TAB and line feed stay inside the 512-byte line with its NUL.
+    EXPECT_LE(text.size() - 1, 511u);
+    EXPECT_EQ(text.find('|'), std::string::npos);
+}
+
+TEST(TraceLine, FormatTraceLineKeepsTheLineEndForAnyMessageLength) {
+    char line[kTraceBufferSize + 16];
+    std::memset(line, '#', sizeof(line));
+    for (std::size_t length : {0u, 1u, 490u, 500u, 501u, 502u, 600u, 4096u}) {
+        std::string message(length, 'm');
+        int written = FormatTraceLine(line, 23, 59, 59, 999, message.c_str());
+        ASSERT_LT(written, kTraceBufferSize) << length;
+        EXPECT_EQ(line[written - 1], '\n') << length;
+        EXPECT_EQ(line[written], '\0') << length;
+        EXPECT_EQ(line[kTraceBufferSize], '#') << "wrote past the buffer at " << length;
+    }
+}
+
+TEST_F(TraceTest, WithoutCollectInfoNothingIsWrittenAndNothingCreated) {
+    gx::FakePlatform other;
+    gx::ScopedPlatform scope(other);
+    Trace(TRACE_ERROR, "ERR nowhere");
+    EXPECT_EQ(other.beeps, 5);
+    EXPECT_FALSE(other.Exists("C:\\Tools\\CollectInfo"));
+    TraceShutdown();
+    EXPECT_FALSE(other.Exists("C:\\Tools\\CollectInfo"));
+}
+
+TEST_F(TraceTest, ExecutableTooDeepForTheLogPathIsRefusedWithoutOverflow) {
+    std::string folder = "C:\\" + std::string(240, 'd');
+    fake.modulePath = folder + "\\gathrix.exe";  // log path would be 266 characters
+    fake.MakeDirectory(folder + "\\CollectInfo");
+    TraceShutdown();  // the next trace builds a new path
+    Trace(TRACE_INFO, "too deep");
+    EXPECT_FALSE(fake.Exists(folder + "\\CollectInfo\\gathrix.log"));
+    // A module path the platform cut at 260 characters is handled the same.
+    fake.modulePath = "C:\\" + std::string(300, 'e') + "\\gathrix.exe";
+    TraceShutdown();
+    Trace(TRACE_INFO, "cut path");
+}
+
+TEST_F(TraceTest, TwoThreadsNeverMixTheirLines) {
+    auto writer = [](char tag) {
+        for (int i = 0; i < 200; ++i) Trace(TRACE_INFO, "%c line %03d %c%c%c%c%c%c", tag, i, tag, tag, tag, tag, tag, tag);
+    };
+    std::thread a(writer, 'A');
+    std::thread b(writer, 'B');
+    a.join();
+    b.join();
+    std::vector<std::string> lines = LogMessages();
+    ASSERT_EQ(lines.size(), 400u);
+    std::regex whole("([AB]) line \\d{3} \\1{6}");
+    for (const std::string& line : lines) EXPECT_TRUE(std::regex_match(line, whole)) << line;
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+# Shared by scripts/run and scripts/test: installs what is missing, builds.
+# Sourced, not run.
+
+GX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+GX_PACKAGES="ca-certificates git g++ cmake ninja-build python3 googletest \
+clang libclang-rt-14-dev \
+mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+wine wine32:i386 xvfb xauth x11-utils imagemagick xdotool procps"
+
+gx_say() { printf '%s\n' "gathrix: $*" >&2; }
+
+gx_as_root() {
+    if [ "$(id -u)" = 0 ]; then "$@"; elif command -v sudo >/dev/null; then sudo "$@"; else
+        gx_say "need root to install packages: $*"; return 1; fi
+}
+
+# Installs the packages that are missing; quiet and quick when none is.
+gx_setup() {
+    local missing=""
+    if ! dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386; then
+        gx_as_root dpkg --add-architecture i386
+        missing="update"
+    fi
+    local pkg
+    for pkg in $GX_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing="$missing $pkg"
+    done
+    [ -z "$missing" ] && return 0
+    gx_say "installing:${missing#update}"
+    export DEBIAN_FRONTEND=noninteractive
+    gx_as_root apt-get update -qq >/dev/null
+    # shellcheck disable=SC2086
+    gx_as_root apt-get install -y -qq --no-install-recommends ${missing#update} >/dev/null
+}
+
+gx_build() {
+    cd "$GX_ROOT" || return 1
+    local preset
+    for preset in "$@"; do
+        [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset" >/dev/null || return 1
+        cmake --build "build/$preset" -j"$(nproc)" | grep -Ev '^\[[0-9]+/[0-9]+\]' || true
+        [ "${PIPESTATUS[0]}" = 0 ] || return 1
+    done
+}
+
+# A private 32-bit prefix, created on first use, with its server kept alive
+# and detached from our pipes (ctest waits for them otherwise).
+gx_wine_prefix() {
+    export WINEPREFIX="${1:-$GX_ROOT/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        gx_say "creating the Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+        wineserver -w
+    fi
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    # No window manager: Wine draws title bars and closes dialogs at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+}
+
+gx_wine_stop() { wineserver -k 2>/dev/null || true; }
+
+# A virtual display for the windows of the suites, unless one is given.
+gx_display() {
+    if [ -n "${DISPLAY:-}" ] && [ -z "${GX_FORCE_XVFB:-}" ]; then return 0; fi
+    local n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        GX_XVFB_PID=$!
+        export DISPLAY=":$n"
+        local i
+        for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    done
+    gx_say "could not start Xvfb"; return 1
+}
+
+gx_display_stop() { [ -n "${GX_XVFB_PID:-}" ] && kill "$GX_XVFB_PID" 2>/dev/null; GX_XVFB_PID=""; }
+
+# Runs one build folder's ctest; prints the summary, or the log on failure.
+gx_ctest() {
+    local dir="$1"; shift
+    local log="$dir/ctest.log"
+    if (cd "$dir" && ctest --output-on-failure "$@" >ctest.log 2>&1); then
+        grep -E 'tests passed|Total Test time' "$log" >&2
+    else
+        tail -n 60 "$log" >&2
+        return 1
+    fi
+}

@@ -1,0 +1,182 @@
+#include "wine_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace winetest {
+
+namespace {
+int g_counter = 0;
+}
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+    CreateDirectoryA("C:\\gxtest", nullptr);
+    char buffer[64];
+    std::snprintf(buffer, sizeof(buffer), "-%lu-%d", GetCurrentProcessId(), ++g_counter);
+    path_ = "C:\\gxtest\\" + name + buffer;
+    RemoveTree(path_);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+            else DeleteFileA(child.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!RemoveDirectoryA(path.c_str())) DeleteFileA(path.c_str());
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+bool WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
+    out << content;
+    return static_cast<bool>(out);
+}
+
+void MakeFolders(const std::string& path) {
+    for (std::size_t i = 3; i <= path.size(); ++i)
+        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+}
+
+std::string ProductExe() {
+    const char* value = std::getenv("GATHRIX_PRODUCT_EXE");
+    std::string path = value != nullptr ? value : "";
+    if (!path.empty() && path[0] == '/') {
+        // A Unix path reaches Windows through drive Z:.
+        std::string windows = "Z:" + path;
+        for (char& c : windows)
+            if (c == '/') c = '\\';
+        return windows;
+    }
+    return path;
+}
+
+namespace {
+
+struct CloseContext {
+    DWORD processId;
+    int closed;
+};
+
+BOOL CALLBACK CloseDialogsOf(HWND window, LPARAM param) {
+    auto* context = reinterpret_cast<CloseContext*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof(cls));
+    if (owner == context->processId && std::string(cls) == "#32770" && IsWindowVisible(window)) {
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        ++context->closed;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+RunResult RunAndCancel(const std::string& exe, const std::string& arguments,
+                       const std::string& workingFolder, DWORD timeoutMs) {
+    RunResult result;
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process))
+        return result;
+    result.started = true;
+    DWORD waited = 0;
+    while (waited < timeoutMs) {
+        if (WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0) break;
+        waited += 100;
+        CloseContext context{process.dwProcessId, 0};
+        EnumWindows(CloseDialogsOf, reinterpret_cast<LPARAM>(&context));
+        result.dialogsClosed += context.closed;
+    }
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+        result.exited = true;
+        GetExitCodeProcess(process.hProcess, &result.exitCode);
+    } else {
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+std::vector<std::string> ImportsOf(const std::string& exe, std::vector<std::string>* dlls) {
+    std::vector<std::string> functions;
+    std::string image = ReadFile(exe);
+    auto at = [&](std::size_t offset) -> const unsigned char* {
+        return offset < image.size() ? reinterpret_cast<const unsigned char*>(image.data()) + offset : nullptr;
+    };
+    if (image.size() < 0x40) return functions;
+    DWORD peOffset = *reinterpret_cast<const DWORD*>(at(0x3C));
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(at(peOffset));
+    if (nt == nullptr || nt->Signature != IMAGE_NT_SIGNATURE) return functions;
+    const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
+    auto fileOffset = [&](DWORD rva) -> std::size_t {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& s = sections[i];
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.Misc.VirtualSize)
+                return rva - s.VirtualAddress + s.PointerToRawData;
+        }
+        return image.size();
+    };
+    DWORD importRva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (std::size_t d = fileOffset(importRva);; d += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const auto* descriptor = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(d));
+        if (descriptor == nullptr || descriptor->Name == 0) break;
+        std::string dll = reinterpret_cast<const char*>(at(fileOffset(descriptor->Name)));
+        if (dlls != nullptr) dlls->push_back(dll);
+        DWORD thunkRva = descriptor->OriginalFirstThunk != 0 ? descriptor->OriginalFirstThunk : descriptor->FirstThunk;
+        for (std::size_t t = fileOffset(thunkRva);; t += 4) {
+            const unsigned char* entry = at(t);
+            if (entry == nullptr) break;
+            DWORD value = *reinterpret_cast<const DWORD*>(entry);
+            if (value == 0) break;
+            if (value & IMAGE_ORDINAL_FLAG32) continue;
+            const unsigned char* byName = at(fileOffset(value));
+            if (byName == nullptr) break;
+            functions.push_back(dll + "!" + reinterpret_cast<const char*>(byName + 2));
+        }
+    }
+    return functions;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+}  // namespace winetest

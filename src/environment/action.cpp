@@ -1,0 +1,65 @@
+#include "environment/action.h"
+
+#include <cstring>
+
+#include "platform/constants.h"
+#include "platform/platform.h"
+#include "trace/trace.h"
+
+using namespace gx;
+
+CAction::CAction() : CAction(nullptr, nullptr) {}
+
+CAction::CAction(CProgressCtrl* pProgress, CStatic* pStatusText)
+    : m_iWinOS(1), m_osvi(), m_pProgress(nullptr), m_pStatusText(nullptr) {
+    GetDest_Path();
+    m_pProgress = pProgress;
+    m_pStatusText = pStatusText;
+    std::memset(&m_osvi, 0, sizeof(m_osvi));
+    CheckOS();
+}
+
+CAction::~CAction() = default;
+
+void CAction::GetDest_Path() {
+    Trace(TRACE_INFO, "> CTool::GetDest_Path");
+    char module[MAX_PATH + 1];
+    std::memset(module, 0, sizeof(module));
+    DWORD length = os().GetModuleFileNameA(nullptr, module, MAX_PATH);
+    module[MAX_PATH] = '\0';
+    std::string path(module);
+    std::size_t slash = path.rfind('\\');
+    if (slash != std::string::npos) {
+        path.erase(slash);
+        path += "\\";
+        path += "CollectInfo\\";
+    }
+    const std::string longest = path + "Registry_Save\\";
+    // A cut module path, or a destination a file name could no longer be
+    // appended to, is refused rather than cut: the output would land elsewhere.
+    if (length >= MAX_PATH || longest.size() + 1 > MAX_PATH) {
+        Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> path too long (%u characters): %s",
+              static_cast<unsigned>(longest.size()), module);
+        m_szDest_Path.clear();
+        m_szDest_Path_Files.clear();
+        m_szDest_Path_Registry.clear();
+    } else {
+        m_szDest_Path = path;
+        m_szDest_Path_Files = m_szDest_Path + "File_Save\\";
+        m_szDest_Path_Registry = m_szDest_Path + "Registry_Save\\";
+    }
+    Trace(TRACE_INFO, "CTool::GetDest_Path, m_szDest_Path_Files   :%s", m_szDest_Path_Files.c_str());
+    Trace(TRACE_INFO, "CTool::GetDest_Path, m_szDest_Path_Registry:%s", m_szDest_Path_Registry.c_str());
+    Trace(TRACE_INFO, "< CTool::GetDest_Path");
+}
+
+void CAction::ShowItemAndPump(const char* text) {
+    if (m_pStatusText == nullptr) return;
+    m_pStatusText->SetWindowText(text);
+    MSG msg = {};
+    while (os().PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        os().TranslateMessage(&msg);
+        os().DispatchMessageA(&msg);
+    }
+    os().Sleep(250);
+}

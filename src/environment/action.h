@@ -1,0 +1,85 @@
+// CAction (also traced as "CTool::" and "Tool::"): the working object of
+// every operation. It carries the destination folders, the operating-system
+// code, the well-known folders and product paths, and the two controls a
+// collection run reports to. Each handler builds its own and drops it.
+#pragma once
+
+#include <string>
+
+#include "framework/wnd.h"
+#include "platform/types.h"
+
+using gx::BOOL;
+using gx::DWORD;
+using gx::HANDLE;
+using LPCSTR = const char*;
+
+class CAction {
+public:
+    CAction();
+    CAction(CProgressCtrl* pProgress, CStatic* pStatusText);
+    ~CAction();
+    CAction(const CAction&) = delete;
+    CAction& operator=(const CAction&) = delete;
+
+    // ---- destination folders (environment/action.cpp) ----------------------
+    // An executable folder too deep for the longest destination to fit the
+    // 260-character path limit leaves all three destinations empty; every
+    // writer treats an empty destination as refused.
+    void GetDest_Path();
+
+    // ---- Windows identification (environment/check_os.cpp) -----------------
+    void CheckOS();
+    int CheckOS_2000_And_Later();
+
+    // ---- language (environment/language.cpp) -------------------------------
+    int CheckLanguage();
+
+    // ---- folders and product paths (environment/folders.cpp) ---------------
+    int Init();
+    int GetWindowsPath();
+    int GetAUTSW_GlobalRegistry();
+    int GetAUTSW_CorvaneNetPCRegistry();
+
+    // ---- file collection (files/) ------------------------------------------
+    BOOL Collect_Files();
+    int CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath);
+    BOOL Collect_FileAttributes();
+    BOOL GetAttributeText(DWORD dwAttributes, std::string& strText);
+    BOOL DeleteAllDirecory();
+    DWORD Xc_del_dir(LPCSTR szDir);
+
+    // ---- registry (registry/) ----------------------------------------------
+    BOOL EnablePrivilege(HANDLE hToken, LPCSTR szPrivilege, BOOL bEnable);
+    BOOL Collect_Registry();
+    BOOL Restore_Registry(LPCSTR pszSubFolder);
+    BOOL IsRegistryEntryExit(LPCSTR szKeyName);
+    BOOL IsCollect_Registry_Exist();
+    BOOL DeleteRegistryEntry(LPCSTR szKeyPath);
+
+    // Shows one item of a long step: with a status control, its text, then
+    // every pending message dispatched, then the 250 ms pause. Without one,
+    // nothing at all.
+    void ShowItemAndPump(const char* text);
+
+    std::string m_szDest_Path_Registry;
+    std::string m_szDest_Path;
+    int m_iWinOS;
+    gx::OSVERSIONINFOEXA m_osvi;
+    CProgressCtrl* m_pProgress;
+    CStatic* m_pStatusText;
+    std::string m_szDest_Path_Files;
+    std::string m_szNetPCPath;
+    std::string m_szSharedPath;
+    std::string m_szProgramFiles_Common;
+    std::string m_szProgramFiles;
+    std::string m_szWindowsPath;
+    std::string m_szUserWindowsPath;
+    std::string m_szSystemDrive;
+    std::string m_szCommAppPath;
+    std::string m_szCommDocPath;
+    std::string m_szLocAppData;
+};
+
+// The tool's caption, also the start of the info box's title line.
+constexpr const char kToolCaption[] = "CORVANE NET TOOL - Gathrix ";

@@ -113,7 +113,18 @@ public:
     std::set<std::string> eventLogs = {"System", "Application", "Security"};
     int openEventLogs = 0;
 
-    // ---- windows (the dialog tests replace these hooks) --------------------
+    // ---- windows -----------------------------------------------------------
+    struct FakeWindow {
+        int id = 0;
+        std::string cls;  // "Static", "Button", "Edit", "msctls_progress32", "#32770"
+        std::string text;
+        bool enabled = true;
+        int rangeMin = 0, rangeMax = 100, position = 0, step = 10;  // progress bars
+        int textLimit = 0;
+    };
+    std::map<HWND, FakeWindow> windows;
+    HWND AddWindow(int id, const std::string& cls, const std::string& text = "");
+    FakeWindow& Window(HWND handle);
     std::function<INT_PTR(int templateId, HWND owner, DLGPROC proc, LPARAM param)> onDialogBox;
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>
         onMessageBox;

@@ -34,7 +34,8 @@ struct FakeRegNode {
     bool isVolatile = false;
     bool deleted = false;
     bool openDenied = false;    // every open fails with ERROR_ACCESS_DENIED
-    bool deleteDenied = false;  // deletion refused until access was granted
+    bool deleteDenied = false;  // opens for DELETE and deletion refused until access was granted
+    bool writeDacDenied = false;  // opens for WRITE_DAC refused: the DACL cannot be changed
     int grants = 0;             // access entries written by SetSecurityInfo
 };
 
@@ -101,7 +102,7 @@ public:
         SetValue(keyPath, name, REG_SZ, text + std::string(1, '\0'));
     }
     int openKeys = 0;
-    bool setSecurityNeedsWriteDac = false;  // as Wine: KEY_READ handles cannot write a DACL
+    bool setSecurityNeedsWriteDac = true;  // as Windows and Wine: a DACL is written through WRITE_DAC
 
     // ---- tokens and privileges ---------------------------------------------
     std::set<std::string> heldPrivileges = {"SeBackupPrivilege", "SeRestorePrivilege"};
@@ -267,6 +268,7 @@ private:
     std::set<SecurityBlock*> securityBlocks_;
     std::set<std::string*> eventLogHandles_;
     int tokenTag_ = 0;
+    DWORD tokenAccess_ = 0;  // of the last token opened
 };
 
 }  // namespace gx

@@ -18,7 +18,6 @@ namespace {
 
 constexpr LONG ERROR_CHILD_MUST_BE_VOLATILE = 1021;
 constexpr LONG ERROR_KEY_DELETED = 1018;
-constexpr DWORD WRITE_DAC = 0x40000;
 constexpr DWORD kLuidBackup = 17;
 constexpr DWORD kLuidRestore = 18;
 constexpr DWORD kLuidCreateToken = 2;
@@ -76,13 +75,6 @@ void MarkDeleted(FakeRegNode& node) {
     for (auto& child : node.children) MarkDeleted(*child.second);
 }
 
-bool AnyDeleteDenied(const FakeRegNode& node) {
-    if (node.deleteDenied) return true;
-    for (const auto& child : node.children)
-        if (AnyDeleteDenied(*child.second)) return true;
-    return false;
-}
-
 void Detach(FakeRegNode& parent, const std::string& lowerName) {
     auto it = parent.children.find(lowerName);
     if (it == parent.children.end()) return;
@@ -90,6 +82,26 @@ void Detach(FakeRegNode& parent, const std::string& lowerName) {
     parent.children.erase(it);
     parent.childOrder.erase(std::remove(parent.childOrder.begin(), parent.childOrder.end(), lowerName),
                             parent.childOrder.end());
+}
+
+// As the shell does it: subkeys first, always the first one left, and the
+// first refusal ends the walk with what was deleted so far gone.
+LONG DeleteTree(FakeRegNode& parent, const std::string& lowerName) {
+    std::shared_ptr<FakeRegNode> node = parent.children.at(lowerName);
+    if (node->openDenied) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    while (!node->childOrder.empty()) {
+        LONG status = DeleteTree(*node, node->childOrder.front());
+        if (status != 0) return status;
+    }
+    if (node->deleteDenied) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    Detach(parent, lowerName);
+    return 0;
+}
+
+// What the key's DACL refuses to the opener.
+bool RefusedAccess(const FakeRegNode& node, REGSAM access) {
+    return node.openDenied || (node.deleteDenied && (access & DELETE) != 0) ||
+           (node.writeDacDenied && (access & WRITE_DAC) != 0);
 }
 
 }  // namespace
@@ -132,18 +144,12 @@ std::shared_ptr<FakeRegNode> FakePlatform::Walk(const std::shared_ptr<FakeRegNod
 }
 
 std::shared_ptr<FakeRegNode> FakePlatform::FindKey(const std::string& path) const {
-    LONG status = 0;
-    auto self = const_cast<FakePlatform*>(this);
-    bool denied = false;
     std::shared_ptr<FakeRegNode> node = hklm;
     for (const std::string& part : SplitKey(path)) {
         auto it = node->children.find(Lower(part));
         if (it == node->children.end()) return nullptr;
         node = it->second;
     }
-    (void)status;
-    (void)self;
-    (void)denied;
     return node;
 }
 
@@ -184,7 +190,7 @@ LONG FakePlatform::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, R
     LONG status = 0;
     std::shared_ptr<FakeRegNode> node = Walk(base, subKey != nullptr ? subKey : "", false, false, &status, nullptr);
     if (node == nullptr) return status;
-    if (node->openDenied) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     auto* handle = new KeyHandle{node, access};
     keys_.insert(handle);
     ++openKeys;
@@ -207,7 +213,7 @@ LONG FakePlatform::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, 
     std::shared_ptr<FakeRegNode> node =
         Walk(base, subKey != nullptr ? subKey : "", true, options == REG_OPTION_VOLATILE, &status, &created);
     if (node == nullptr) return status;
-    if (node->openDenied) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     auto* handle = new KeyHandle{node, access};
     keys_.insert(handle);
     ++openKeys;
@@ -332,11 +338,8 @@ LONG FakePlatform::SHDeleteKeyA(HKEY root, const char* subKey) {
         if (it == parent->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
         parent = it->second;
     }
-    auto it = parent->children.find(Lower(parts.back()));
-    if (it == parent->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-    if (AnyDeleteDenied(*it->second)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
-    Detach(*parent, Lower(parts.back()));
-    return 0;
+    if (parent->children.count(Lower(parts.back())) == 0) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+    return DeleteTree(*parent, Lower(parts.back()));
 }
 
 HANDLE FakePlatform::GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
@@ -352,6 +355,7 @@ BOOL FakePlatform::OpenProcessToken(HANDLE, DWORD access, HANDLE* token) {
         return FALSE;
     }
     ++openTokens;
+    tokenAccess_ = access;
     *token = &tokenTag_;
     return TRUE;
 }
@@ -382,6 +386,10 @@ BOOL FakePlatform::AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PR
     Log("AdjustTokenPrivileges", args);
     if (token != &tokenTag_) {
         lastError_ = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    if ((tokenAccess_ & TOKEN_ADJUST_PRIVILEGES) == 0) {
+        lastError_ = ERROR_ACCESS_DENIED;
         return FALSE;
     }
     DWORD code = 0;

@@ -5,6 +5,9 @@
 namespace captured {
 constexpr long long v_KEY_READ = static_cast<long long>(gx::KEY_READ);
 constexpr long long v_KEY_ALL_ACCESS = static_cast<long long>(gx::KEY_ALL_ACCESS);
+constexpr long long v_DELETE = static_cast<long long>(gx::DELETE);
+constexpr long long v_READ_CONTROL = static_cast<long long>(gx::READ_CONTROL);
+constexpr long long v_WRITE_DAC = static_cast<long long>(gx::WRITE_DAC);
 constexpr long long v_REG_OPTION_NON_VOLATILE = static_cast<long long>(gx::REG_OPTION_NON_VOLATILE);
 constexpr long long v_REG_OPTION_VOLATILE = static_cast<long long>(gx::REG_OPTION_VOLATILE);
 constexpr long long v_REG_CREATED_NEW_KEY = static_cast<long long>(gx::REG_CREATED_NEW_KEY);
@@ -140,6 +143,9 @@ constexpr long long v_OFN_EXPLORER = static_cast<long long>(gx::OFN_EXPLORER);
 
 static_assert(captured::v_KEY_READ == static_cast<long long>(KEY_READ), "KEY_READ");
 static_assert(captured::v_KEY_ALL_ACCESS == static_cast<long long>(KEY_ALL_ACCESS), "KEY_ALL_ACCESS");
+static_assert(captured::v_DELETE == static_cast<long long>(DELETE), "DELETE");
+static_assert(captured::v_READ_CONTROL == static_cast<long long>(READ_CONTROL), "READ_CONTROL");
+static_assert(captured::v_WRITE_DAC == static_cast<long long>(WRITE_DAC), "WRITE_DAC");
 static_assert(captured::v_REG_OPTION_NON_VOLATILE == static_cast<long long>(REG_OPTION_NON_VOLATILE), "REG_OPTION_NON_VOLATILE");
 static_assert(captured::v_REG_OPTION_VOLATILE == static_cast<long long>(REG_OPTION_VOLATILE), "REG_OPTION_VOLATILE");
 static_assert(captured::v_REG_CREATED_NEW_KEY == static_cast<long long>(REG_CREATED_NEW_KEY), "REG_CREATED_NEW_KEY");

@@ -1,0 +1,94 @@
+// Export of the five hives with the backup privilege, and the privilege
+// switch the other registry operations share.
+#include <cstdint>
+#include <string>
+
+#include "environment/action.h"
+#include "environment/c_f_reg.h"
+#include "platform/constants.h"
+#include "platform/platform.h"
+#include "registry/handles.h"
+#include "registry/hive_paths.h"
+#include "registry/hive_table.h"
+#include "trace/trace.h"
+
+using namespace gx;
+
+BOOL CAction::EnablePrivilege(HANDLE hToken, LPCSTR szPrivilege, BOOL bEnable) {
+    TOKEN_PRIVILEGES request = {};
+    request.PrivilegeCount = 1;
+    // Only ever called with the two constant names, so the lookup cannot fail.
+    os().LookupPrivilegeValueA(nullptr, szPrivilege, &request.Privileges[0].Luid);
+    request.Privileges[0].Attributes = bEnable ? SE_PRIVILEGE_ENABLED : 0;
+    os().AdjustTokenPrivileges(hToken, FALSE, &request, sizeof(TOKEN_PRIVILEGES), nullptr, nullptr);
+    // The call itself succeeds for a privilege the token lacks and reports
+    // ERROR_NOT_ALL_ASSIGNED: only a clean last error counts.
+    return os().GetLastError() == ERROR_SUCCESS ? TRUE : FALSE;
+}
+
+BOOL CAction::Collect_Registry() {
+    C_F_Reg productKey;
+    Trace(TRACE_INFO, "> Tool::Collect_Registry");
+
+    // A refused destination is empty; one too deep for the file names would
+    // make the platform write elsewhere or cut the name.
+    const std::string longest = LongestHiveFile(m_szDest_Path_Registry);
+    if (m_szDest_Path_Registry.empty() || !FitsMaxPath(longest)) {
+        Trace(TRACE_ERROR, "ERR Tool::Collect_Registry -> registry folder refused (%u characters): %s",
+              static_cast<unsigned>(longest.size()), m_szDest_Path_Registry.c_str());
+        return FALSE;
+    }
+
+    ScopedToken token;
+    if (!token.Open(TOKEN_ADJUST_PRIVILEGES)) {
+        Trace(TRACE_ERROR, "Tool::Collect_Registry -> OpenProcessToken()=%d", static_cast<int>(os().GetLastError()));
+        return FALSE;
+    }
+    if (!EnablePrivilege(token.get(), "SeBackupPrivilege", TRUE)) {
+        Trace(TRACE_ERROR, "Tool::Collect_Registry -> EnablePrivilege(TRUE)=%d",
+              static_cast<int>(os().GetLastError()));
+        return FALSE;
+    }
+
+    const std::string folder = m_szDest_Path_Registry;
+    DWORD attributes = os().GetFileAttributesA(folder.c_str());
+    Trace(TRACE_INFO, "CTool::Collect_Registry -> GetFileAttributes, szDir:%s,dwRet=%ld", folder.c_str(),
+          static_cast<long>(static_cast<std::int32_t>(attributes)));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        BOOL created = os().CreateDirectoryA(folder.c_str(), nullptr);
+        if (!created) {
+            Trace(TRACE_ERROR, "Tool::Collect_Registry -> Error, CreateDirectory");
+            return FALSE;
+        }
+        Trace(TRACE_INFO, "Tool::Collect_Registry -> CreateDirectory, bRet=%d", static_cast<int>(created));
+    }
+
+    if (m_pProgress != nullptr) {
+        m_pProgress->SetRange(0, kHiveCount);
+        m_pProgress->SetStep(1);
+    }
+    for (const RegistryHive& hive : HiveTable) {
+        if (m_pProgress != nullptr) m_pProgress->StepIt();
+        ShowItemAndPump(hive.szSubKey);
+
+        ScopedRegKey key;
+        LONG status = os().RegOpenKeyExA(hive.hKeyRoot, hive.szSubKey, 0, KEY_ALL_ACCESS, key.put());
+        if (status != 0) {
+            Trace(TRACE_ERROR, "Tool::Collect_Registry(%s): RegOpenKeyEx(%li)", hive.szSubKey,
+                  static_cast<long>(status));
+            continue;
+        }
+        const std::string file = folder + hive.szSaveFile;
+        status = os().RegSaveKeyA(key.get(), file.c_str(), nullptr);
+        if (status != 0)
+            Trace(TRACE_ERROR, "ERR Tool::Collect_Registry(%s): RegSaveKey(%li) File: %s", hive.szSubKey,
+                  static_cast<long>(status), file.c_str());
+    }
+
+    if (!EnablePrivilege(token.get(), "SeBackupPrivilege", FALSE))
+        Trace(TRACE_ERROR, "Tool::Collect_Registry -> EnablePrivilege(FALSE)=%d",
+              static_cast<int>(os().GetLastError()));
+    token.reset();
+    Trace(TRACE_INFO, "< Tool::Collect_Registry");
+    return TRUE;
+}

@@ -1,0 +1,118 @@
+#include "registry/key_delete.h"
+
+#include <cstdio>
+
+#include "environment/action.h"
+#include "platform/constants.h"
+#include "platform/platform.h"
+#include "registry/handles.h"
+#include "registry/reg_item.h"
+#include "trace/trace.h"
+
+using namespace gx;
+
+namespace {
+
+// The platform's name for the user of the calling process.
+constexpr char kCurrentUser[] = "CURRENT_USER";
+
+void PrintStatus(const char* format, DWORD status) {
+    char line[64];
+    std::snprintf(line, sizeof(line), format, static_cast<unsigned>(status));
+    os().WriteStdout(line);
+}
+
+// A path that names no key (empty, or separators only) would stand for
+// HKEY_LOCAL_MACHINE itself.
+bool NamesAKey(const char* path) {
+    if (path == nullptr) return false;
+    for (; *path != '\0'; ++path)
+        if (*path != '\\') return true;
+    return false;
+}
+
+}  // namespace
+
+DWORD AddAccessEntry(HANDLE hObject, int objectType, const char* pszTrustee, int trusteeForm, int trusteeType,
+                     DWORD accessPermissions, int accessMode, DWORD inheritance) {
+    if (hObject == nullptr) return ERROR_INVALID_PARAMETER;
+    PACL oldDacl = nullptr;
+    PACL newDacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD status = os().GetSecurityInfo(hObject, objectType, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldDacl,
+                                        nullptr, &descriptor);
+    if (status != 0) {
+        PrintStatus("GetSecurityInfo Error %u\n", status);
+    } else {
+        EXPLICIT_ACCESS_A entry = {};
+        entry.grfAccessPermissions = accessPermissions;
+        entry.grfAccessMode = accessMode;
+        entry.grfInheritance = inheritance;
+        entry.Trustee.pMultipleTrustee = nullptr;
+        entry.Trustee.MultipleTrusteeOperation = NO_MULTIPLE_TRUSTEE;
+        entry.Trustee.TrusteeForm = trusteeForm;
+        entry.Trustee.TrusteeType = trusteeType;
+        entry.Trustee.ptstrName = const_cast<char*>(pszTrustee);  // read only
+        status = os().SetEntriesInAclA(1, &entry, oldDacl, &newDacl);
+        if (status != 0) {
+            PrintStatus("SetEntriesInAcl Error %u\n", status);
+        } else {
+            status = os().SetSecurityInfo(hObject, objectType, DACL_SECURITY_INFORMATION, nullptr, nullptr, newDacl,
+                                          nullptr);
+            if (status != 0) PrintStatus("SetSecurityInfo Error %u\n", status);
+        }
+    }
+    if (descriptor != nullptr) os().LocalFree(descriptor);
+    if (newDacl != nullptr) os().LocalFree(newDacl);
+    return status;
+}
+
+void GrantAccessToKeyTree(const char* szKeyPath) {
+    CRegItem item(szKeyPath, TRUE);
+    {
+        // Changing a DACL needs WRITE_DAC on the handle, which a handle for
+        // reading lacks; the reading handle is the fallback, so that a key
+        // whose DACL cannot be changed still reports why.
+        ScopedRegKey key;
+        key.reset(item.Open(READ_CONTROL | WRITE_DAC));
+        if (!key) key.reset(item.Open());
+        AddAccessEntry(key.get(), SE_REGISTRY_KEY, kCurrentUser, TRUSTEE_IS_NAME, TRUSTEE_IS_UNKNOWN, KEY_ALL_ACCESS,
+                       GRANT_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
+    }
+    CRegSubKeyIterator subKeys(item);
+    while (subKeys.Next()) {
+        CRegItem child = subKeys.Current();
+        GrantAccessToKeyTree(child.GetPath());
+    }
+}
+
+BOOL CAction::DeleteRegistryEntry(LPCSTR szKeyPath) {
+    Trace(TRACE_INFO, "> CTool::DeleteRegistryEntry");
+    if (!NamesAKey(szKeyPath)) {
+        Trace(TRACE_ERROR, "ERR CTool::DeleteRegistryEntry -> no key named, refused: %s",
+              szKeyPath != nullptr ? szKeyPath : "(null)");
+        return FALSE;
+    }
+    {
+        ScopedToken token;
+        if (!token.Open(TOKEN_ADJUST_PRIVILEGES)) {
+            Trace(TRACE_ERROR, "CTool::DeleteRegistryEntry -> OpenProcessToken()=%d",
+                  static_cast<int>(os().GetLastError()));
+            return FALSE;
+        }
+        if (!EnablePrivilege(token.get(), "SeRestorePrivilege", TRUE)) {
+            Trace(TRACE_ERROR, "CTool::DeleteRegistryEntry -> EnablePrivilege(TRUE)=%d",
+                  static_cast<int>(os().GetLastError()));
+            return FALSE;
+        }
+        // The privilege stays enabled for the rest of the process.
+    }
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        if (attempt == 2) GrantAccessToKeyTree(szKeyPath);
+        LONG status = os().SHDeleteKeyA(HKEY_LOCAL_MACHINE, szKeyPath);
+        if (status != 0)
+            Trace(TRACE_INFO, "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt %d: %li, szKeyPath:%s", attempt,
+                  static_cast<long>(status), szKeyPath);
+    }
+    return TRUE;
+}

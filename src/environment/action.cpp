@@ -35,8 +35,8 @@ void CAction::GetDest_Path() {
         path += "CollectInfo\\";
     }
     const std::string longest = path + "Registry_Save\\";
-    // A cut module path, or a destination a file name could no longer be
-    // appended to, is refused rather than cut: the output would land elsewhere.
+    // A cut module path, or a destination folder beyond the path limit, is
+    // refused rather than cut: the output would land elsewhere.
     if (length >= MAX_PATH || longest.size() + 1 > MAX_PATH) {
         Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> path too long (%u characters): %s",
               static_cast<unsigned>(longest.size()), module);

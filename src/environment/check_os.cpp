@@ -13,17 +13,19 @@ void CAction::CheckOS() {
     OSVERSIONINFOA osvi;
     std::memset(&osvi, 0, sizeof(osvi));
     osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-    if (!os().GetVersionExA(&osvi)) {
-        // Never read what the platform did not write: an unknown system of
-        // the Windows 9x family, code 1.
+    bool read = os().GetVersionExA(&osvi) != FALSE;
+    if (!read) {
+        // Never read what the platform did not write: an unknown system,
+        // code 1, and the block shows an empty record.
+        Trace(TRACE_INFO, "<> CTool::CheckOS, GetVersionEx GetLastError:%lu",
+              static_cast<unsigned long>(os().GetLastError()));
         std::memset(&osvi, 0, sizeof(osvi));
         osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        osvi.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
     }
     osvi.szCSDVersion[sizeof(osvi.szCSDVersion) - 1] = '\0';
 
     m_iWinOS = 1;
-    switch (osvi.dwPlatformId) {
+    switch (read ? osvi.dwPlatformId : ~DWORD{0}) {
     case VER_PLATFORM_WIN32s:
         Trace(TRACE_INFO, "Tool::CheckOS, VER_PLATFORM_WIN32s, Win32s on Windows 3.1");
         m_iWinOS = 2;

@@ -42,9 +42,13 @@ void TraceSetupLog(const char* format, ...) {
     } else {
         va_list args;
         va_start(args, format);
-        // An over-long expansion is cut at the end of the buffer.
-        std::vsnprintf(line + stamp, sizeof(line) - stamp, format, args);
+        int length = std::vsnprintf(line + stamp, sizeof(line) - stamp, format, args);
         va_end(args);
+        line[sizeof(line) - 1] = '\0';
+        // An over-long expansion is cut at the end of the buffer; it keeps
+        // its line end, or the product's next log line would run on.
+        if (length >= static_cast<int>(sizeof(line)) - stamp && formatLength > 0 && format[formatLength - 1] == '\n')
+            line[sizeof(line) - 2] = '\n';
     }
     line[sizeof(line) - 1] = '\0';
     char path[MAX_PATH];

@@ -100,7 +100,8 @@ int ReadProductValue(CAction& action, const ProductValue& item) {
     // its terminating zero, or one that fills the buffer, ends inside it.
     std::size_t limit = std::min<std::size_t>(size, MAX_PATH - 1);
     const char* text = reinterpret_cast<const char*>(data);
-    action.*item.member = std::string(text, strnlen(text, limit));
+    const void* zero = std::memchr(text, '\0', limit);
+    action.*item.member = std::string(text, zero != nullptr ? static_cast<const char*>(zero) - text : limit);
     Trace(TRACE_INFO, item.found, (action.*item.member).c_str());
     Trace(TRACE_INFO, "%s", item.exit);
     reg.Close();

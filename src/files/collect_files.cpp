@@ -1,0 +1,174 @@
+// Copying the file table into File_Save, mirroring each source folder, and
+// the event-log backups.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "environment/action.h"
+#include "files/file_table.h"
+#include "framework/winapp.h"
+#include "platform/constants.h"
+#include "platform/platform.h"
+#include "trace/trace.h"
+
+using namespace gx;
+
+namespace {
+
+// A drive root such as "C:\" is three characters; the mirror cuts it off.
+constexpr std::size_t kDriveRootLength = 3;
+
+struct EventLogBackup {
+    const char* source;
+    const char* file;
+    const char* failure;
+};
+
+const EventLogBackup kEventLogBackups[] = {
+    {"System", "_SysEvent.evt", "Tool::Could not BackupEventLog(_SysEvent.evt)%i\n"},
+    {"Application", "_AppEvent.evt", "Tool::Could not BackupEventLog(_AppEvent.evt)%i\n"},
+    {"Security", "_SecEvent.evt", "Tool::Could not BackupEventLog(_SecEvent.evt)%i\n"},
+};
+
+// A base folder followed by a fixed part; an unknown base stays unknown
+// rather than turning into a path relative to the current drive.
+std::string Below(const std::string& base, const char* rest) {
+    return base.empty() ? std::string() : base + rest;
+}
+
+// The shell wants lists: each path ends with a NUL, the list with another.
+std::string PathList(const char* path) {
+    std::string list(path);
+    list.push_back('\0');
+    return list;  // c_str() adds the second NUL
+}
+
+void CollectRow(CAction& action, int i, CollectedFile& row) {
+    if (action.m_pProgress != nullptr) action.m_pProgress->StepIt();
+    action.ShowItemAndPump(row.szFileName);
+    Trace(TRACE_INFO, "CAction::Collect_Files, 1_1 i:%d iCopyMode:%d iSourceType:%d iRet:%d", i,
+          static_cast<int>(row.iCopyMode), static_cast<int>(row.iSourceType),
+          static_cast<int>(row.iRet));
+    Trace(TRACE_INFO, "CAction::Collect_Files, 2_1 i:%d szFileName:%s szSourcePath:%s", i,
+          row.szFileName, row.szSourcePath);
+    if (row.iSourceType < 1 || row.iSourceType > 14) return;
+    CollectedFilePaths paths = ComposeCollectedFilePaths(action, row);
+    if (paths.source.empty()) {
+        // The folder is not known on this system (product not installed,
+        // no shell folders on NT 4.0): there is nothing to collect.
+        Trace(TRACE_INFO, "CAction::Collect_Files, i:%d no folder for iSourceType:%d", i,
+              static_cast<int>(row.iSourceType));
+        row.iRet = 1;
+        return;
+    }
+    row.iRet = action.CopyFileTo(paths.source.c_str(), paths.destination.c_str());
+}
+
+}  // namespace
+
+std::string CollectedFileFolder(const CAction& action, const CollectedFile& row) {
+    switch (row.iSourceType) {
+    case 1: return action.m_szWindowsPath;
+    case 2: return action.m_szProgramFiles;
+    case 3: return action.m_szProgramFiles_Common;
+    case 4: return action.m_szNetPCPath.empty() ? std::string() : action.m_szNetPCPath + "\\" + row.szSourcePath;
+    case 5: return action.m_szSharedPath;
+    case 6: return Below(action.m_szWindowsPath, "\\setup");
+    case 7: return action.m_szUserWindowsPath;
+    case 8: return Below(action.m_szWindowsPath, "\\setup\\logfiles");
+    case 9: return action.m_szSystemDrive;
+    case 10: return Below(action.m_szWindowsPath, "\\system32");
+    case 11: return Below(action.m_szWindowsPath, "\\system32\\config");
+    case 12: return Below(action.m_szCommAppPath, row.szSourcePath);
+    case 13: return Below(action.m_szCommDocPath, row.szSourcePath);
+    case 14: return Below(action.m_szLocAppData, row.szSourcePath);
+    default: return std::string();
+    }
+}
+
+CollectedFilePaths ComposeCollectedFilePaths(const CAction& action, const CollectedFile& row) {
+    CollectedFilePaths paths;
+    std::string folder = CollectedFileFolder(action, row);
+    if (folder.empty()) return paths;
+    paths.destination = action.m_szDest_Path_Files;
+    if (folder.size() > kDriveRootLength) {
+        paths.destination += folder.substr(kDriveRootLength);
+        paths.destination += "\\";
+        paths.source = folder + "\\" + row.szFileName;
+    } else {
+        paths.source = folder + row.szFileName;  // the root already ends with its separator
+    }
+    paths.destination += row.szFileName;
+    return paths;
+}
+
+BOOL CAction::Collect_Files() {
+    Trace(TRACE_INFO, "> CAction::Collect_Files");
+    if (m_szDest_Path_Files.empty()) {
+        // Refused destination (executable folder too deep): copying or
+        // backing up would write relative to the current folder.
+        Trace(TRACE_ERROR, "ERR CAction::Collect_Files -> no destination folder");
+        Trace(TRACE_INFO, "< CAction::Collect_Files");
+        return TRUE;
+    }
+    if (m_iWinOS != 9) {
+        Trace(TRACE_INFO, "CAction::Collect_Files (XP), iCount:%d", kFileTableGroup1);
+        if (m_pProgress != nullptr) {
+            m_pProgress->SetRange(0, kFileTableGroup1);
+            m_pProgress->SetStep(1);
+        }
+        for (int i = 0; i < kFileTableGroup1; ++i) CollectRow(*this, i, FileTable[i]);
+    }
+    Trace(TRACE_INFO, "CAction::Collect_Files (XP), iCount:%d", kFileTableGroup2);
+    Trace(TRACE_INFO, "======================================");
+    // The position is not reset: the bar goes on from where group 1 left it.
+    if (m_pProgress != nullptr) {
+        m_pProgress->SetRange(0, kFileTableGroup2);
+        m_pProgress->SetStep(1);
+    }
+    for (int i = 0; i < kFileTableGroup2; ++i) CollectRow(*this, i, FileTable[kFileTableGroup1 + i]);
+
+    for (const EventLogBackup& log : kEventLogBackups) {
+        std::string backup = m_szDest_Path_Files + log.file;
+        HANDLE handle = os().OpenEventLogA(nullptr, log.source);
+        if (handle == nullptr) continue;  // e.g. Security without the right to read it
+        if (!os().BackupEventLogA(handle, backup.c_str()))
+            Trace(TRACE_INFO, log.failure, static_cast<int>(os().GetLastError()));
+        os().CloseEventLog(handle);
+    }
+    Trace(TRACE_INFO, "< CAction::Collect_Files");
+    return TRUE;
+}
+
+int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath) {
+    Trace(TRACE_INFO, "> CTool::CopyFileTo, From %s To %s", szFullSourcePath, szFullDestPath);
+    std::size_t longest = std::max(std::strlen(szFullSourcePath), std::strlen(szFullDestPath));
+    if (longest + 1 > MAX_PATH) {
+        Trace(TRACE_ERROR, "ERR CTool::CopyFileTo -> path too long (%u characters)",
+              static_cast<unsigned>(longest));
+        return 0;
+    }
+    DWORD attributes = os().GetFileAttributesA(szFullSourcePath);
+    Trace(TRACE_INFO, "CTool::CopyFileTo -> GetFileAttributes, (LPCSTR)szFullSourcePath:%s,dwRet=%ld",
+          szFullSourcePath, static_cast<long>(static_cast<std::int32_t>(attributes)));
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        Trace(TRACE_INFO, "Tool::CopyFileTo -> File not exist");
+        return 1;
+    }
+    std::string from = PathList(szFullSourcePath);
+    std::string to = PathList(szFullDestPath);
+    CWinApp* app = AfxGetApp();
+    SHFILEOPSTRUCTA op = {};
+    op.hwnd = app != nullptr ? app->m_hMainWnd : nullptr;
+    op.wFunc = FO_COPY;
+    op.pFrom = from.c_str();
+    op.pTo = to.c_str();
+    op.fFlags = FOF_MULTIDESTFILES | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR;
+    op.hNameMappings = nullptr;
+    op.lpszProgressTitle = nullptr;
+    int result = os().SHFileOperationA(&op);
+    if (result == 0) return 1;
+    Trace(TRACE_ERROR, "ERR1(%li) CAction::Collect_Files -> SHFileOperation:%ld", static_cast<long>(result),
+          static_cast<long>(os().GetLastError()));
+    return 0;
+}

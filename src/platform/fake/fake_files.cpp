@@ -42,8 +42,17 @@ std::vector<std::string> SplitWindowsPath(const std::string& path, std::size_t f
     return parts;
 }
 
-// The first string of a double-NUL-terminated list.
-std::string FirstOfList(const char* list) { return list != nullptr ? std::string(list) : ""; }
+// The strings of a double-NUL-terminated list, read as the shell reads it:
+// a list missing its second NUL runs on into whatever follows.
+std::vector<std::string> ListOf(const char* list) {
+    std::vector<std::string> items;
+    if (list == nullptr) return items;
+    while (*list != '\0') {
+        items.emplace_back(list);
+        list += items.back().size() + 1;
+    }
+    return items;
+}
 
 bool EndsWithWildcard(const std::string& path, std::string* folder) {
     for (const char* suffix : {"\\*.*", "\\*"}) {
@@ -400,8 +409,12 @@ bool FakePlatform::AppendText(const char* path, const char* text, std::size_t le
 }
 
 int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
-    std::string from = FirstOfList(op->pFrom);
-    std::string to = FirstOfList(op->pTo);
+    std::vector<std::string> fromList = ListOf(op->pFrom);
+    std::vector<std::string> toList = ListOf(op->pTo);
+    // The program names one path per list; more means a list without its end.
+    if (fromList.size() > 1 || toList.size() > 1) Unexpected("SHFileOperationA with a list of several paths");
+    std::string from = fromList.empty() ? "" : fromList.front();
+    std::string to = toList.empty() ? "" : toList.front();
     char meta[64];
     std::snprintf(meta, sizeof(meta), "func=%u flags=0x%X", op->wFunc, op->fFlags);
     Log("SHFileOperationA", {from, to, meta, op->hwnd == nullptr ? "owner=null" : "owner=window"});

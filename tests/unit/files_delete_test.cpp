@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "files_fixture.h"
+
+using namespace filestest;
+
+namespace {
+
+const std::string kRegistrySave = "C:\\Tools\\CollectInfo\\Registry_Save\\";
+
+class DeleteTest : public FilesTest {
+protected:
+    void Seed(const std::string& folder) {
+        fake.WriteFile(folder + "top.txt", "t");
+        fake.WriteFile(folder + "WINDOWS\\setup\\logfiles\\deep.log", "d");
+        fake.WriteFile(folder + "ro.log", "r");
+        fake.SetExtraAttributes(folder + "ro.log", gx::FILE_ATTRIBUTE_READONLY);
+    }
+    CAction action;
+};
+
+TEST_F(DeleteTest, RemovesTreeWithOneSilentShellDeleteThenTheFolder) {
+    Seed(kFileSave);
+    EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), 0u);
+    EXPECT_FALSE(fake.Exists(kFileSave));
+    std::vector<gx::FakeCall> deletes = fake.CallsOf("SHFileOperationA");
+    ASSERT_EQ(deletes.size(), 1u);
+    EXPECT_EQ(deletes[0].args,
+              (std::vector<std::string>{kFileSave + "\\*.*", "", "func=3 flags=0x414", "owner=null"}));
+    std::vector<gx::FakeCall> removes = fake.CallsOf("RemoveDirectoryA");
+    ASSERT_EQ(removes.size(), 1u);
+    EXPECT_EQ(removes[0].args[0], kFileSave);
+}
+
+TEST_F(DeleteTest, FileInUseReturnsThirtyTwoAndKeepsTheFolder) {
+    Seed(kFileSave);
+    fake.lockedFiles.insert(kFileSave + "top.txt");
+    EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), 32u);
+    EXPECT_TRUE(fake.Exists(kFileSave + "top.txt"));
+    EXPECT_EQ(fake.CountOf("RemoveDirectoryA"), 0);
+}
+
+TEST_F(DeleteTest, CatchAllWithLastErrorIsTracedAndReturnsTheLastError) {
+    EXPECT_EQ(action.Xc_del_dir(kRegistrySave.c_str()), 3u);  // the folder does not exist
+    EXPECT_TRUE(Contains(LogMessages(),
+                         "INF(1026) 1)Xc_del_dir(" + kRegistrySave + ") -> SHFileOperation(LastError = 3)"));
+    EXPECT_EQ(fake.CountOf("RemoveDirectoryA"), 0);
+}
+
+TEST_F(DeleteTest, CatchAllWithoutLastErrorGoesOnToRemoveTheFolder) {
+    fake.MakeDirectory(kFileSave);
+    fake.Fail("SHFileOperationA", 1026, 1);  // the fake's injected failures leave the last error 0
+    EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), 0u);
+    EXPECT_FALSE(fake.Exists(kFileSave));
+
+    // Wine's answer for a missing folder: the removal then reports it.
+    fake.deleteMissingLastError = 0;
+    EXPECT_EQ(action.Xc_del_dir(kRegistrySave.c_str()), gx::ERROR_FILE_NOT_FOUND);
+    for (const std::string& line : LogMessages()) EXPECT_EQ(line.find("INF("), std::string::npos) << line;
+}
+
+TEST_F(DeleteTest, OtherShellResultIsReturnedAndTheFolderStays) {
+    Seed(kFileSave);
+    fake.Fail("SHFileOperationA", 0x7C);
+    EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), 0x7Cu);
+    EXPECT_TRUE(fake.Exists(kFileSave + "top.txt"));
+    EXPECT_EQ(fake.CountOf("RemoveDirectoryA"), 0);
+}
+
+TEST_F(DeleteTest, FailedFolderRemovalReturnsItsLastError) {
+    Seed(kFileSave);
+    fake.Fail("RemoveDirectoryA", gx::ERROR_ACCESS_DENIED);
+    EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), gx::ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(fake.Exists(kFileSave));
+    EXPECT_FALSE(fake.Exists(kFileSave + "top.txt"));
+}
+
+TEST_F(DeleteTest, PatternMustFitThePathLimitWithBothTerminators) {
+    // 254 characters + "\*.*" + two NULs is exactly 260.
+    std::string fits = "C:\\" + std::string(250, 'f') + "\\";
+    ASSERT_EQ(fits.size(), 254u);
+    fake.MakeDirectory(fits);
+    EXPECT_EQ(action.Xc_del_dir(fits.c_str()), 0u);
+    EXPECT_EQ(fake.CallsOf("SHFileOperationA").back().args[0], fits + "\\*.*");
+    std::string tooLong = "C:\\" + std::string(251, 'f') + "\\";
+    fake.calls.clear();
+    EXPECT_EQ(action.Xc_del_dir(tooLong.c_str()), gx::ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(fake.CountOf("SHFileOperationA"), 0);
+    std::string huge(5000, 'h');
+    huge.replace(0, 3, "C:\\");
+    EXPECT_EQ(action.Xc_del_dir(huge.c_str()), gx::ERROR_FILENAME_EXCED_RANGE);
+}
+
+TEST_F(DeleteTest, EmptyOrRelativeFolderIsRefusedWithoutTouchingTheCurrentDrive) {
+    EXPECT_EQ(action.Xc_del_dir(""), gx::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(action.Xc_del_dir("File_Save\\"), gx::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(action.Xc_del_dir("\\File_Save\\"), gx::ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(fake.CountOf("SHFileOperationA"), 0);
+    EXPECT_EQ(fake.CountOf("RemoveDirectoryA"), 0);
+}
+
+TEST_F(DeleteTest, DeleteAllRemovesBothSubfoldersAndLeavesTheOutputFolderAlone) {
+    Seed(kFileSave);
+    Seed(kRegistrySave);
+    fake.WriteFile(kOutput + "userinfo.txt", "answers");
+    fake.WriteFile(kOutput + "fileattr.txt", "report");
+    EXPECT_EQ(action.DeleteAllDirecory(), TRUE);
+    EXPECT_FALSE(fake.Exists(kFileSave));
+    EXPECT_FALSE(fake.Exists(kRegistrySave));
+    EXPECT_EQ(fake.ReadFile(kOutput + "userinfo.txt"), "answers");
+    EXPECT_EQ(fake.ReadFile(kOutput + "fileattr.txt"), "report");
+    EXPECT_TRUE(fake.Exists(kOutput + "gathrix.log"));
+    std::vector<std::string> lines = LogMessages();
+    std::vector<std::string> tail(lines.end() - 2, lines.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"DeleteAllDirecory -> dwRet:0 m_szDest_Path_Files:" + kFileSave,
+                                              "DeleteAllDirecory -> dwRet:0 m_szDest_Path_Registry:" + kRegistrySave}));
+}
+
+TEST_F(DeleteTest, LockedHiveDoesNotKeepTheFileFolderAndFirstRunReportsBothCodes) {
+    Seed(kFileSave);
+    Seed(kRegistrySave);
+    fake.lockedFiles.insert(kRegistrySave + "top.txt");
+    action.DeleteAllDirecory();
+    EXPECT_FALSE(fake.Exists(kFileSave));
+    EXPECT_TRUE(fake.Exists(kRegistrySave + "top.txt"));
+    EXPECT_TRUE(Contains(LogMessages(), "DeleteAllDirecory -> dwRet:32 m_szDest_Path_Registry:" + kRegistrySave));
+
+    TraceShutdown();
+    fake.lockedFiles.clear();
+    action.DeleteAllDirecory();
+    action.DeleteAllDirecory();  // nothing left: the first run on a PC
+    std::vector<std::string> lines = LogMessages();
+    std::vector<std::string> tail(lines.end() - 6, lines.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{
+                        "INF(1026) 1)Xc_del_dir(" + kFileSave + ") -> SHFileOperation(LastError = 3)", "",
+                        "DeleteAllDirecory -> dwRet:3 m_szDest_Path_Files:" + kFileSave,
+                        "INF(1026) 1)Xc_del_dir(" + kRegistrySave + ") -> SHFileOperation(LastError = 3)", "",
+                        "DeleteAllDirecory -> dwRet:3 m_szDest_Path_Registry:" + kRegistrySave}));
+}
+
+TEST_F(DeleteTest, RefusedDestinationsDeleteNothing) {
+    Seed(kFileSave);
+    action.m_szDest_Path.clear();
+    action.m_szDest_Path_Files.clear();
+    action.m_szDest_Path_Registry.clear();
+    action.DeleteAllDirecory();
+    EXPECT_EQ(fake.CountOf("SHFileOperationA"), 0);
+    EXPECT_TRUE(fake.Exists(kFileSave + "top.txt"));
+    EXPECT_TRUE(Contains(LogMessages(), "DeleteAllDirecory -> dwRet:87 m_szDest_Path_Files:"));
+}
+
+}  // namespace

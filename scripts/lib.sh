@@ -46,6 +46,8 @@ gx_build() {
 # A private 32-bit prefix, created on first use, with its server kept alive
 # and detached from our pipes (ctest waits for them otherwise).
 gx_wine_prefix() {
+    # Wine's desktop process binds to the display the server starts with.
+    gx_display || return 1
     export WINEPREFIX="${1:-$GX_ROOT/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -45,9 +45,11 @@ void TraceSetupLog(const char* format, ...) {
         int length = std::vsnprintf(line + stamp, sizeof(line) - stamp, format, args);
         va_end(args);
         line[sizeof(line) - 1] = '\0';
-        // An over-long expansion is cut at the end of the buffer; it keeps
-        // its line end, or the product's next log line would run on.
-        if (length >= static_cast<int>(sizeof(line)) - stamp && formatLength > 0 && format[formatLength - 1] == '\n')
+        // An over-long expansion is cut at the end of the buffer (older
+        // runtimes say so with -1); it keeps its line end, or the product's
+        // next log line would run on.
+        bool cut = length < 0 || length >= static_cast<int>(sizeof(line)) - stamp;
+        if (cut && formatLength > 0 && format[formatLength - 1] == '\n')
             line[sizeof(line) - 2] = '\n';
     }
     line[sizeof(line) - 1] = '\0';

@@ -55,6 +55,10 @@ bool WriteFile(const std::string& path, const std::string& content) {
     return static_cast<bool>(out);
 }
 
+bool SetReadOnly(const std::string& path) {
+    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+
 void MakeFolders(const std::string& path) {
     for (std::size_t i = 3; i <= path.size(); ++i)
         if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);

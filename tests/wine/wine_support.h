@@ -7,27 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "wine_files.h"
+
 namespace winetest {
-
-// A fresh folder C:\gxtest\<name>-<pid>-<n>, removed with its contents.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::string& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& child) const { return path_ + "\\" + child; }
-
-private:
-    std::string path_;
-};
-
-void RemoveTree(const std::string& path);
-bool Exists(const std::string& path);
-std::string ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& content);
-void MakeFolders(const std::string& path);
 
 // The product under test (GATHRIX_PRODUCT_EXE, a Unix or Windows path).
 std::string ProductExe();
@@ -46,8 +28,5 @@ RunResult RunAndCancel(const std::string& exe, const std::string& arguments,
 
 // Names of the DLLs and functions a PE file imports ("KERNEL32.dll!Sleep").
 std::vector<std::string> ImportsOf(const std::string& exe, std::vector<std::string>* dlls);
-
-// Lines of a CR LF text file.
-std::vector<std::string> Lines(const std::string& text);
 
 }  // namespace winetest

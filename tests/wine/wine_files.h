@@ -1,0 +1,35 @@
+// File helpers of the Wine suite that need no <windows.h>, for tests that
+// include the program's own headers (their Win32-shaped types clash with it).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace winetest {
+
+// A fresh folder C:\gxtest\<name>-<pid>-<n>, removed with its contents.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& child) const { return path_ + "\\" + child; }
+
+private:
+    std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+bool Exists(const std::string& path);
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& content);
+void MakeFolders(const std::string& path);
+
+bool SetReadOnly(const std::string& path);
+
+// Lines of a CR LF text file.
+std::vector<std::string> Lines(const std::string& text);
+
+}  // namespace winetest

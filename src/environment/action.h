@@ -9,8 +9,8 @@
 #include "framework/wnd.h"
 #include "platform/types.h"
 
+// Same types as <windows.h> gives these names, so both can meet in one file.
 using gx::BOOL;
-using gx::DWORD;
 using gx::HANDLE;
 using LPCSTR = const char*;
 
@@ -45,9 +45,9 @@ public:
     BOOL Collect_Files();
     int CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath);
     BOOL Collect_FileAttributes();
-    BOOL GetAttributeText(DWORD dwAttributes, std::string& strText);
+    BOOL GetAttributeText(gx::DWORD dwAttributes, std::string& strText);
     BOOL DeleteAllDirecory();
-    DWORD Xc_del_dir(LPCSTR szDir);
+    gx::DWORD Xc_del_dir(LPCSTR szDir);
 
     // ---- registry (registry/) ----------------------------------------------
     BOOL EnablePrivilege(HANDLE hToken, LPCSTR szPrivilege, BOOL bEnable);

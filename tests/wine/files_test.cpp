@@ -163,7 +163,7 @@ TEST_F(FilesWine, DeleteAllRemovesNestedTreesAndLeavesTheOutputFolderAlone) {
 
     // Nothing left, as on a PC's first run: Wine's shell reports success for
     // the missing folder, and the folder removal then fails.
-    DWORD code = action_.Xc_del_dir(files.c_str());
+    gx::DWORD code = action_.Xc_del_dir(files.c_str());
     EXPECT_TRUE(code == gx::ERROR_FILE_NOT_FOUND || code == gx::ERROR_PATH_NOT_FOUND) << code;
     EXPECT_EQ(action_.DeleteAllDirecory(), TRUE);
 }

@@ -102,6 +102,7 @@ public:
         SetValue(keyPath, name, REG_SZ, text + std::string(1, '\0'));
     }
     int openKeys = 0;
+    int peakOpenKeys = 0;  // most keys open at one time
     bool setSecurityNeedsWriteDac = true;  // as Windows and Wine: a DACL is written through WRITE_DAC
 
     // ---- tokens and privileges ---------------------------------------------

@@ -193,7 +193,7 @@ LONG FakePlatform::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, R
     if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     auto* handle = new KeyHandle{node, access};
     keys_.insert(handle);
-    ++openKeys;
+    peakOpenKeys = std::max(peakOpenKeys, ++openKeys);
     *result = reinterpret_cast<HKEY>(handle);
     return 0;
 }
@@ -216,7 +216,7 @@ LONG FakePlatform::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, 
     if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     auto* handle = new KeyHandle{node, access};
     keys_.insert(handle);
-    ++openKeys;
+    peakOpenKeys = std::max(peakOpenKeys, ++openKeys);
     *result = reinterpret_cast<HKEY>(handle);
     if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return 0;

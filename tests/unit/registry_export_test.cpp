@@ -1,0 +1,260 @@
+#include <string>
+#include <vector>
+
+#include "environment/c_f_reg.h"
+#include "registry_fixture.h"
+
+using namespace gx;
+
+namespace {
+
+class ExportTest : public RegistryTest {};
+
+TEST_F(ExportTest, SavesTheFiveBranchesWithTheBackupPrivilegeOnlyDuringTheRun) {
+    CAction action;
+    fake.calls.clear();
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+
+    for (const RegistryHive& hive : HiveTable) EXPECT_TRUE(fake.Exists(File(hive))) << hive.szSaveFile;
+    EXPECT_EQ(LogFrom("> Tool::Collect_Registry"), (std::vector<std::string>{
+                                 "> Tool::Collect_Registry",
+                                 "CTool::Collect_Registry -> GetFileAttributes, "
+                                 "szDir:C:\\Tools\\CollectInfo\\Registry_Save\\,dwRet=-1",
+                                 "Tool::Collect_Registry -> CreateDirectory, bRet=1",
+                                 "< Tool::Collect_Registry",
+                             }));
+    EXPECT_EQ(fake.beeps, 0);
+
+    // The product key holder comes first, the token with the adjusting right.
+    ASSERT_FALSE(fake.calls.empty());
+    EXPECT_EQ(fake.calls[0].name, "RegCreateKeyExA");
+    EXPECT_EQ(fake.calls[0].args[0], kProductKey);
+    ASSERT_EQ(fake.CountOf("OpenProcessToken"), 1);
+    EXPECT_EQ(fake.CallsOf("OpenProcessToken")[0].args[0], "0x20");
+
+    // One-entry request of 16 bytes: LUID 17 enabled (2), then switched off.
+    std::vector<FakeCall> adjust = fake.CallsOf("AdjustTokenPrivileges");
+    ASSERT_EQ(adjust.size(), 2u);
+    EXPECT_EQ(adjust[0].args, (std::vector<std::string>{"0", "16", "17", "2"}));
+    EXPECT_EQ(adjust[1].args, (std::vector<std::string>{"0", "16", "17", "0"}));
+    EXPECT_EQ(fake.CallsOf("LookupPrivilegeValueA")[0].args,
+              (std::vector<std::string>{"local", "SeBackupPrivilege"}));
+    EXPECT_TRUE(fake.enabledPrivileges.empty());
+
+    // The subkeys exactly as written, opened with every right.
+    std::vector<FakeCall> opens = fake.CallsOf("RegOpenKeyExA");
+    ASSERT_EQ(opens.size(), 5u);
+    for (int row = 0; row < kHiveCount; ++row) {
+        EXPECT_EQ(opens[row].args[0], HiveTable[row].szSubKey);
+        EXPECT_EQ(opens[row].args[1], "0xF003F 0");
+        EXPECT_EQ(fake.CallsOf("RegSaveKeyA")[row].args[0], File(HiveTable[row]));
+    }
+    EXPECT_EQ(opens[0].args[0], "SOFTWARE\\Halvorn\\");
+    EXPECT_EQ(fake.CallsOf("CreateDirectoryA")[0].args[0], kFolder);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(ExportTest, WithoutTheBackupPrivilegeNothingIsCreated) {
+    fake.heldPrivileges.erase("SeBackupPrivilege");
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), FALSE);
+    EXPECT_TRUE(Logged("Tool::Collect_Registry -> EnablePrivilege(TRUE)=1300"));
+    EXPECT_FALSE(fake.Exists(kFolder));
+    EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 0);
+    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 0);
+    EXPECT_EQ(fake.beeps, 5);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(ExportTest, WithoutATokenNothingIsTouched) {
+    fake.Fail("OpenProcessToken", ERROR_ACCESS_DENIED);
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), FALSE);
+    EXPECT_TRUE(Logged("Tool::Collect_Registry -> OpenProcessToken()=5"));
+    EXPECT_EQ(fake.CountOf("AdjustTokenPrivileges"), 0);
+    EXPECT_FALSE(fake.Exists(kFolder));
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(ExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
+    fake.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED);
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), FALSE);
+    EXPECT_TRUE(Logged("Tool::Collect_Registry -> Error, CreateDirectory"));
+    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 0);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(ExportTest, AMachineWithoutTheMakersBranchStillSavesTheOtherFour) {
+    // The product key holder would create the branch; here it is refused.
+    RemoveKey("SOFTWARE", "halvorn");
+    fake.Fail("RegCreateKeyExA", ERROR_ACCESS_DENIED);
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_TRUE(Logged("Tool::Collect_Registry(SOFTWARE\\Halvorn\\): RegOpenKeyEx(2)"));
+    EXPECT_FALSE(fake.Exists(File(HiveTable[0])));
+    for (int row = 1; row < kHiveCount; ++row) EXPECT_TRUE(fake.Exists(File(HiveTable[row])));
+    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 4);
+    EXPECT_EQ(fake.beeps, 5);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(ExportTest, WhereTheProductKeyCanBeCreatedTheMakersBranchIsNeverMissing) {
+    RemoveKey("SOFTWARE", "halvorn");
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_EQ(LoggedStartingWith("Tool::Collect_Registry("), 0);
+    // The fake's hive text holds key names in hex: "CORVANE_NET".
+    std::string hive = fake.ReadFile(File(HiveTable[0]));
+    EXPECT_NE(hive.find("434f5256414e455f4e4554"), std::string::npos) << hive;
+}
+
+TEST_F(ExportTest, AnExistingHiveFileIsLeftAloneAndTheRestAreSaved) {
+    fake.WriteFile(File(HiveTable[1]), "from an earlier run");
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_TRUE(Logged("ERR Tool::Collect_Registry(System\\CurrentControlSet\\Services): RegSaveKey(183) "
+                       "File: C:\\Tools\\CollectInfo\\Registry_Save\\services.sav"));
+    EXPECT_TRUE(Logged("CTool::Collect_Registry -> GetFileAttributes, "
+                       "szDir:C:\\Tools\\CollectInfo\\Registry_Save\\,dwRet=16"));
+    EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 0);
+    EXPECT_EQ(fake.ReadFile(File(HiveTable[1])), "from an earlier run");
+    for (int row : {0, 2, 3, 4}) EXPECT_TRUE(fake.Exists(File(HiveTable[row])));
+    EXPECT_EQ(LoggedStartingWith("ERR "), 1);
+}
+
+TEST_F(ExportTest, AFileInPlaceOfTheFolderCountsAsPresentAndIsNotTouched) {
+    fake.WriteFile("C:\\Tools\\CollectInfo\\Registry_Save", "not a folder");
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 0);
+    EXPECT_EQ(fake.ReadFile("C:\\Tools\\CollectInfo\\Registry_Save"), "not a folder");
+    EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry("), 5);
+}
+
+TEST_F(ExportTest, ProgressBarGetsOneRangeOneStepAndFiveAdvancesEachBeforeItsHive) {
+    HWND bar = fake.AddWindow(1000, "msctls_progress32");
+    HWND text = fake.AddWindow(1001, "Static");
+    fake.Window(bar).position = 3;  // left there by the file copy
+    CProgressCtrl progress;
+    progress.Attach(bar);
+    CStatic status;
+    status.Attach(text);
+    CAction action(&progress, &status);
+    fake.calls.clear();
+    fake.messageQueue.push_back(MSG{text, WM_NULL, 0, 0});
+    fake.messageQueue.push_back(MSG{bar, WM_PAINT, 0, 0});
+    // The product key stays open through the loop; each hive's key is
+    // closed before the next pause.
+    std::vector<int> keysOpenAtPause;
+    fake.onSleep = [&] {
+        keysOpenAtPause.push_back(fake.openKeys);
+        fake.Log("Sleep");
+    };
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+
+    std::vector<std::string> steps;
+    for (const FakeCall& call : fake.calls) {
+        if (call.name == "SendMessageA") steps.push_back(call.args[1] + " " + call.args[2] + " " + call.args[3]);
+        if (call.name == "SetWindowTextA") steps.push_back("text " + call.args[1]);
+        if (call.name == "Sleep" || call.name == "RegSaveKeyA") steps.push_back(call.name);
+    }
+    std::vector<std::string> expected = {"0x401 0 0x50000", "0x404 1 0x0"};
+    for (const RegistryHive& hive : HiveTable) {
+        expected.push_back("0x405 0 0x0");
+        expected.push_back(std::string("text ") + hive.szSubKey);
+        expected.push_back("Sleep");
+        expected.push_back("RegSaveKeyA");
+    }
+    EXPECT_EQ(steps, expected);
+    EXPECT_EQ(keysOpenAtPause, std::vector<int>(5, 1));
+    EXPECT_EQ(fake.sleptMs, 1250u);
+    EXPECT_EQ(fake.CountOf("DispatchMessageA"), 2);
+    EXPECT_EQ(fake.CountOf("TranslateMessage"), 2);
+    // Not reset by the range: 3, then 4, 5 and on past the top.
+    EXPECT_NE(fake.Window(bar).position, 0);
+    EXPECT_EQ(fake.Window(text).text, HiveTable[4].szSubKey);
+}
+
+TEST_F(ExportTest, WithoutControlsThereAreNoWindowMessagesAndNoPauses) {
+    CAction action;
+    fake.messageQueue.push_back(MSG{nullptr, WM_NULL, 0, 0});
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_EQ(fake.CountOf("SendMessageA"), 0);
+    EXPECT_EQ(fake.CountOf("SetWindowTextA"), 0);
+    EXPECT_EQ(fake.CountOf("PeekMessageA"), 0);
+    EXPECT_EQ(fake.sleeps, 0);
+    EXPECT_EQ(fake.messageQueue.size(), 1u);
+    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
+}
+
+TEST_F(ExportTest, FailingToSwitchThePrivilegeOffIsTracedAndStillSucceeds) {
+    fake.Fail("AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED, 1, 1);
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_TRUE(Logged("Tool::Collect_Registry -> EnablePrivilege(FALSE)=1300"));
+    EXPECT_EQ(LogMessages().back(), "< Tool::Collect_Registry");
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(ExportTest, ARefusedOrTooDeepFolderIsNeverWrittenTo) {
+    // 3 + 241 + 1 = 245 characters: with "msinstfeat.sav" exactly 259.
+    const std::string fits = "C:\\" + std::string(241, 'f') + "\\";
+    const std::string tooDeep = "C:\\" + std::string(242, 'd') + "\\";
+    for (const std::string& folder : {std::string(), tooDeep}) {
+        CAction action;
+        action.m_szDest_Path_Registry = folder;
+        fake.calls.clear();
+        EXPECT_EQ(action.Collect_Registry(), FALSE) << folder;
+        EXPECT_EQ(fake.CountOf("OpenProcessToken"), 0);
+        EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
+        EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 0);
+        EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 0);
+    }
+    EXPECT_TRUE(Logged("ERR Tool::Collect_Registry -> registry folder refused (260 characters): " + tooDeep));
+    EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry -> registry folder refused"), 2);
+
+    CAction action;
+    action.m_szDest_Path_Registry = fits;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_TRUE(fake.Exists(fits + "msinstfeat.sav"));
+    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
+}
+
+TEST_F(ExportTest, EnablePrivilegeCountsOnlyACleanLastError) {
+    CAction action;
+    HANDLE token = nullptr;
+    ASSERT_TRUE(fake.OpenProcessToken(fake.GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+    EXPECT_EQ(action.EnablePrivilege(token, "SeRestorePrivilege", TRUE), TRUE);
+    EXPECT_EQ(action.EnablePrivilege(token, "SeRestorePrivilege", TRUE), TRUE);  // already on
+    EXPECT_EQ(action.EnablePrivilege(token, "SeBackupPrivilege", FALSE), TRUE);  // already off
+    EXPECT_EQ(fake.enabledPrivileges, (std::set<std::string>{"SeRestorePrivilege"}));
+
+    // A privilege the token lacks: the call succeeds, the last error says no.
+    fake.heldPrivileges.erase("SeBackupPrivilege");
+    EXPECT_EQ(action.EnablePrivilege(token, "SeBackupPrivilege", TRUE), FALSE);
+    EXPECT_EQ(fake.GetLastError(), ERROR_NOT_ALL_ASSIGNED);
+    fake.CloseHandle(token);
+
+    // A token opened without the adjusting right.
+    ASSERT_TRUE(fake.OpenProcessToken(fake.GetCurrentProcess(), TOKEN_QUERY, &token));
+    EXPECT_EQ(action.EnablePrivilege(token, "SeRestorePrivilege", FALSE), FALSE);
+    EXPECT_EQ(fake.GetLastError(), ERROR_ACCESS_DENIED);
+    fake.CloseHandle(token);
+    EXPECT_EQ(fake.openTokens, 0);
+}
+
+TEST(HiveTableTest, RowsAreExactlyAsWritten) {
+    const char* const subKeys[] = {"SOFTWARE\\Halvorn\\", "System\\CurrentControlSet\\Services",
+                                   "SOFTWARE\\Microsoft\\Ole",
+                                   "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                                   "SOFTWARE\\Classes\\Installer\\Features"};
+    const char* const files[] = {"halvorn.sav", "services.sav", "msole.sav", "msuninst.sav", "msinstfeat.sav"};
+    for (int row = 0; row < kHiveCount; ++row) {
+        EXPECT_EQ(HiveTable[row].hKeyRoot, HKEY_LOCAL_MACHINE);
+        EXPECT_STREQ(HiveTable[row].szSubKey, subKeys[row]);
+        EXPECT_STREQ(HiveTable[row].szSaveFile, files[row]);
+    }
+}
+
+}  // namespace

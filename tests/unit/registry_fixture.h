@@ -1,0 +1,75 @@
+// A fake machine with the five exported branches, and helpers the registry
+// tests share.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "environment/action.h"
+#include "fake_fixture.h"
+#include "registry/hive_table.h"
+
+class RegistryTest : public FakeTest {
+protected:
+    static constexpr const char* kFolder = "C:\\Tools\\CollectInfo\\Registry_Save\\";
+
+    RegistryTest() {
+        fake.MakeDirectory("C:\\Tools\\CollectInfo");
+        for (const RegistryHive& hive : HiveTable) SeedBranch(hive.szSubKey);
+    }
+
+    // A small tree below `branch`: values on two levels, a binary value.
+    void SeedBranch(const std::string& branch) {
+        std::string base = branch;
+        if (!base.empty() && base.back() == '\\') base.pop_back();
+        fake.SetString(base, "Name", base);
+        fake.SetString(base + "\\Child", "Path", "C:\\Program Files\\x");
+        fake.SetValue(base + "\\Child\\Leaf", "Blob", gx::REG_BINARY, std::string("\x00\x01\xFF", 3));
+        fake.MakeKey(base + "\\Empty");
+    }
+
+    // Removes a key with its subtree, as if the machine never had it.
+    void RemoveKey(const std::string& parentPath, const std::string& lowerName) {
+        std::shared_ptr<gx::FakeRegNode> parent = fake.FindKey(parentPath);
+        ASSERT_NE(parent, nullptr);
+        parent->children.erase(lowerName);
+        auto& order = parent->childOrder;
+        order.erase(std::remove(order.begin(), order.end(), lowerName), order.end());
+    }
+
+    // The log from the first line equal to `first` on (what one operation wrote
+    // after the construction of its CAction).
+    std::vector<std::string> LogFrom(const std::string& first) {
+        std::vector<std::string> lines = LogMessages();
+        auto start = std::find(lines.begin(), lines.end(), first);
+        return std::vector<std::string>(start, lines.end());
+    }
+
+    static std::string File(const RegistryHive& hive) { return std::string(kFolder) + hive.szSaveFile; }
+
+    bool Logged(const std::string& line) {
+        std::vector<std::string> lines = LogMessages();
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    int LoggedStartingWith(const std::string& prefix) {
+        std::vector<std::string> lines = LogMessages();
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.compare(0, prefix.size(), prefix) == 0;
+        }));
+    }
+
+    // Arguments of every call of `name`, the first of each.
+    std::vector<std::string> FirstArgs(const std::string& name) {
+        std::vector<std::string> args;
+        for (const gx::FakeCall& call : fake.CallsOf(name)) args.push_back(call.args.empty() ? "" : call.args[0]);
+        return args;
+    }
+
+    void ExpectNothingLeftOpen() {
+        EXPECT_EQ(fake.openKeys, 0);
+        EXPECT_EQ(fake.openTokens, 0);
+        EXPECT_EQ(fake.localAllocs, 0);
+    }
+};

@@ -1,0 +1,241 @@
+#include <string>
+#include <vector>
+
+#include "registry_fixture.h"
+
+using namespace gx;
+
+namespace {
+
+class RestoreTest : public RegistryTest {
+protected:
+    static std::string UserKey(const RegistryHive& hive, const std::string& name = "Usr1") {
+        return std::string("Software\\Gathrix\\") + name + "\\" + hive.szSubKey;
+    }
+
+    // Same values, subkeys and order below both keys.
+    static void ExpectSameTree(const FakeRegNode& want, const FakeRegNode& got, const std::string& where) {
+        ASSERT_EQ(want.values.size(), got.values.size()) << where;
+        for (const auto& value : want.values) {
+            auto it = got.values.find(value.first);
+            ASSERT_NE(it, got.values.end()) << where << " value " << value.first;
+            EXPECT_EQ(it->second.type, value.second.type) << where;
+            EXPECT_EQ(it->second.data, value.second.data) << where;
+        }
+        ASSERT_EQ(want.childOrder, got.childOrder) << where;
+        for (const std::string& child : want.childOrder)
+            ExpectSameTree(*want.children.at(child), *got.children.at(child), where + "\\" + child);
+    }
+};
+
+TEST_F(RestoreTest, AFolderWithoutTheFilesGivesFiveEmptyVolatileKeys) {
+    fake.MakeDirectory(kFolder);
+    CAction action;
+    fake.calls.clear();
+    EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
+
+    std::vector<std::string> expected = {"> e_r_restore_reg_update_information"};
+    for (const RegistryHive& hive : HiveTable)
+        expected.push_back(std::string("Tool::Restore_Registry(") + hive.szSubKey + "): No File: " + File(hive));
+    expected.push_back("< Tool::Restore_Registry");
+    EXPECT_EQ(LogFrom(expected.front()), expected);
+
+    std::vector<FakeCall> creates = fake.CallsOf("RegCreateKeyExA");
+    ASSERT_EQ(creates.size(), 6u);  // the product key, then one per row
+    for (int row = 0; row < kHiveCount; ++row) {
+        EXPECT_EQ(creates[row + 1].args[0], UserKey(HiveTable[row]));
+        EXPECT_EQ(creates[row + 1].args[1], "0xF003F options=1");
+        EXPECT_EQ(fake.CallsOf("RegRestoreKeyA")[row].args,
+                  (std::vector<std::string>{File(HiveTable[row]), "8"}));
+        std::shared_ptr<FakeRegNode> key = fake.FindKey(UserKey(HiveTable[row]));
+        ASSERT_NE(key, nullptr);
+        EXPECT_TRUE(key->isVolatile);
+        EXPECT_TRUE(key->values.empty());
+        EXPECT_TRUE(key->children.empty());
+    }
+    EXPECT_EQ(creates[1].args[0], "Software\\Gathrix\\Usr1\\SOFTWARE\\Halvorn\\");
+    // Missing keys on the way are created with the same option.
+    EXPECT_TRUE(fake.FindKey("Software\\Gathrix")->isVolatile);
+    EXPECT_TRUE(fake.FindKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft")->isVolatile);
+
+    std::vector<FakeCall> adjust = fake.CallsOf("AdjustTokenPrivileges");
+    ASSERT_EQ(adjust.size(), 2u);
+    EXPECT_EQ(adjust[0].args, (std::vector<std::string>{"0", "16", "18", "2"}));
+    EXPECT_EQ(adjust[1].args, (std::vector<std::string>{"0", "16", "18", "0"}));
+    EXPECT_EQ(fake.CallsOf("OpenProcessToken")[0].args[0], "0x20");
+    EXPECT_TRUE(fake.enabledPrivileges.empty());
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(RestoreTest, SavedHivesComeBackWithTheSameValues) {
+    {
+        CAction collector;
+        ASSERT_EQ(collector.Collect_Registry(), TRUE);
+    }
+    CAction action;
+    EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
+    EXPECT_EQ(LoggedStartingWith("Tool::Restore_Registry("), 0);
+    for (const RegistryHive& hive : HiveTable) {
+        std::shared_ptr<FakeRegNode> original = fake.FindKey(hive.szSubKey);
+        std::shared_ptr<FakeRegNode> restored = fake.FindKey(UserKey(hive));
+        ASSERT_NE(restored, nullptr) << hive.szSubKey;
+        ExpectSameTree(*original, *restored, hive.szSubKey);
+        EXPECT_TRUE(restored->children.at("child")->children.at("leaf")->isVolatile);
+    }
+    EXPECT_EQ(fake.FindKey(UserKey(HiveTable[2]) + "\\Child\\Leaf")->values.at("blob").data,
+              std::string("\x00\x01\xFF", 3));
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(RestoreTest, AKeyThatCannotBeCreatedStopsAtOnceAndKeepsEarlierRows) {
+    {
+        CAction collector;
+        ASSERT_EQ(collector.Collect_Registry(), TRUE);
+    }
+    // Rows 3 and 4 lead through a key whose DACL refuses us.
+    fake.MakeKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft", true)->openDenied = true;
+    CAction action;
+    fake.calls.clear();
+    EXPECT_EQ(action.Restore_Registry("Usr1"), FALSE);
+    EXPECT_EQ(LogMessages().back(), "Tool::Restore_Registry -> RegCreateKeyEx: 5");
+    EXPECT_EQ(fake.CountOf("RegCreateKeyExA"), 1 + 3);
+    EXPECT_EQ(fake.CountOf("RegRestoreKeyA"), 2);
+    EXPECT_EQ(fake.FindKey(UserKey(HiveTable[0]))->values.at("name").data, std::string("SOFTWARE\\Halvorn") + '\0');
+    EXPECT_NE(fake.FindKey(UserKey(HiveTable[1]) + "\\Child\\Leaf"), nullptr);
+    EXPECT_EQ(fake.FindKey(UserKey(HiveTable[4])), nullptr);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(RestoreTest, AnUnreadableFileIsTracedAndTheLoopGoesOn) {
+    fake.WriteFile(File(HiveTable[3]), "not a hive");
+    CAction action;
+    EXPECT_EQ(action.Restore_Registry(nullptr), TRUE);
+    EXPECT_TRUE(Logged("Tool::Restore_Registry(SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall): "
+                       "RegRestoreKey(1010) File: C:\\Tools\\CollectInfo\\Registry_Save\\msuninst.sav"));
+    EXPECT_EQ(LoggedStartingWith("Tool::Restore_Registry("), 5);
+    // Without a subfolder name the rows land directly below the branch.
+    EXPECT_NE(fake.FindKey("Software\\Gathrix\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"), nullptr);
+    EXPECT_EQ(fake.CallsOf("RegCreateKeyExA")[1].args[0], "Software\\Gathrix\\SOFTWARE\\Halvorn\\");
+}
+
+TEST_F(RestoreTest, WithoutTheRestorePrivilegeNothingIsCreated) {
+    fake.heldPrivileges.erase("SeRestorePrivilege");
+    CAction action;
+    EXPECT_EQ(action.Restore_Registry("Usr1"), FALSE);
+    EXPECT_TRUE(Logged("CTool::Restore_Registry -> EnablePrivilege(TRUE)=1300"));
+    EXPECT_EQ(fake.FindKey("Software\\Gathrix"), nullptr);
+    ExpectNothingLeftOpen();
+
+    fake.Fail("OpenProcessToken", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(action.Restore_Registry("Usr1"), FALSE);
+    EXPECT_TRUE(Logged("CTool::Restore_Registry -> OpenProcessToken()=5"));
+}
+
+TEST_F(RestoreTest, FailingToSwitchThePrivilegeOffStillSucceeds) {
+    fake.Fail("AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED, 1, 1);
+    CAction action;
+    EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
+    EXPECT_TRUE(Logged("Tool::Restore_Registry -> EnablePrivilege(FALSE)=1300"));
+    EXPECT_EQ(LogMessages().back(), "< Tool::Restore_Registry");
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(RestoreTest, PathsPastTheLimitAreRefusedBeforeAnythingIsCreated) {
+    // "Software\Gathrix\" + name + "\" + the longest subkey (51): 69 + name.
+    const std::string longest = std::string("Software\\Gathrix\\") + std::string(191, 'n') + "\\" + HiveTable[3].szSubKey;
+    struct Case {
+        std::string name;
+        std::string folder;
+        std::string refused;  // empty: accepted
+    } cases[] = {
+        {std::string(190, 'n'), kFolder, ""},
+        {std::string(191, 'n'), kFolder, longest},
+        {"Usr1", "C:\\" + std::string(241, 'f') + "\\", ""},
+        {"Usr1", "C:\\" + std::string(242, 'f') + "\\", "C:\\" + std::string(242, 'f') + "\\msinstfeat.sav"},
+        {"Usr1", "", "(empty hive folder)"},
+    };
+    for (const Case& test : cases) {
+        CAction action;
+        action.m_szDest_Path_Registry = test.folder;
+        fake.calls.clear();
+        BOOL result = action.Restore_Registry(test.name.c_str());
+        if (test.refused.empty()) {
+            EXPECT_EQ(result, TRUE) << test.folder;
+            EXPECT_EQ(fake.CountOf("RegCreateKeyExA"), 6);
+        } else {
+            EXPECT_EQ(result, FALSE) << test.refused;
+            EXPECT_EQ(fake.CountOf("RegCreateKeyExA"), 1) << "only the product key";
+            EXPECT_EQ(fake.CountOf("OpenProcessToken"), 0);
+            EXPECT_EQ(fake.CountOf("RegRestoreKeyA"), 0);
+            EXPECT_TRUE(Logged("ERR Tool::Restore_Registry -> path refused (" + std::to_string(test.refused.size()) +
+                               " characters): " + test.refused))
+                << test.refused;
+        }
+    }
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(RestoreTest, RegistryEntryExistsWhenItOpensForReading) {
+    fake.MakeKey("Software\\Gathrix\\Usr1");
+    fake.MakeKey("Software\\Gathrix\\Locked")->openDenied = true;
+    CAction action;
+    fake.calls.clear();
+    EXPECT_EQ(action.IsRegistryEntryExit("Software\\Gathrix\\Usr1"), TRUE);
+    EXPECT_EQ(action.IsRegistryEntryExit("Software\\Gathrix\\Usr2"), FALSE);
+    EXPECT_EQ(action.IsRegistryEntryExit("Software\\Gathrix\\Locked"), FALSE);
+    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 3);
+    EXPECT_EQ(fake.CallsOf("RegOpenKeyExA")[0].args[1], "0x20019 0");
+    // An empty name would open HKEY_LOCAL_MACHINE itself.
+    EXPECT_EQ(action.IsRegistryEntryExit(""), FALSE);
+    EXPECT_EQ(action.IsRegistryEntryExit(nullptr), FALSE);
+    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 3);
+    EXPECT_EQ(LogFrom("> CTool::IsRegistryEntryExit"),
+              (std::vector<std::string>{
+                  "> CTool::IsRegistryEntryExit",
+                  "CTool::IsRegistryEntryExit -> szKeyName:Software\\Gathrix\\Usr1 RegOpenKeyEx: 0",
+                  "> CTool::IsRegistryEntryExit",
+                  "CTool::IsRegistryEntryExit -> szKeyName:Software\\Gathrix\\Usr2 RegOpenKeyEx: 2",
+                  "> CTool::IsRegistryEntryExit",
+                  "CTool::IsRegistryEntryExit -> szKeyName:Software\\Gathrix\\Locked RegOpenKeyEx: 5",
+                  "> CTool::IsRegistryEntryExit",
+                  "CTool::IsRegistryEntryExit -> szKeyName: RegOpenKeyEx: 87",
+                  "> CTool::IsRegistryEntryExit",
+                  "CTool::IsRegistryEntryExit -> szKeyName: RegOpenKeyEx: 87",
+              }));
+    EXPECT_EQ(fake.beeps, 0);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(RestoreTest, HiveFolderExistsAsFolderOrAsFile) {
+    struct Case {
+        const char* folder;
+        bool makeFolder, makeFile;
+        BOOL result;
+        long attributes;
+    } cases[] = {
+        {"C:\\Hives\\", true, false, TRUE, 16},
+        {"C:\\HiveFile", false, true, TRUE, 32},
+        {"C:\\Nowhere\\", false, false, FALSE, -1},
+        {"", false, false, FALSE, -1},  // a refused destination is not asked about
+    };
+    for (const Case& test : cases) {
+        if (test.makeFolder) fake.MakeDirectory(test.folder);
+        if (test.makeFile) fake.WriteFile(test.folder, "x");
+        CAction action;
+        action.m_szDest_Path_Registry = test.folder;
+        EXPECT_EQ(action.IsCollect_Registry_Exist(), test.result) << test.folder;
+        std::vector<std::string> lines = LogMessages();
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+                  (std::vector<std::string>{
+                      "> CTool::IsCollect_Registry_Exist",
+                      std::string("CTool::IsCollect_Registry_Exist -> GetFileAttributes, m_szDest_Path_Registry:") +
+                          test.folder + ",dwRet=" + std::to_string(test.attributes),
+                      test.result ? "< Tool::IsCollect_Registry_Exist -> File exist"
+                                  : "< Tool::IsCollect_Registry_Exist -> File not exist",
+                  }));
+    }
+    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 3);
+}
+
+}  // namespace

@@ -97,6 +97,20 @@ TEST_F(DeleteTest, ARefusedTreeIsWalkedKeyBeforeSubkeysAndThenDeleted) {
     ExpectNothingLeftOpen();
 }
 
+TEST_F(DeleteTest, AKeyOnlyItsOwnerMayTouchIsOpenedForItsDaclAndThenDeleted) {
+    // Empty DACL: no reading, no deleting; the owner may still read and
+    // write the DACL. A handle for reading could never grant anything here.
+    SeedImport();
+    fake.FindKey("Software\\Gathrix\\Usr1\\a")->ownerOnly = true;
+    CAction action;
+    EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), TRUE);
+    EXPECT_EQ(fake.FindKey("Software\\Gathrix\\Usr1"), nullptr);
+    EXPECT_EQ(Visited(), (std::vector<std::string>{"Usr1", "a", "a1", "a2", "b", "b1"}));
+    EXPECT_EQ(fake.stdoutText, "");
+    EXPECT_EQ(DeleteLines().size(), 2u);  // entry, attempt 1 refused
+    ExpectNothingLeftOpen();
+}
+
 TEST_F(DeleteTest, KeysWhoseAccessCannotBeChangedAreReportedAndPassedOver) {
     SeedImport();
     auto stuck = fake.FindKey("Software\\Gathrix\\Usr1\\b\\b1");

@@ -36,6 +36,8 @@ struct FakeRegNode {
     bool openDenied = false;    // every open fails with ERROR_ACCESS_DENIED
     bool deleteDenied = false;  // opens for DELETE and deletion refused until access was granted
     bool writeDacDenied = false;  // opens for WRITE_DAC refused: the DACL cannot be changed
+    bool ownerOnly = false;       // empty DACL, owned by us: only READ_CONTROL and WRITE_DAC open
+                                  // (reading and deleting refused) until access was granted
     int grants = 0;             // access entries written by SetSecurityInfo
 };
 

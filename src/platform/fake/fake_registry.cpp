@@ -84,11 +84,18 @@ void Detach(FakeRegNode& parent, const std::string& lowerName) {
                             parent.childOrder.end());
 }
 
+// What the key's DACL refuses to the opener.
+bool RefusedAccess(const FakeRegNode& node, REGSAM access) {
+    return node.openDenied || (node.deleteDenied && (access & DELETE) != 0) ||
+           (node.writeDacDenied && (access & WRITE_DAC) != 0) ||
+           (node.ownerOnly && (access & ~(READ_CONTROL | WRITE_DAC)) != 0);
+}
+
 // As the shell does it: subkeys first, always the first one left, and the
 // first refusal ends the walk with what was deleted so far gone.
 LONG DeleteTree(FakeRegNode& parent, const std::string& lowerName) {
     std::shared_ptr<FakeRegNode> node = parent.children.at(lowerName);
-    if (node->openDenied) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    if (RefusedAccess(*node, KEY_READ)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     while (!node->childOrder.empty()) {
         LONG status = DeleteTree(*node, node->childOrder.front());
         if (status != 0) return status;
@@ -96,12 +103,6 @@ LONG DeleteTree(FakeRegNode& parent, const std::string& lowerName) {
     if (node->deleteDenied) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     Detach(parent, lowerName);
     return 0;
-}
-
-// What the key's DACL refuses to the opener.
-bool RefusedAccess(const FakeRegNode& node, REGSAM access) {
-    return node.openDenied || (node.deleteDenied && (access & DELETE) != 0) ||
-           (node.writeDacDenied && (access & WRITE_DAC) != 0);
 }
 
 }  // namespace
@@ -460,6 +461,7 @@ DWORD FakePlatform::SetSecurityInfo(HANDLE object, int objectType, DWORD info, P
     if (securityBlocks_.count(block) == 0 || !block->isAcl) return ERROR_INVALID_PARAMETER;
     handle->node->grants += 1;
     handle->node->deleteDenied = false;
+    handle->node->ownerOnly = false;
     return 0;
 }
 

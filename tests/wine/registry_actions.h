@@ -1,0 +1,26 @@
+// The registry operations of CAction run for the Wine suite, each with the
+// trace lines it wrote. Kept apart from <windows.h>, whose types clash with
+// the program's own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace winetest {
+
+struct TracedRun {
+    int result = 0;
+    std::vector<std::string> trace;  // messages without time stamps
+
+    bool Traced(const std::string& line) const;
+    int TracedStartingWith(const std::string& prefix) const;
+};
+
+// Collect_Registry into `folder` (ends with a backslash).
+TracedRun CollectRegistryInto(const std::string& folder);
+// Restore_Registry from `folder` under the subfolder `name`.
+TracedRun RestoreRegistryFrom(const std::string& folder, const std::string& name);
+TracedRun DeleteRegistryEntry(const std::string& keyPath);
+bool IsRegistryEntry(const std::string& keyPath);
+
+}  // namespace winetest

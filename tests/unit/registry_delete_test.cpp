@@ -11,7 +11,7 @@ using namespace gx;
 
 namespace {
 
-class DeleteTest : public RegistryTest {
+class KeyDeleteTest : public RegistryTest {
 protected:
     // Software\Gathrix\Usr1 with a\{a1, a2} and b\{b1}: three levels.
     void SeedImport(const std::string& user = "Usr1") {
@@ -29,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(DeleteTest, ATreeTheFirstAttemptRemovesLeavesOnlyTheSecondAttemptsNotFound) {
+TEST_F(KeyDeleteTest, ATreeTheFirstAttemptRemovesLeavesOnlyTheSecondAttemptsNotFound) {
     SeedImport();
     CAction action;
     fake.calls.clear();
@@ -50,7 +50,7 @@ TEST_F(DeleteTest, ATreeTheFirstAttemptRemovesLeavesOnlyTheSecondAttemptsNotFoun
     ExpectNothingLeftOpen();
 }
 
-TEST_F(DeleteTest, APathThatNeverExistedIsTracedTwiceAndStillSucceeds) {
+TEST_F(KeyDeleteTest, APathThatNeverExistedIsTracedTwiceAndStillSucceeds) {
     CAction action;
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Nobody"), TRUE);
     EXPECT_EQ(DeleteLines(), (std::vector<std::string>{
@@ -65,7 +65,7 @@ TEST_F(DeleteTest, APathThatNeverExistedIsTracedTwiceAndStillSucceeds) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(DeleteTest, ARefusedTreeIsWalkedKeyBeforeSubkeysAndThenDeleted) {
+TEST_F(KeyDeleteTest, ARefusedTreeIsWalkedKeyBeforeSubkeysAndThenDeleted) {
     SeedImport();
     fake.FindKey("Software\\Gathrix\\Usr1\\a\\a1")->deleteDenied = true;
     fake.FindKey("Software\\Gathrix\\Usr1\\b")->deleteDenied = true;
@@ -97,7 +97,7 @@ TEST_F(DeleteTest, ARefusedTreeIsWalkedKeyBeforeSubkeysAndThenDeleted) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(DeleteTest, AKeyOnlyItsOwnerMayTouchIsOpenedForItsDaclAndThenDeleted) {
+TEST_F(KeyDeleteTest, AKeyOnlyItsOwnerMayTouchIsOpenedForItsDaclAndThenDeleted) {
     // Empty DACL: no reading, no deleting; the owner may still read and
     // write the DACL. A handle for reading could never grant anything here.
     SeedImport();
@@ -111,7 +111,7 @@ TEST_F(DeleteTest, AKeyOnlyItsOwnerMayTouchIsOpenedForItsDaclAndThenDeleted) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(DeleteTest, KeysWhoseAccessCannotBeChangedAreReportedAndPassedOver) {
+TEST_F(KeyDeleteTest, KeysWhoseAccessCannotBeChangedAreReportedAndPassedOver) {
     SeedImport();
     auto stuck = fake.FindKey("Software\\Gathrix\\Usr1\\b\\b1");
     stuck->deleteDenied = true;
@@ -135,7 +135,7 @@ TEST_F(DeleteTest, KeysWhoseAccessCannotBeChangedAreReportedAndPassedOver) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(DeleteTest, TheWholeBranchGoesWithEverySubfolderAndNothingBeside) {
+TEST_F(KeyDeleteTest, TheWholeBranchGoesWithEverySubfolderAndNothingBeside) {
     SeedImport("Usr1");
     SeedImport("Usr2");
     fake.SetString("Software\\Gathrixe", "neighbour", "stays");
@@ -147,7 +147,7 @@ TEST_F(DeleteTest, TheWholeBranchGoesWithEverySubfolderAndNothingBeside) {
     EXPECT_EQ(fake.CountOf("SHDeleteKeyA"), 2);
 }
 
-TEST_F(DeleteTest, WithoutTokenOrPrivilegeOrKeyNameNothingIsDeleted) {
+TEST_F(KeyDeleteTest, WithoutTokenOrPrivilegeOrKeyNameNothingIsDeleted) {
     SeedImport();
     CAction action;
     fake.heldPrivileges.erase("SeRestorePrivilege");
@@ -167,7 +167,7 @@ TEST_F(DeleteTest, WithoutTokenOrPrivilegeOrKeyNameNothingIsDeleted) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(DeleteTest, AddAccessEntryReportsTheFirstFailedCallAndFreesWhatItGot) {
+TEST_F(KeyDeleteTest, AddAccessEntryReportsTheFirstFailedCallAndFreesWhatItGot) {
     fake.MakeKey("Software\\Gathrix\\K");
     struct Case {
         const char* failing;
@@ -210,7 +210,9 @@ TEST_F(DeleteTest, AddAccessEntryReportsTheFirstFailedCallAndFreesWhatItGot) {
 
 // ---- CRegItem and CRegSubKeyIterator ---------------------------------------
 
-TEST_F(DeleteTest, RegItemCopiesOwnEveryBufferAndSelfAssignmentKeepsIt) {
+class RegItemTest : public KeyDeleteTest {};
+
+TEST_F(RegItemTest, RegItemCopiesOwnEveryBufferAndSelfAssignmentKeepsIt) {
     CRegItem item("Software\\Gathrix\\Usr1", TRUE);
     item.m_pszValueName = new char[6];
     std::memcpy(item.m_pszValueName, "Value", 6);
@@ -254,7 +256,7 @@ TEST_F(DeleteTest, RegItemCopiesOwnEveryBufferAndSelfAssignmentKeepsIt) {
     EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 0);
 }
 
-TEST_F(DeleteTest, IteratorListsDirectSubkeysAndWalksAThreeLevelTree) {
+TEST_F(RegItemTest, IteratorListsDirectSubkeysAndWalksAThreeLevelTree) {
     SeedImport();
     const std::string longName(255, 'L');  // the longest name a key can have
     fake.MakeKey("Software\\Gathrix\\Usr1\\b\\" + longName);
@@ -287,7 +289,7 @@ TEST_F(DeleteTest, IteratorListsDirectSubkeysAndWalksAThreeLevelTree) {
     EXPECT_EQ(fake.openKeys, 1);  // `top`'s own
 }
 
-TEST_F(DeleteTest, IteratorStopsAtTheFirstFailedStepAndOnAKeyItCannotOpen) {
+TEST_F(RegItemTest, IteratorStopsAtTheFirstFailedStepAndOnAKeyItCannotOpen) {
     SeedImport();
     fake.MakeKey("Software\\Gathrix\\Usr1\\c");
     CRegSubKeyIterator missing(CRegItem("Software\\Gathrix\\Nobody", TRUE));

@@ -8,9 +8,9 @@ using namespace gx;
 
 namespace {
 
-class ExportTest : public RegistryTest {};
+class HiveExportTest : public RegistryTest {};
 
-TEST_F(ExportTest, SavesTheFiveBranchesWithTheBackupPrivilegeOnlyDuringTheRun) {
+TEST_F(HiveExportTest, SavesTheFiveBranchesWithTheBackupPrivilegeOnlyDuringTheRun) {
     CAction action;
     fake.calls.clear();
     EXPECT_EQ(action.Collect_Registry(), TRUE);
@@ -54,7 +54,7 @@ TEST_F(ExportTest, SavesTheFiveBranchesWithTheBackupPrivilegeOnlyDuringTheRun) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(ExportTest, WithoutTheBackupPrivilegeNothingIsCreated) {
+TEST_F(HiveExportTest, WithoutTheBackupPrivilegeNothingIsCreated) {
     fake.heldPrivileges.erase("SeBackupPrivilege");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
@@ -66,7 +66,7 @@ TEST_F(ExportTest, WithoutTheBackupPrivilegeNothingIsCreated) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(ExportTest, WithoutATokenNothingIsTouched) {
+TEST_F(HiveExportTest, WithoutATokenNothingIsTouched) {
     fake.Fail("OpenProcessToken", ERROR_ACCESS_DENIED);
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
@@ -76,7 +76,7 @@ TEST_F(ExportTest, WithoutATokenNothingIsTouched) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(ExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
+TEST_F(HiveExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
     fake.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED);
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
@@ -85,7 +85,7 @@ TEST_F(ExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(ExportTest, AMachineWithoutTheMakersBranchStillSavesTheOtherFour) {
+TEST_F(HiveExportTest, AMachineWithoutTheMakersBranchStillSavesTheOtherFour) {
     // The product key holder would create the branch; here it is refused.
     RemoveKey("SOFTWARE", "halvorn");
     fake.Fail("RegCreateKeyExA", ERROR_ACCESS_DENIED);
@@ -99,7 +99,7 @@ TEST_F(ExportTest, AMachineWithoutTheMakersBranchStillSavesTheOtherFour) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(ExportTest, WhereTheProductKeyCanBeCreatedTheMakersBranchIsNeverMissing) {
+TEST_F(HiveExportTest, WhereTheProductKeyCanBeCreatedTheMakersBranchIsNeverMissing) {
     RemoveKey("SOFTWARE", "halvorn");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
@@ -109,7 +109,7 @@ TEST_F(ExportTest, WhereTheProductKeyCanBeCreatedTheMakersBranchIsNeverMissing) 
     EXPECT_NE(hive.find("434f5256414e455f4e4554"), std::string::npos) << hive;
 }
 
-TEST_F(ExportTest, AnExistingHiveFileIsLeftAloneAndTheRestAreSaved) {
+TEST_F(HiveExportTest, AnExistingHiveFileIsLeftAloneAndTheRestAreSaved) {
     fake.WriteFile(File(HiveTable[1]), "from an earlier run");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
@@ -123,7 +123,7 @@ TEST_F(ExportTest, AnExistingHiveFileIsLeftAloneAndTheRestAreSaved) {
     EXPECT_EQ(LoggedStartingWith("ERR "), 1);
 }
 
-TEST_F(ExportTest, AFileInPlaceOfTheFolderCountsAsPresentAndIsNotTouched) {
+TEST_F(HiveExportTest, AFileInPlaceOfTheFolderCountsAsPresentAndIsNotTouched) {
     fake.WriteFile("C:\\Tools\\CollectInfo\\Registry_Save", "not a folder");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
@@ -132,7 +132,7 @@ TEST_F(ExportTest, AFileInPlaceOfTheFolderCountsAsPresentAndIsNotTouched) {
     EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry("), 5);
 }
 
-TEST_F(ExportTest, ProgressBarGetsOneRangeOneStepAndFiveAdvancesEachBeforeItsHive) {
+TEST_F(HiveExportTest, ProgressBarGetsOneRangeOneStepAndFiveAdvancesEachBeforeItsHive) {
     HWND bar = fake.AddWindow(1000, "msctls_progress32");
     HWND text = fake.AddWindow(1001, "Static");
     fake.Window(bar).position = 3;  // left there by the file copy
@@ -176,7 +176,7 @@ TEST_F(ExportTest, ProgressBarGetsOneRangeOneStepAndFiveAdvancesEachBeforeItsHiv
     EXPECT_EQ(fake.Window(text).text, HiveTable[4].szSubKey);
 }
 
-TEST_F(ExportTest, WithoutControlsThereAreNoWindowMessagesAndNoPauses) {
+TEST_F(HiveExportTest, WithoutControlsThereAreNoWindowMessagesAndNoPauses) {
     CAction action;
     fake.messageQueue.push_back(MSG{nullptr, WM_NULL, 0, 0});
     EXPECT_EQ(action.Collect_Registry(), TRUE);
@@ -188,7 +188,7 @@ TEST_F(ExportTest, WithoutControlsThereAreNoWindowMessagesAndNoPauses) {
     EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
 }
 
-TEST_F(ExportTest, FailingToSwitchThePrivilegeOffIsTracedAndStillSucceeds) {
+TEST_F(HiveExportTest, FailingToSwitchThePrivilegeOffIsTracedAndStillSucceeds) {
     fake.Fail("AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED, 1, 1);
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
@@ -197,7 +197,7 @@ TEST_F(ExportTest, FailingToSwitchThePrivilegeOffIsTracedAndStillSucceeds) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(ExportTest, ARefusedOrTooDeepFolderIsNeverWrittenTo) {
+TEST_F(HiveExportTest, ARefusedOrTooDeepFolderIsNeverWrittenTo) {
     // 3 + 241 + 1 = 245 characters: with "msinstfeat.sav" exactly 259.
     const std::string fits = "C:\\" + std::string(241, 'f') + "\\";
     const std::string tooDeep = "C:\\" + std::string(242, 'd') + "\\";
@@ -221,7 +221,7 @@ TEST_F(ExportTest, ARefusedOrTooDeepFolderIsNeverWrittenTo) {
     EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
 }
 
-TEST_F(ExportTest, EnablePrivilegeCountsOnlyACleanLastError) {
+TEST_F(HiveExportTest, EnablePrivilegeCountsOnlyACleanLastError) {
     CAction action;
     HANDLE token = nullptr;
     ASSERT_TRUE(fake.OpenProcessToken(fake.GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));

@@ -7,7 +7,7 @@ using namespace gx;
 
 namespace {
 
-class RestoreTest : public RegistryTest {
+class HiveRestoreTest : public RegistryTest {
 protected:
     static std::string UserKey(const RegistryHive& hive, const std::string& name = "Usr1") {
         return std::string("Software\\Gathrix\\") + name + "\\" + hive.szSubKey;
@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(RestoreTest, AFolderWithoutTheFilesGivesFiveEmptyVolatileKeys) {
+TEST_F(HiveRestoreTest, AFolderWithoutTheFilesGivesFiveEmptyVolatileKeys) {
     fake.MakeDirectory(kFolder);
     CAction action;
     fake.calls.clear();
@@ -67,7 +67,7 @@ TEST_F(RestoreTest, AFolderWithoutTheFilesGivesFiveEmptyVolatileKeys) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(RestoreTest, SavedHivesComeBackWithTheSameValues) {
+TEST_F(HiveRestoreTest, SavedHivesComeBackWithTheSameValues) {
     {
         CAction collector;
         ASSERT_EQ(collector.Collect_Registry(), TRUE);
@@ -87,7 +87,7 @@ TEST_F(RestoreTest, SavedHivesComeBackWithTheSameValues) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(RestoreTest, AKeyThatCannotBeCreatedStopsAtOnceAndKeepsEarlierRows) {
+TEST_F(HiveRestoreTest, AKeyThatCannotBeCreatedStopsAtOnceAndKeepsEarlierRows) {
     {
         CAction collector;
         ASSERT_EQ(collector.Collect_Registry(), TRUE);
@@ -106,7 +106,7 @@ TEST_F(RestoreTest, AKeyThatCannotBeCreatedStopsAtOnceAndKeepsEarlierRows) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(RestoreTest, AnUnreadableFileIsTracedAndTheLoopGoesOn) {
+TEST_F(HiveRestoreTest, AnUnreadableFileIsTracedAndTheLoopGoesOn) {
     fake.WriteFile(File(HiveTable[3]), "not a hive");
     CAction action;
     EXPECT_EQ(action.Restore_Registry(nullptr), TRUE);
@@ -118,7 +118,7 @@ TEST_F(RestoreTest, AnUnreadableFileIsTracedAndTheLoopGoesOn) {
     EXPECT_EQ(fake.CallsOf("RegCreateKeyExA")[1].args[0], "Software\\Gathrix\\SOFTWARE\\Halvorn\\");
 }
 
-TEST_F(RestoreTest, WithoutTheRestorePrivilegeNothingIsCreated) {
+TEST_F(HiveRestoreTest, WithoutTheRestorePrivilegeNothingIsCreated) {
     fake.heldPrivileges.erase("SeRestorePrivilege");
     CAction action;
     EXPECT_EQ(action.Restore_Registry("Usr1"), FALSE);
@@ -131,7 +131,7 @@ TEST_F(RestoreTest, WithoutTheRestorePrivilegeNothingIsCreated) {
     EXPECT_TRUE(Logged("CTool::Restore_Registry -> OpenProcessToken()=5"));
 }
 
-TEST_F(RestoreTest, FailingToSwitchThePrivilegeOffStillSucceeds) {
+TEST_F(HiveRestoreTest, FailingToSwitchThePrivilegeOffStillSucceeds) {
     fake.Fail("AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED, 1, 1);
     CAction action;
     EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
@@ -140,7 +140,7 @@ TEST_F(RestoreTest, FailingToSwitchThePrivilegeOffStillSucceeds) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(RestoreTest, PathsPastTheLimitAreRefusedBeforeAnythingIsCreated) {
+TEST_F(HiveRestoreTest, PathsPastTheLimitAreRefusedBeforeAnythingIsCreated) {
     // "Software\Gathrix\" + name + "\" + the longest subkey (51): 69 + name.
     const std::string longest = std::string("Software\\Gathrix\\") + std::string(191, 'n') + "\\" + HiveTable[3].szSubKey;
     struct Case {
@@ -175,7 +175,7 @@ TEST_F(RestoreTest, PathsPastTheLimitAreRefusedBeforeAnythingIsCreated) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(RestoreTest, RegistryEntryExistsWhenItOpensForReading) {
+TEST_F(HiveRestoreTest, RegistryEntryExistsWhenItOpensForReading) {
     fake.MakeKey("Software\\Gathrix\\Usr1");
     fake.MakeKey("Software\\Gathrix\\Locked")->openDenied = true;
     CAction action;
@@ -206,7 +206,7 @@ TEST_F(RestoreTest, RegistryEntryExistsWhenItOpensForReading) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(RestoreTest, HiveFolderExistsAsFolderOrAsFile) {
+TEST_F(HiveRestoreTest, HiveFolderExistsAsFolderOrAsFile) {
     struct Case {
         const char* folder;
         bool makeFolder, makeFile;

@@ -7,6 +7,8 @@
 
 using gx::BOOL;
 
+class CWnd;
+
 class CWinApp {
 public:
     // Without a name the framework takes the executable's name without its
@@ -28,7 +30,10 @@ public:
     void OnHelp();
 
     std::string m_strAppName;
-    gx::HWND m_hMainWnd = nullptr;  // the running dialog, owner of message boxes
+    // The main window: the one dialog the program runs. Parentless modal
+    // dialogs and message boxes are owned by it while it is open.
+    CWnd* m_pMainWnd = nullptr;
+    gx::HWND m_hMainWnd = nullptr;  // its window while it is open
     std::string m_strHelpFile;
     int m_helpRequests = 0;
 

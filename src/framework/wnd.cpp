@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/winapp.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 
@@ -27,6 +28,12 @@ gx::BOOL CWnd::IsWindowEnabled() const { return gx::os().IsWindowEnabled(m_hWnd)
 
 gx::LRESULT CWnd::SendMessage(gx::UINT message, gx::WPARAM wParam, gx::LPARAM lParam) {
     return gx::os().SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
+int CWnd::MessageBox(const char* text, const char* caption, gx::UINT type) {
+    CWinApp* app = AfxGetApp();
+    if (caption == nullptr && app != nullptr) caption = app->m_strAppName.c_str();
+    return gx::os().MessageBoxA(m_hWnd, text, caption, type);
 }
 
 void CEdit::LimitText(int maximum) { SendMessage(gx::EM_LIMITTEXT, static_cast<gx::WPARAM>(maximum), 0); }

@@ -22,6 +22,8 @@ public:
     gx::BOOL EnableWindow(gx::BOOL enable = 1);
     gx::BOOL IsWindowEnabled() const;
     gx::LRESULT SendMessage(gx::UINT message, gx::WPARAM wParam = 0, gx::LPARAM lParam = 0);
+    // Owned by this window; without a caption the application's name.
+    int MessageBox(const char* text, const char* caption = nullptr, gx::UINT type = 0);
 
     gx::HWND m_hWnd = nullptr;
 };

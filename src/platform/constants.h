@@ -162,4 +162,36 @@ constexpr int SM_CYICON = 12;
 constexpr DWORD OFN_HIDEREADONLY = 0x4;
 constexpr DWORD OFN_EXPLORER = 0x80000;
 
+// Dialog templates, control styles and the dialog manager.
+constexpr DWORD WS_POPUP = 0x80000000u;
+constexpr DWORD WS_CHILD = 0x40000000u;
+constexpr DWORD WS_VISIBLE = 0x10000000u;
+constexpr DWORD WS_DISABLED = 0x08000000u;
+constexpr DWORD WS_CAPTION = 0x00C00000u;
+constexpr DWORD WS_BORDER = 0x00800000u;
+constexpr DWORD WS_VSCROLL = 0x00200000u;
+constexpr DWORD WS_SYSMENU = 0x00080000u;
+constexpr DWORD WS_GROUP = 0x00020000u;
+constexpr DWORD WS_TABSTOP = 0x00010000u;
+constexpr DWORD WS_EX_APPWINDOW = 0x00040000u;
+constexpr DWORD DS_SETFONT = 0x40;
+constexpr DWORD DS_MODALFRAME = 0x80;
+constexpr DWORD BS_PUSHBUTTON = 0x0;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD BS_GROUPBOX = 0x7;
+constexpr DWORD SS_LEFT = 0x0;
+constexpr DWORD SS_CENTER = 0x1;
+constexpr DWORD SS_ICON = 0x3;
+constexpr DWORD ES_MULTILINE = 0x4;
+constexpr DWORD ES_AUTOVSCROLL = 0x40;
+constexpr DWORD ES_AUTOHSCROLL = 0x80;
+constexpr DWORD ES_WANTRETURN = 0x1000;
+constexpr int DWLP_MSGRESULT = 0;
+constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr WPARAM VK_RETURN = 0x0D;
+constexpr WPARAM VK_ESCAPE = 0x1B;
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr DWORD ERROR_DISK_FULL = 112;
+constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+
 }  // namespace gx

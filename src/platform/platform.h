@@ -105,6 +105,8 @@ public:
     virtual int GetWindowTextLengthA(HWND window) = 0;
     virtual BOOL EnableWindow(HWND window, BOOL enable) = 0;
     virtual BOOL IsWindowEnabled(HWND window) = 0;
+    // Only DWLP_MSGRESULT: the result of a message a dialog procedure handled.
+    virtual LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) = 0;
     virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
     virtual BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
     virtual BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove) = 0;

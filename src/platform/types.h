@@ -21,6 +21,7 @@ using REGSAM = DWORD;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
+using LONG_PTR = std::intptr_t;
 
 struct HKEY__;
 using HKEY = HKEY__*;

@@ -104,7 +104,11 @@ int FakePlatform::CountOf(const std::string& name) const {
 }
 
 void FakePlatform::Unexpected(const std::string& operation) {
-    throw std::logic_error("fake platform: unexpected call of " + operation);
+    std::string message = "fake platform: unexpected call of " + operation;
+    // Inside a dialog the program's own handlers would catch this; the
+    // modal loop reports it when it unwinds.
+    RecordFailure(message);
+    throw std::logic_error(message);
 }
 
 DWORD FakePlatform::GetModuleFileNameA(HMODULE, char* buffer, DWORD size) {
@@ -229,6 +233,7 @@ void FakePlatform::Sleep(DWORD milliseconds) {
     ++sleeps;
     sleptMs += milliseconds;
     if (onSleep) onSleep();
+    UserActsAt(FakeUserAction::Moment::Sleep);
 }
 
 void FakePlatform::WriteStdout(const char* text) { stdoutText += text; }

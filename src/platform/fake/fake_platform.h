@@ -4,6 +4,7 @@
 // code, and every call lands in a call log that tests read back.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -44,6 +45,80 @@ struct FakeRegNode {
 // One scripted reaction of the user, run when the program calls a given
 // operation (a dialog opening, a message box, a message pump).
 using FakeScript = std::function<void()>;
+
+// One step of the scripted user. Most happen while a dialog's modal loop
+// waits for input; some during the program's own message pump or sleep
+// (the middle of a collection run); answers go to the next message box or
+// open-file dialog.
+struct FakeUserAction {
+    enum class Kind {
+        Click,        // mouse click on a button (ignored when disabled or hidden)
+        Type,         // replaces an edit's text, cut at its text limit
+        Enter,        // the Enter key with the focus on a control
+        Escape,       // the Esc key with the focus on a control (0: none)
+        Close,        // close box: WM_CLOSE
+        AltF4,        // WM_SYSCOMMAND SC_CLOSE
+        LogOff,       // WM_QUERYENDSESSION to every running dialog
+        PostCommand,  // another program posts WM_COMMAND with an id
+        Answer,       // the next message box
+        PickFile,     // the next open-file dialog: this file
+        CancelFile,   // the next open-file dialog: cancelled
+        Check,        // runs a test's script
+    };
+    enum class Moment { Dialog, Pump, Sleep };
+    Kind kind = Kind::Check;
+    Moment moment = Moment::Dialog;
+    int id = 0;
+    int templateId = 0;  // the dialog it is meant for; 0: the active one
+    std::string text;
+    int answer = 0;
+    int wait = 0;  // pumps or sleeps to let pass first
+    FakeScript script;  // Check: the script; Answer: run while the box is open
+};
+
+// Builds the user's script; each modifier changes the action added last.
+class FakeUser {
+public:
+    FakeUser& Click(int id);
+    FakeUser& Type(int id, const std::string& text);
+    FakeUser& Enter(int focusId);
+    FakeUser& Escape(int focusId = 0);
+    FakeUser& Close();
+    FakeUser& AltF4();
+    FakeUser& LogOff();
+    FakeUser& PostCommand(int id);
+    FakeUser& Answer(int result, FakeScript whileOpen = {});
+    FakeUser& PickFile(const std::string& path);
+    FakeUser& CancelFile();
+    FakeUser& Check(FakeScript script);
+    FakeUser& In(int templateId);
+    FakeUser& DuringPump(int wait = 0);
+    FakeUser& DuringSleep(int wait = 0);
+    bool Done() const { return actions.empty(); }
+    std::deque<FakeUserAction> actions;
+
+private:
+    FakeUser& Add(FakeUserAction::Kind kind);
+};
+
+struct FakeMessageBox {
+    HWND owner = nullptr;
+    int ownerTemplate = 0;  // template of the owning dialog, 0 for none
+    std::string text;
+    std::string caption;
+    bool hasCaption = false;
+    UINT type = 0;
+};
+
+struct FakeOpenFile {
+    HWND owner = nullptr;
+    bool hasFilter = false;
+    bool hasTitle = false;
+    bool hasDefExt = false;
+    std::string initialFile;
+    DWORD flags = 0;
+    DWORD maxFile = 0;
+};
 
 class FakePlatform : public Platform {
 public:
@@ -125,10 +200,37 @@ public:
         bool enabled = true;
         int rangeMin = 0, rangeMax = 100, position = 0, step = 10;  // progress bars
         int textLimit = 0;
+        // The dialog model: windows built from the program's templates.
+        DWORD style = WS_VISIBLE;
+        DWORD exStyle = 0;
+        int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+        HWND parent = nullptr;             // a control's dialog
+        HWND owner = nullptr;              // a dialog's owner window
+        int templateId = 0;                // dialogs only
+        DLGPROC proc = nullptr;
+        bool ended = false;
+        INT_PTR result = 0;
+        LONG_PTR msgResult = 0;
+        HICON bigIcon = nullptr;
+        HICON smallIcon = nullptr;
+        bool iconic = false;
+        bool visible() const { return (style & WS_VISIBLE) != 0; }
     };
     std::map<HWND, FakeWindow> windows;
     HWND AddWindow(int id, const std::string& cls, const std::string& text = "");
     FakeWindow& Window(HWND handle);
+    // Running modal dialogs, innermost last, and what they left behind.
+    std::vector<HWND> runningDialogs;
+    HWND ActiveDialog() const;
+    HWND DialogOf(int templateId) const;  // innermost running one, else null
+    FakeWindow& Control(int templateId, int id);
+    // The dialog and its controls as they were when it closed, by template.
+    std::map<int, std::vector<FakeWindow>> closedDialogs;
+    const FakeWindow& ClosedControl(int templateId, int id) const;
+    FakeUser user;
+    std::vector<FakeMessageBox> messageBoxes;
+    std::vector<FakeOpenFile> openFileDialogs;
+    std::vector<LRESULT> endSessionAnswers;
     std::function<INT_PTR(int templateId, HWND owner, DLGPROC proc, LPARAM param)> onDialogBox;
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>
         onMessageBox;
@@ -209,6 +311,7 @@ public:
     int GetWindowTextLengthA(HWND window) override;
     BOOL EnableWindow(HWND window, BOOL enable) override;
     BOOL IsWindowEnabled(HWND window) override;
+    LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) override;
     LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove) override;
@@ -262,7 +365,22 @@ private:
     DWORD HostAttributes(const std::string& hostPath) const;
     std::string ResolveCase(const std::string& hostPath) const;
 
+    HWND NewWindowHandle();
+    HWND CreateDialogWindow(int templateId, HWND owner, DLGPROC proc);
+    void DestroyDialog(HWND dialog);
+    HWND ChildOf(HWND dialog, int id);
+    LRESULT DeliverToDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT DispatchOne(const MSG& msg);
+    bool DispatchQueued(HWND dialog);
+    void ClickButton(HWND button);
+    void Perform(const FakeUserAction& action, HWND dialog);
+    void UserActsAt(FakeUserAction::Moment moment);
+    FakeUserAction TakeAnswer(const std::string& what, FakeUserAction::Kind a, FakeUserAction::Kind b);
+    void RecordFailure(const std::string& message);
+
     std::vector<Injection> injections_;
+    std::uintptr_t nextWindow_ = 0x10004;
+    std::string failure_;  // an unexpected call inside a modal loop, reported when it unwinds
     DWORD lastError_ = 0;
     std::map<std::string, DWORD> extraAttributes_;  // lower-case host path -> bits
     std::set<KeyHandle*> keys_;

@@ -1,29 +1,141 @@
-// The fake's windows. Dialog runs and message boxes go to hooks that a test
-// scripts; window operations without a window model fail loudly.
+// The fake's windows: dialogs built from the program's templates, run by a
+// modal loop that takes its input from the scripted user; controls with
+// texts, enabled states, text limits and progress ranges; message boxes and
+// the open-file dialog answered from the same script.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_templates.h"
 
 namespace gx {
 
-void FakePlatform::InitCommonControls() { Log("InitCommonControls"); }
+namespace {
 
-INT_PTR FakePlatform::DialogBoxParamA(HMODULE, int templateId, HWND owner, DLGPROC proc, LPARAM param) {
-    Log("DialogBoxParamA", {std::to_string(templateId)});
-    if (!onDialogBox) Unexpected("DialogBoxParamA without a scripted user");
-    return onDialogBox(templateId, owner, proc, param);
+using Kind = FakeUserAction::Kind;
+using Moment = FakeUserAction::Moment;
+
+const char* KindName(Kind kind) {
+    switch (kind) {
+    case Kind::Click: return "Click";
+    case Kind::Type: return "Type";
+    case Kind::Enter: return "Enter";
+    case Kind::Escape: return "Escape";
+    case Kind::Close: return "Close";
+    case Kind::AltF4: return "AltF4";
+    case Kind::LogOff: return "LogOff";
+    case Kind::PostCommand: return "PostCommand";
+    case Kind::Answer: return "Answer";
+    case Kind::PickFile: return "PickFile";
+    case Kind::CancelFile: return "CancelFile";
+    case Kind::Check: return "Check";
+    }
+    return "?";
 }
 
-BOOL FakePlatform::EndDialog(HWND, INT_PTR result) {
-    Log("EndDialog", {std::to_string(result)});
-    return TRUE;
+std::string Describe(const std::deque<FakeUserAction>& actions) {
+    if (actions.empty()) return "the user's script is done";
+    const FakeUserAction& next = actions.front();
+    return std::string("the user's next action is ") + KindName(next.kind) + " " + std::to_string(next.id) +
+           (next.moment == Moment::Pump ? " during a pump" : next.moment == Moment::Sleep ? " during a sleep" : "");
+}
+
+WPARAM Command(int id, UINT code) {
+    return static_cast<WPARAM>((static_cast<DWORD>(code) << 16) | static_cast<WORD>(id));
+}
+
+bool IsEdit(const FakePlatform::FakeWindow& window) { return window.cls == "Edit"; }
+bool IsMultiLine(const FakePlatform::FakeWindow& window) {
+    return IsEdit(window) && (window.style & ES_MULTILINE) != 0;
+}
+bool IsDefaultButton(const FakePlatform::FakeWindow& window) {
+    return window.cls == "Button" && (window.style & 0xF) == BS_DEFPUSHBUTTON;
+}
+
+// Edit controls hold at most their text limit (Windows' default otherwise).
+std::size_t LimitOf(const FakePlatform::FakeWindow& window) {
+    return window.textLimit > 0 ? static_cast<std::size_t>(window.textLimit) : 30000u;
+}
+
+}  // namespace
+
+// ---- the script --------------------------------------------------------------
+
+FakeUser& FakeUser::Add(Kind kind) {
+    FakeUserAction action;
+    action.kind = kind;
+    actions.push_back(action);
+    return *this;
+}
+
+FakeUser& FakeUser::Click(int id) {
+    Add(Kind::Click).actions.back().id = id;
+    return *this;
+}
+FakeUser& FakeUser::Type(int id, const std::string& text) {
+    Add(Kind::Type).actions.back().id = id;
+    actions.back().text = text;
+    return *this;
+}
+FakeUser& FakeUser::Enter(int focusId) {
+    Add(Kind::Enter).actions.back().id = focusId;
+    return *this;
+}
+FakeUser& FakeUser::Escape(int focusId) {
+    Add(Kind::Escape).actions.back().id = focusId;
+    return *this;
+}
+FakeUser& FakeUser::Close() { return Add(Kind::Close); }
+FakeUser& FakeUser::AltF4() { return Add(Kind::AltF4); }
+FakeUser& FakeUser::LogOff() { return Add(Kind::LogOff); }
+FakeUser& FakeUser::PostCommand(int id) {
+    Add(Kind::PostCommand).actions.back().id = id;
+    return *this;
+}
+FakeUser& FakeUser::Answer(int result, FakeScript whileOpen) {
+    Add(Kind::Answer).actions.back().answer = result;
+    actions.back().script = std::move(whileOpen);
+    return *this;
+}
+FakeUser& FakeUser::PickFile(const std::string& path) {
+    Add(Kind::PickFile).actions.back().text = path;
+    return *this;
+}
+FakeUser& FakeUser::CancelFile() { return Add(Kind::CancelFile); }
+FakeUser& FakeUser::Check(FakeScript script) {
+    Add(Kind::Check).actions.back().script = std::move(script);
+    return *this;
+}
+FakeUser& FakeUser::In(int templateId) {
+    actions.back().templateId = templateId;
+    return *this;
+}
+FakeUser& FakeUser::DuringPump(int wait) {
+    actions.back().moment = Moment::Pump;
+    actions.back().wait = wait;
+    return *this;
+}
+FakeUser& FakeUser::DuringSleep(int wait) {
+    actions.back().moment = Moment::Sleep;
+    actions.back().wait = wait;
+    return *this;
+}
+
+// ---- windows ------------------------------------------------------------------
+
+void FakePlatform::InitCommonControls() { Log("InitCommonControls"); }
+
+HWND FakePlatform::NewWindowHandle() {
+    // Small distinct numbers, never dereferenced and never reused.
+    HWND handle = reinterpret_cast<HWND>(nextWindow_);
+    nextWindow_ += 4;
+    return handle;
 }
 
 HWND FakePlatform::AddWindow(int id, const std::string& cls, const std::string& text) {
-    // Handles are small distinct numbers, never dereferenced.
-    HWND handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x10000 + windows.size() * 4 + 4));
+    HWND handle = NewWindowHandle();
     FakeWindow& window = windows[handle];
     window.id = id;
     window.cls = cls;
@@ -37,16 +149,173 @@ FakePlatform::FakeWindow& FakePlatform::Window(HWND handle) {
     return it->second;
 }
 
-HWND FakePlatform::GetDlgItem(HWND, int id) {
+HWND FakePlatform::ActiveDialog() const { return runningDialogs.empty() ? nullptr : runningDialogs.back(); }
+
+HWND FakePlatform::DialogOf(int templateId) const {
+    for (auto it = runningDialogs.rbegin(); it != runningDialogs.rend(); ++it)
+        if (windows.at(*it).templateId == templateId) return *it;
+    return nullptr;
+}
+
+FakePlatform::FakeWindow& FakePlatform::Control(int templateId, int id) {
+    HWND dialog = DialogOf(templateId);
+    if (dialog == nullptr) Unexpected("Control: dialog " + std::to_string(templateId) + " is not running");
+    HWND control = ChildOf(dialog, id);
+    if (control == nullptr) Unexpected("Control: no control " + std::to_string(id));
+    return windows.at(control);
+}
+
+const FakePlatform::FakeWindow& FakePlatform::ClosedControl(int templateId, int id) const {
+    auto it = closedDialogs.find(templateId);
+    if (it == closedDialogs.end()) throw std::logic_error("dialog " + std::to_string(templateId) + " never closed");
+    for (std::size_t i = 1; i < it->second.size(); ++i)
+        if (it->second[i].id == id) return it->second[i];
+    throw std::logic_error("no control " + std::to_string(id));
+}
+
+HWND FakePlatform::ChildOf(HWND dialog, int id) {
     for (auto& entry : windows)
-        if (entry.second.id == id) return entry.first;
+        if (entry.second.parent == dialog && entry.second.id == id) return entry.first;
+    return nullptr;
+}
+
+HWND FakePlatform::CreateDialogWindow(int templateId, HWND owner, DLGPROC proc) {
+    const FakeDialogTemplate* dialogTemplate = FindDialogTemplate(templateId);
+    HWND dialog = NewWindowHandle();
+    FakeWindow& window = windows[dialog];
+    window.cls = "#32770";
+    window.text = dialogTemplate->caption != nullptr ? dialogTemplate->caption : "";
+    // DialogBox shows the dialog whether or not its template says visible.
+    window.style = dialogTemplate->style | WS_VISIBLE;
+    window.exStyle = dialogTemplate->exStyle;
+    window.cx = dialogTemplate->cx;
+    window.cy = dialogTemplate->cy;
+    window.owner = owner;
+    window.templateId = templateId;
+    window.proc = proc;
+    for (const FakeControlTemplate& item : dialogTemplate->controls) {
+        HWND handle = NewWindowHandle();
+        FakeWindow& control = windows[handle];
+        control.id = item.id;
+        control.cls = item.cls;
+        control.text = item.text;
+        control.style = item.style;
+        control.enabled = (item.style & WS_DISABLED) == 0;
+        control.x = item.x;
+        control.y = item.y;
+        control.cx = item.cx;
+        control.cy = item.cy;
+        control.parent = dialog;
+    }
+    return dialog;
+}
+
+void FakePlatform::DestroyDialog(HWND dialog) {
+    std::vector<FakeWindow>& snapshot = closedDialogs[windows.at(dialog).templateId];
+    snapshot.clear();
+    snapshot.push_back(windows.at(dialog));
+    for (auto it = windows.begin(); it != windows.end();) {
+        if (it->second.parent == dialog) {
+            snapshot.push_back(it->second);
+            it = windows.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    windows.erase(dialog);
+    // Messages for windows that are gone are dropped, as Windows does.
+    messageQueue.erase(std::remove_if(messageQueue.begin(), messageQueue.end(),
+                                      [this](const MSG& msg) { return windows.count(msg.hwnd) == 0; }),
+                       messageQueue.end());
+}
+
+void FakePlatform::RecordFailure(const std::string& message) {
+    if (!runningDialogs.empty() && failure_.empty()) failure_ = message;
+}
+
+INT_PTR FakePlatform::DialogBoxParamA(HMODULE, int templateId, HWND owner, DLGPROC proc, LPARAM param) {
+    Log("DialogBoxParamA", {std::to_string(templateId)});
+    if (onDialogBox) return onDialogBox(templateId, owner, proc, param);
+    if (!failure_.empty()) return -1;
+    if (FindDialogTemplate(templateId) == nullptr || proc == nullptr) {
+        lastError_ = ERROR_RESOURCE_NAME_NOT_FOUND;
+        return -1;
+    }
+    HWND dialog = CreateDialogWindow(templateId, owner, proc);
+    // A modal dialog disables its owner while it runs.
+    bool ownerDisabled = false;
+    auto ownerWindow = windows.find(owner);
+    if (ownerWindow != windows.end() && ownerWindow->second.enabled) {
+        ownerWindow->second.enabled = false;
+        ownerDisabled = true;
+    }
+    runningDialogs.push_back(dialog);
+    try {
+        HWND focus = nullptr;
+        for (auto& entry : windows)
+            if (entry.second.parent == dialog && (entry.second.style & WS_TABSTOP) != 0 && entry.second.visible() &&
+                entry.second.enabled) {
+                focus = entry.first;
+                break;
+            }
+        proc(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param);
+        while (failure_.empty() && !windows.at(dialog).ended) {
+            if (DispatchQueued(dialog)) continue;
+            if (user.actions.empty() || user.actions.front().moment != Moment::Dialog ||
+                user.actions.front().kind == Kind::Answer || user.actions.front().kind == Kind::PickFile ||
+                user.actions.front().kind == Kind::CancelFile) {
+                RecordFailure("dialog " + std::to_string(templateId) + " waits for input, but " +
+                              Describe(user.actions));
+                break;
+            }
+            FakeUserAction action = user.actions.front();
+            user.actions.pop_front();
+            Perform(action, dialog);
+        }
+    } catch (const std::exception& error) {
+        RecordFailure(error.what());
+    }
+    INT_PTR result = windows.at(dialog).ended ? windows.at(dialog).result : -1;
+    runningDialogs.pop_back();
+    DestroyDialog(dialog);
+    if (ownerDisabled && windows.count(owner) != 0) windows.at(owner).enabled = true;
+    if (!failure_.empty() && runningDialogs.empty()) {
+        std::string failure = failure_;
+        failure_.clear();
+        throw std::logic_error(failure);
+    }
+    return result;
+}
+
+BOOL FakePlatform::EndDialog(HWND dialog, INT_PTR result) {
+    Log("EndDialog", {std::to_string(result)});
+    auto it = windows.find(dialog);
+    if (it != windows.end() && it->second.templateId != 0) {
+        // The window goes when control returns to its modal loop.
+        it->second.ended = true;
+        it->second.result = result;
+    }
+    return TRUE;
+}
+
+HWND FakePlatform::GetDlgItem(HWND dialog, int id) {
+    auto it = windows.find(dialog);
+    if (it != windows.end() && it->second.templateId != 0) {
+        if (HWND control = ChildOf(dialog, id)) return control;
+    } else {
+        // Windows added one by one belong to no dialog.
+        for (auto& entry : windows)
+            if (entry.second.id == id && entry.second.templateId == 0) return entry.first;
+    }
     lastError_ = 1421;  // ERROR_CONTROL_ID_NOT_FOUND
     return nullptr;
 }
 
 BOOL FakePlatform::SetWindowTextA(HWND window, const char* text) {
     FakeWindow& target = Window(window);
-    Log("SetWindowTextA", {std::to_string(target.id), text != nullptr ? text : ""});
+    Log("SetWindowTextA", {target.templateId != 0 ? "dialog " + std::to_string(target.templateId)
+                                                  : std::to_string(target.id),
+                           text != nullptr ? text : ""});
     target.text = text != nullptr ? text : "";
     return TRUE;
 }
@@ -72,13 +341,76 @@ BOOL FakePlatform::EnableWindow(HWND window, BOOL enable) {
 
 BOOL FakePlatform::IsWindowEnabled(HWND window) { return Window(window).enabled ? TRUE : FALSE; }
 
+LONG_PTR FakePlatform::SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+    FakeWindow& target = Window(window);
+    Log("SetWindowLongPtrA", {std::to_string(index), std::to_string(value)});
+    if (index != DWLP_MSGRESULT) Unexpected("SetWindowLongPtrA other than DWLP_MSGRESULT");
+    LONG_PTR previous = target.msgResult;
+    target.msgResult = value;
+    return previous;
+}
+
+// DefDlgProc: what a dialog does with a message its procedure left alone.
+LRESULT FakePlatform::DeliverToDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    DLGPROC proc = Window(dialog).proc;
+    INT_PTR handled = proc != nullptr ? proc(dialog, message, wParam, lParam) : FALSE;
+    if (windows.count(dialog) == 0) return 0;
+    if (handled) {
+        // A few messages return the procedure's result itself.
+        if (message == WM_INITDIALOG || message == WM_QUERYDRAGICON) return handled;
+        return windows.at(dialog).msgResult;
+    }
+    switch (message) {
+    case WM_CLOSE: {
+        // Closing means Cancel, and only while Cancel could be pressed.
+        HWND cancel = ChildOf(dialog, IDCANCEL);
+        if (cancel == nullptr || windows.at(cancel).enabled)
+            PostMessageA(dialog, WM_COMMAND, Command(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+        return 0;
+    }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) return DeliverToDialog(dialog, WM_CLOSE, 0, 0);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    default:
+        return 0;
+    }
+}
+
+void FakePlatform::ClickButton(HWND button) {
+    FakeWindow& target = Window(button);
+    if (!target.enabled || !target.visible()) {
+        Log("ClickIgnored", {std::to_string(target.id)});
+        return;
+    }
+    DeliverToDialog(target.parent, WM_COMMAND, Command(target.id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
 LRESULT FakePlatform::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     FakeWindow& target = Window(window);
     char hex[16];
     std::snprintf(hex, sizeof(hex), "0x%X", message);
     char param[24];
     std::snprintf(param, sizeof(param), "0x%lX", static_cast<unsigned long>(lParam));
-    Log("SendMessageA", {std::to_string(target.id), hex, std::to_string(wParam), param});
+    Log("SendMessageA", {target.templateId != 0 ? "dialog " + std::to_string(target.templateId)
+                                                : std::to_string(target.id),
+                         hex, std::to_string(wParam), param});
+    if (target.templateId != 0) {
+        switch (message) {
+        case WM_SETICON: {
+            HICON& slot = wParam == ICON_BIG ? target.bigIcon : target.smallIcon;
+            HICON previous = slot;
+            slot = reinterpret_cast<HICON>(lParam);
+            return reinterpret_cast<LRESULT>(previous);
+        }
+        case WM_SETTEXT:
+            target.text = reinterpret_cast<const char*>(lParam);
+            return TRUE;
+        default:
+            return DeliverToDialog(window, message, wParam, lParam);
+        }
+    }
     switch (message) {
     case PBM_SETRANGE: {
         LRESULT previous = static_cast<LRESULT>((static_cast<DWORD>(target.rangeMax) << 16) |
@@ -109,23 +441,55 @@ LRESULT FakePlatform::SendMessageA(HWND window, UINT message, WPARAM wParam, LPA
     case WM_SETTEXT:
         target.text = reinterpret_cast<const char*>(lParam);
         return TRUE;
-    case WM_SETICON:
+    case BM_CLICK:
+        ClickButton(window);
         return 0;
     default:
         return 0;
     }
 }
+
 BOOL FakePlatform::PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     messageQueue.push_back(MSG{window, message, wParam, lParam});
     return TRUE;
 }
 
+// ---- message pumps ------------------------------------------------------------
+
+LRESULT FakePlatform::DispatchOne(const MSG& msg) {
+    auto it = windows.find(msg.hwnd);
+    if (it == windows.end()) return 0;
+    if (it->second.templateId != 0) return DeliverToDialog(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    if (msg.message == BM_CLICK && it->second.cls == "Button") ClickButton(msg.hwnd);
+    // A multi-line edit turns Esc into a close request of its dialog.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && IsMultiLine(it->second))
+        PostMessageA(it->second.parent, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+bool FakePlatform::DispatchQueued(HWND dialog) {
+    bool any = false;
+    while (!messageQueue.empty() && failure_.empty() && !windows.at(dialog).ended) {
+        MSG msg = messageQueue.front();
+        messageQueue.erase(messageQueue.begin());
+        DispatchOne(msg);
+        any = true;
+    }
+    return any;
+}
+
 BOOL FakePlatform::PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT remove) {
     Log("PeekMessageA", {std::to_string(remove)});
+    UserActsAt(Moment::Pump);
     if (onPeekMessage) {
         FakeScript script = onPeekMessage;
         script();
     }
+    messageQueue.erase(std::remove_if(messageQueue.begin(), messageQueue.end(),
+                                      [this](const MSG& queued) {
+                                          return queued.hwnd != nullptr && windows.count(queued.hwnd) == 0;
+                                      }),
+                       messageQueue.end());
     if (messageQueue.empty()) return FALSE;
     *msg = messageQueue.front();
     if (remove == PM_REMOVE) messageQueue.erase(messageQueue.begin());
@@ -139,15 +503,151 @@ BOOL FakePlatform::TranslateMessage(const MSG*) {
 
 LRESULT FakePlatform::DispatchMessageA(const MSG* msg) {
     Log("DispatchMessageA", {std::to_string(msg->message)});
-    return 0;
+    return DispatchOne(*msg);
+}
+
+// ---- the scripted user --------------------------------------------------------
+
+void FakePlatform::UserActsAt(Moment moment) {
+    if (!failure_.empty() || user.actions.empty() || user.actions.front().moment != moment) return;
+    if (user.actions.front().wait > 0) {
+        --user.actions.front().wait;
+        return;
+    }
+    FakeUserAction action = user.actions.front();
+    user.actions.pop_front();
+    HWND dialog = ActiveDialog();
+    if (dialog == nullptr) Unexpected(std::string(KindName(action.kind)) + " outside every dialog");
+    Perform(action, dialog);
+}
+
+void FakePlatform::Perform(const FakeUserAction& action, HWND dialog) {
+    const int templateId = windows.at(dialog).templateId;
+    if (action.templateId != 0 && action.templateId != templateId)
+        Unexpected(std::string(KindName(action.kind)) + " meant for dialog " + std::to_string(action.templateId) +
+                   " while dialog " + std::to_string(templateId) + " is active");
+    Log("User", {KindName(action.kind), std::to_string(templateId), std::to_string(action.id)});
+    const bool pump = action.moment != Moment::Dialog;
+    auto control = [&](bool mustBeUsable) -> HWND {
+        HWND handle = ChildOf(dialog, action.id);
+        if (handle == nullptr)
+            Unexpected(std::string(KindName(action.kind)) + ": dialog " + std::to_string(templateId) +
+                       " has no control " + std::to_string(action.id));
+        if (mustBeUsable && (!windows.at(handle).enabled || !windows.at(handle).visible()))
+            Unexpected(std::string(KindName(action.kind)) + ": control " + std::to_string(action.id) +
+                       " is disabled or hidden");
+        return handle;
+    };
+    switch (action.kind) {
+    case Kind::Click: {
+        HWND button = control(false);
+        // In the program's own pump the click arrives as a message.
+        if (pump)
+            PostMessageA(button, BM_CLICK, 0, 0);
+        else
+            ClickButton(button);
+        break;
+    }
+    case Kind::Type: {
+        HWND edit = control(true);
+        FakeWindow& target = windows.at(edit);
+        if (!IsEdit(target)) Unexpected("Type into a control that is no edit");
+        if (!IsMultiLine(target) && action.text.find_first_of("\r\n") != std::string::npos)
+            Unexpected("Type of a line break into a single-line edit");
+        target.text = action.text.substr(0, LimitOf(target));
+        break;
+    }
+    case Kind::Enter: {
+        HWND focus = control(true);
+        FakeWindow& target = windows.at(focus);
+        if (IsMultiLine(target) && (target.style & ES_WANTRETURN) != 0) {
+            if (target.text.size() + 2 <= LimitOf(target)) target.text += "\r\n";
+        } else if (target.cls == "Button") {
+            ClickButton(focus);
+        } else {
+            // The dialog manager presses the default button, unless it is disabled.
+            HWND defaultButton = nullptr;
+            for (auto& entry : windows)
+                if (entry.second.parent == dialog && IsDefaultButton(entry.second)) {
+                    defaultButton = entry.first;
+                    break;
+                }
+            int id = defaultButton != nullptr ? windows.at(defaultButton).id : IDOK;
+            if (defaultButton == nullptr || windows.at(defaultButton).enabled)
+                DeliverToDialog(dialog, WM_COMMAND, Command(id, BN_CLICKED), reinterpret_cast<LPARAM>(defaultButton));
+        }
+        break;
+    }
+    case Kind::Escape: {
+        HWND focus = action.id != 0 ? control(true) : nullptr;
+        if (pump) {
+            // No dialog manager in the program's pump: the key reaches the focus.
+            PostMessageA(focus != nullptr ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        } else if (focus != nullptr && IsMultiLine(windows.at(focus))) {
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+        } else {
+            HWND cancel = ChildOf(dialog, IDCANCEL);
+            DeliverToDialog(dialog, WM_COMMAND, Command(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+        }
+        break;
+    }
+    case Kind::Close:
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        break;
+    case Kind::AltF4:
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        break;
+    case Kind::LogOff: {
+        std::vector<HWND> asked = runningDialogs;
+        for (HWND each : asked)
+            if (windows.count(each) != 0) endSessionAnswers.push_back(DeliverToDialog(each, WM_QUERYENDSESSION, 0, 0));
+        break;
+    }
+    case Kind::PostCommand:
+        PostMessageA(dialog, WM_COMMAND, Command(action.id, BN_CLICKED), 0);
+        break;
+    case Kind::Check:
+        if (action.script) action.script();
+        break;
+    case Kind::Answer:
+    case Kind::PickFile:
+    case Kind::CancelFile:
+        Unexpected(std::string(KindName(action.kind)) + " while no box is open");
+    }
+}
+
+FakeUserAction FakePlatform::TakeAnswer(const std::string& what, Kind a, Kind b) {
+    if (user.actions.empty() || user.actions.front().moment != Moment::Dialog ||
+        (user.actions.front().kind != a && user.actions.front().kind != b))
+        Unexpected(what + " while " + Describe(user.actions));
+    FakeUserAction answer = user.actions.front();
+    user.actions.pop_front();
+    return answer;
 }
 
 int FakePlatform::MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) {
     char flags[16];
     std::snprintf(flags, sizeof(flags), "0x%X", type);
     Log("MessageBoxA", {text != nullptr ? text : "", caption != nullptr ? caption : "(null)", flags});
-    if (!onMessageBox) Unexpected(std::string("MessageBoxA ") + (text != nullptr ? text : ""));
-    return onMessageBox(owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type);
+    FakeMessageBox box;
+    box.owner = owner;
+    auto ownerWindow = windows.find(owner);
+    box.ownerTemplate = ownerWindow != windows.end() ? ownerWindow->second.templateId : 0;
+    box.text = text != nullptr ? text : "";
+    box.caption = caption != nullptr ? caption : "";
+    box.hasCaption = caption != nullptr;
+    box.type = type;
+    messageBoxes.push_back(box);
+    if (!failure_.empty()) return IDOK;
+    if (onMessageBox) return onMessageBox(owner, box.text, box.caption, type);
+    FakeUserAction answer = TakeAnswer("MessageBoxA \"" + box.text + "\"", Kind::Answer, Kind::Answer);
+    const UINT buttons = type & 0xF;
+    const bool fits = (buttons == MB_OK && answer.answer == IDOK) ||
+                      (buttons == MB_OKCANCEL && (answer.answer == IDOK || answer.answer == IDCANCEL)) ||
+                      (buttons == MB_YESNO && (answer.answer == IDYES || answer.answer == IDNO));
+    if (!fits) Unexpected("an answer " + std::to_string(answer.answer) + " the box \"" + box.text + "\" does not offer");
+    if (answer.script) answer.script();
+    return answer.answer;
 }
 
 BOOL FakePlatform::MessageBeep(UINT) {
@@ -160,18 +660,62 @@ HICON FakePlatform::LoadIconA(HMODULE, int resourceId) {
     return reinterpret_cast<HICON>(static_cast<std::intptr_t>(0x1C00 + resourceId));
 }
 
-BOOL FakePlatform::GetOpenFileNameA(OPENFILENAMEA*) { Unexpected("GetOpenFileNameA"); }
-BOOL FakePlatform::IsIconic(HWND) { return FALSE; }
-BOOL FakePlatform::GetClientRect(HWND, RECT* rect) {
-    *rect = RECT{0, 0, 0, 0};
+BOOL FakePlatform::GetOpenFileNameA(OPENFILENAMEA* ofn) {
+    char flags[16];
+    std::snprintf(flags, sizeof(flags), "0x%X", ofn->Flags);
+    Log("GetOpenFileNameA", {flags, std::to_string(ofn->nMaxFile)});
+    FakeOpenFile record;
+    record.owner = ofn->hwndOwner;
+    record.hasFilter = ofn->lpstrFilter != nullptr;
+    record.hasTitle = ofn->lpstrTitle != nullptr;
+    record.hasDefExt = ofn->lpstrDefExt != nullptr;
+    record.initialFile = ofn->lpstrFile != nullptr ? std::string(ofn->lpstrFile) : "(null)";
+    record.flags = ofn->Flags;
+    record.maxFile = ofn->nMaxFile;
+    openFileDialogs.push_back(record);
+    if (!failure_.empty()) return FALSE;
+    FakeUserAction answer = TakeAnswer("GetOpenFileNameA", Kind::PickFile, Kind::CancelFile);
+    if (answer.kind == Kind::CancelFile) return FALSE;
+    // A name longer than the buffer fails the dialog (FNERR_BUFFERTOOSMALL).
+    if (ofn->lpstrFile == nullptr || answer.text.size() + 1 > ofn->nMaxFile) return FALSE;
+    std::memcpy(ofn->lpstrFile, answer.text.c_str(), answer.text.size() + 1);
     return TRUE;
 }
-int FakePlatform::GetSystemMetrics(int) { return 32; }
-HDC FakePlatform::BeginPaint(HWND, PAINTSTRUCT* paint) {
-    *paint = PAINTSTRUCT{};
-    return nullptr;
+
+BOOL FakePlatform::IsIconic(HWND window) {
+    auto it = windows.find(window);
+    return it != windows.end() && it->second.iconic ? TRUE : FALSE;
 }
-BOOL FakePlatform::EndPaint(HWND, const PAINTSTRUCT*) { return TRUE; }
-BOOL FakePlatform::DrawIcon(HDC, int, int, HICON) { return TRUE; }
+
+BOOL FakePlatform::GetClientRect(HWND window, RECT* rect) {
+    // Dialog units of an 8-point font: 6 by 13 pixels per 4 by 8 units.
+    auto it = windows.find(window);
+    *rect = RECT{0, 0, 0, 0};
+    if (it != windows.end()) {
+        rect->right = it->second.cx * 6 / 4;
+        rect->bottom = it->second.cy * 13 / 8;
+    }
+    return TRUE;
+}
+
+int FakePlatform::GetSystemMetrics(int) { return 32; }
+
+HDC FakePlatform::BeginPaint(HWND, PAINTSTRUCT* paint) {
+    Log("BeginPaint");
+    *paint = PAINTSTRUCT{};
+    paint->hdc = reinterpret_cast<HDC>(static_cast<std::uintptr_t>(0xDC0));
+    return paint->hdc;
+}
+
+BOOL FakePlatform::EndPaint(HWND, const PAINTSTRUCT*) {
+    Log("EndPaint");
+    return TRUE;
+}
+
+BOOL FakePlatform::DrawIcon(HDC, int x, int y, HICON icon) {
+    Log("DrawIcon", {std::to_string(x), std::to_string(y),
+                     std::to_string(reinterpret_cast<std::uintptr_t>(icon))});
+    return TRUE;
+}
 
 }  // namespace gx

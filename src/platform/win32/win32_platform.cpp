@@ -257,6 +257,10 @@ public:
         return ::EnableWindow(as<::HWND>(window), enable);
     }
     BOOL IsWindowEnabled(HWND window) override { return ::IsWindowEnabled(as<::HWND>(window)); }
+    LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) override {
+        return static_cast<LONG_PTR>(
+            ::SetWindowLongPtrA(as<::HWND>(window), index, static_cast<::LONG_PTR>(value)));
+    }
     LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
         return ::SendMessageA(as<::HWND>(window), message, wParam, lParam);
     }

@@ -1,0 +1,89 @@
+#include "userinfo/userinfo_dlg.h"
+
+#include "framework/file.h"
+#include "resource.h"
+#include "trace/trace.h"
+
+const char* const UserInfoLabels[6][2] = {
+    {"Bitte geben Sie hier zusätzliche Informationen ein\n", "Please enter here additional information\n"},
+    {"Name, Firma", "name, company"},
+    {"Computer", "computer"},
+    {"Kurze Beschreibung des Problems", "short explanation of the problem"},
+    {"Welches Produkt installieren Sie?", "which product do you install?"},
+    {"Kontakt/Emailadresse", "email address"},
+};
+
+namespace {
+// Shown for an open failure and a write failure alike, spelled as it always was.
+constexpr char kCannotWrite[] = "Could not open userinfo,txt";
+}  // namespace
+
+CUserInfoDlg::CUserInfoDlg(CWnd* pParent) : CDialog(IDD_USERINFO_DIALOG, pParent) {}
+
+BOOL CUserInfoDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_Action.GetDest_Path();
+    m_strLabelIntro = UserInfoLabels[kLabelIntro][m_Action.CheckLanguage()];
+    m_strLabelName = UserInfoLabels[kLabelName][m_Action.CheckLanguage()];
+    m_strLabelComputer = UserInfoLabels[kLabelComputer][m_Action.CheckLanguage()];
+    m_strLabelProblem = UserInfoLabels[kLabelProblem][m_Action.CheckLanguage()];
+    m_strLabelProduct = UserInfoLabels[kLabelProduct][m_Action.CheckLanguage()];
+    m_strLabelEmail = UserInfoLabels[kLabelEmail][m_Action.CheckLanguage()];
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CUserInfoDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Text(pDX, 1012, m_strProblem);
+    DDV_MaxChars(pDX, m_strProblem, kProblemMaxChars);
+    DDX_Text(pDX, 1010, m_strName);
+    DDV_MaxChars(pDX, m_strName, kFieldMaxChars);
+    DDX_Text(pDX, 1009, m_strLabelIntro);
+    DDX_Text(pDX, 1014, m_strLabelComputer);
+    DDX_Text(pDX, 1015, m_strLabelProblem);
+    DDX_Text(pDX, 1013, m_strLabelName);
+    DDX_Text(pDX, 1011, m_strComputer);
+    DDV_MaxChars(pDX, m_strComputer, kFieldMaxChars);
+    DDX_Text(pDX, 1020, m_strEmail);
+    DDV_MaxChars(pDX, m_strEmail, kFieldMaxChars);
+    DDX_Text(pDX, 1018, m_strProduct);
+    DDV_MaxChars(pDX, m_strProduct, kFieldMaxChars);
+    DDX_Text(pDX, 1021, m_strLabelEmail);
+    DDX_Text(pDX, 1019, m_strLabelProduct);
+}
+
+void CUserInfoDlg::WriteBlocks(CFile& file) const {
+    const std::string blocks[] = {
+        "\r\n" + m_strLabelName + ": \r\n" + m_strName,
+        "\r\n\r\n" + m_strLabelComputer + ": \r\n" + m_strComputer,
+        "\r\n\r\n" + m_strLabelProduct + ": \r\n" + m_strProduct,
+        "\r\n\r\n" + m_strLabelEmail + ": \r\n" + m_strEmail,
+        "\r\n\r\n" + m_strLabelProblem + ": \r\n" + m_strProblem,
+    };
+    for (const std::string& block : blocks) file.Write(block.data(), static_cast<gx::UINT>(block.size()));
+}
+
+void CUserInfoDlg::OnOK() {
+    // An empty output folder was refused: never write to a relative path.
+    // The folder ends with a backslash; the doubled one is harmless.
+    const std::string path = m_Action.m_szDest_Path.empty() ? std::string() : m_Action.m_szDest_Path + "\\userinfo.txt";
+    CFile file;
+    if (path.empty() || !file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite)) {
+        MessageBox(kCannotWrite);
+    } else {
+        UpdateData(TRUE);
+        try {
+            WriteBlocks(file);
+            file.Close();
+        } catch (const CFileException& error) {
+            // After a complete collection a full disk must not end the
+            // program: the user is told and the dialog ends as usual.
+            file.Abort();
+            Trace(TRACE_ERROR, "ERR CUserInfoDlg::OnOK -> write %s: %ld", path.c_str(),
+                  static_cast<long>(error.m_lOsError));
+            MessageBox(kCannotWrite);
+        }
+    }
+    CDialog::OnOK();
+}

@@ -1,0 +1,178 @@
+#include <string>
+
+#include "dialog_fixture.h"
+#include "userinfo/info_dlg.h"
+#include "userinfo/userinfo_dlg.h"
+
+namespace {
+
+constexpr int kQuestionnaire = 131;
+const char kFile[] = "C:\\Tools\\CollectInfo\\userinfo.txt";
+
+class UserInfoTest : public DialogTest {
+protected:
+    gx::INT_PTR Run() {
+        CUserInfoDlg dialog;
+        return dialog.DoModal();
+    }
+};
+
+TEST_F(UserInfoTest, AllFieldsEmptyGiveTheFiveEnglishLabelsAndLimitsAreSet) {
+    fake.user.Check([this] {
+        EXPECT_EQ(Text(kQuestionnaire, 1009), "Please enter here additional information\n");
+        EXPECT_EQ(Text(kQuestionnaire, 1013), "name, company");
+        EXPECT_EQ(Text(kQuestionnaire, 1014), "computer");
+        EXPECT_EQ(Text(kQuestionnaire, 1015), "short explanation of the problem");
+        EXPECT_EQ(Text(kQuestionnaire, 1019), "which product do you install?");
+        EXPECT_EQ(Text(kQuestionnaire, 1021), "email address");
+        EXPECT_EQ(fake.Control(kQuestionnaire, 1012).textLimit, 2048);
+        for (int id : {1010, 1011, 1018, 1020}) EXPECT_EQ(fake.Control(kQuestionnaire, id).textLimit, 256) << id;
+    });
+    fake.user.Click(gx::IDOK).In(kQuestionnaire);
+    EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_EQ(fake.ReadFile(kFile),
+              "\r\nname, company: \r\n"
+              "\r\n\r\ncomputer: \r\n"
+              "\r\n\r\nwhich product do you install?: \r\n"
+              "\r\n\r\nemail address: \r\n"
+              "\r\n\r\nshort explanation of the problem: \r\n");
+    EXPECT_TRUE(fake.messageBoxes.empty());
+    EXPECT_EQ(fake.openFiles, 0);
+}
+
+TEST_F(UserInfoTest, GermanLabelsValuesAndAMultiLineDescriptionStandAsTyped) {
+    fake.langId = 0x0C07;
+    fake.WriteFile(kFile, std::string(5000, 'x'));  // an earlier run's, longer
+    fake.user.Type(1010, "Jörg Maier, Halvorn")
+        .Type(1011, "PC-17")
+        .Type(1018, "NET PC 7")
+        .Type(1020, "jm@example.com")
+        .Type(1012, "Setup bricht ab.\r\nZweite Zeile")
+        .Enter(1012)
+        .Click(gx::IDOK);
+    EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_EQ(fake.ReadFile(kFile),
+              "\r\nName, Firma: \r\nJ\xF6rg Maier, Halvorn"
+              "\r\n\r\nComputer: \r\nPC-17"
+              "\r\n\r\nWelches Produkt installieren Sie?: \r\nNET PC 7"
+              "\r\n\r\nKontakt/Emailadresse: \r\njm@example.com"
+              "\r\n\r\nKurze Beschreibung des Problems: \r\nSetup bricht ab.\r\nZweite Zeile\r\n");
+}
+
+TEST_F(UserInfoTest, EnterAndEscInTheFieldsNeverEndTheDialog) {
+    for (int id : {1010, 1011, 1012, 1018, 1020}) fake.user.Enter(id).Escape(id);
+    fake.user.Check([this] {
+        EXPECT_NE(fake.DialogOf(kQuestionnaire), nullptr);
+        EXPECT_EQ(Text(kQuestionnaire, 1010), "\r\n");
+    });
+    fake.user.Click(gx::IDOK);
+    EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_NE(fake.ReadFile(kFile).find("name, company: \r\n\r\n\r\n\r\ncomputer"), std::string::npos);
+}
+
+TEST_F(UserInfoTest, TheEditsTakeNoMoreThanTheirLimitsAndLongerTextsAreRefused) {
+    fake.user.Type(1012, std::string(3000, 'p')).Type(1010, std::string(300, 'n'));
+    fake.user.Check([this] {
+        EXPECT_EQ(Text(kQuestionnaire, 1012).size(), 2048u);
+        EXPECT_EQ(Text(kQuestionnaire, 1010).size(), 256u);
+        // A text that got past the limit fails the check.
+        fake.Control(kQuestionnaire, 1020).text = std::string(257, 'e');
+    });
+    fake.user.Click(gx::IDOK).Answer(gx::IDOK).Answer(gx::IDOK);
+    fake.user.Type(1020, "ok@example.com").Click(gx::IDOK);
+    EXPECT_EQ(Run(), gx::IDOK);
+    ASSERT_EQ(fake.messageBoxes.size(), 2u);
+    for (const gx::FakeMessageBox& box : fake.messageBoxes) {
+        EXPECT_EQ(box.text, "Please enter no more than 256 characters.");
+        EXPECT_EQ(box.caption, "gathrix");
+        EXPECT_EQ(box.type, gx::MB_ICONEXCLAMATION);
+        EXPECT_EQ(box.ownerTemplate, kQuestionnaire);
+    }
+    std::string file = fake.ReadFile(kFile);
+    EXPECT_NE(file.find(": \r\n" + std::string(256, 'n') + "\r\n"), std::string::npos);
+    EXPECT_NE(file.find("email address: \r\nok@example.com\r\n"), std::string::npos);
+    EXPECT_EQ(file.substr(file.size() - 2049), "\n" + std::string(2048, 'p'));
+}
+
+TEST_F(UserInfoTest, AFileThatCannotBeCreatedIsReportedAndTheDialogStillEnds) {
+    fake.Fail("CreateFileA", gx::ERROR_ACCESS_DENIED);
+    fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
+    EXPECT_EQ(Run(), gx::IDOK);
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes[0].text, "Could not open userinfo,txt");
+    EXPECT_EQ(fake.messageBoxes[0].caption, "gathrix");
+    EXPECT_EQ(fake.messageBoxes[0].type, gx::MB_OK);
+    EXPECT_FALSE(fake.Exists(kFile));
+}
+
+TEST_F(UserInfoTest, AWriteErrorIsReportedLikeAnOpenFailureAndTheDialogEndsNormally) {
+    fake.Fail("WriteFile", gx::ERROR_DISK_FULL, 1, 2);
+    fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
+    EXPECT_EQ(Run(), gx::IDOK);
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes[0].text, "Could not open userinfo,txt");
+    EXPECT_EQ(fake.messageBoxes[0].ownerTemplate, kQuestionnaire);
+    EXPECT_EQ(fake.openFiles, 0);
+    EXPECT_EQ(fake.ReadFile(kFile), "\r\nname, company: \r\nName\r\n\r\ncomputer: \r\n");
+    EXPECT_EQ(LogMessages().back(), "ERR CUserInfoDlg::OnOK -> write C:\\Tools\\CollectInfo\\\\userinfo.txt: 112");
+}
+
+TEST_F(UserInfoTest, AnOutputFolderTooDeepIsNeverReplacedByARelativePath) {
+    fake.modulePath = "C:\\" + std::string(240, 'd') + "\\gathrix.exe";
+    fake.user.Click(gx::IDOK).Answer(gx::IDOK);
+    EXPECT_EQ(Run(), gx::IDOK);
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes[0].text, "Could not open userinfo,txt");
+    EXPECT_EQ(fake.CountOf("CreateFileA"), 0);
+}
+
+// ---- the info box and the language rule -------------------------------------
+
+class InfoTest : public DialogTest {
+protected:
+    std::string ShownText() {
+        std::string text;
+        fake.user.Check([&] {
+            EXPECT_EQ(Text(130, 1005), "CORVANE NET TOOL - Gathrix V 07.00.1.3402");
+            text = Text(130, 1007);
+        });
+        fake.user.Click(gx::IDOK);
+        CInfoDlg dialog;
+        EXPECT_EQ(dialog.DoModal(), gx::IDOK);
+        return text;
+    }
+};
+
+TEST_F(InfoTest, GermanForEveryGermanLocaleEnglishOtherwiseWithTheOutputFolderLast) {
+    const std::string german =
+        "Sammelt Informationen der Corvane NET CD - Installation.\nDie Informationen werden abgelegt in:\n"
+        "C:\\Tools\\CollectInfo";
+    const std::string english =
+        "Collects information of the CORVANE NET CD - installation.\nThe information is stored in:\n"
+        "C:\\Tools\\CollectInfo";
+    for (gx::LANGID german_id : {0x0407, 0x0C07}) {
+        fake.langId = german_id;
+        EXPECT_EQ(ShownText(), german) << std::hex << german_id;
+    }
+    for (gx::LANGID other : {0x0409, 0x040C, 0x0000}) {
+        fake.langId = other;
+        EXPECT_EQ(ShownText(), english) << std::hex << other;
+    }
+}
+
+TEST_F(InfoTest, TheFolderIsTheOneBesideTheExecutableAndTheLanguageIsAskedOnce) {
+    fake.modulePath = "C:\\Service\\Tools\\gathrix.exe";
+    fake.MakeDirectory("C:\\Service\\Tools\\CollectInfo");
+    fake.langId = 0x0807;
+    std::string text = ShownText();
+    EXPECT_EQ(text.substr(text.rfind('\n') + 1), "C:\\Service\\Tools\\CollectInfo");
+    TraceShutdown();
+    std::vector<std::string> language;
+    for (const std::string& line : LogMessages("C:\\Service\\Tools\\CollectInfo\\gathrix.log"))
+        if (line.find("CheckLanguage") != std::string::npos) language.push_back(line);
+    EXPECT_EQ(language, (std::vector<std::string>{
+                            "> CTool::CheckLanguage(void) GetUserDefaultLangID() Language Identifiers -> 0x807",
+                            "> CTool::CheckLanguage(void) LANG_GERMAN"}));
+}
+
+}  // namespace

@@ -1,10 +1,11 @@
 #include "app/gathrix_app.h"
-#include "platform/constants.h"
 
 #include <cstring>
 #include <string>
 
+#include "app/gathrix_dlg.h"
 #include "platform/platform.h"
+#include "registry/reg_import_dlg.h"
 #include "trace/trace.h"
 
 bool HasImportMarker(const char* commandLine) {
@@ -24,3 +25,21 @@ BOOL CGathrixApp::InitInstance() {
     }
     return FALSE;
 }
+
+namespace {
+
+// The one dialog of a start: the main window while it runs.
+template <class Dialog>
+void RunAsMainWindow() {
+    Dialog dialog;
+    CWinApp* app = AfxGetApp();
+    if (app != nullptr) app->m_pMainWnd = &dialog;
+    dialog.DoModal();
+    if (app != nullptr) app->m_pMainWnd = nullptr;
+}
+
+}  // namespace
+
+void RunCollectionDialog() { RunAsMainWindow<CGathrixDlg>(); }
+
+void RunImportDialog() { RunAsMainWindow<CRegImportDlg>(); }

@@ -561,7 +561,9 @@ void FakePlatform::Perform(const FakeUserAction& action, HWND dialog) {
         HWND focus = control(true);
         FakeWindow& target = windows.at(focus);
         if (IsMultiLine(target) && (target.style & ES_WANTRETURN) != 0) {
-            if (target.text.size() + 2 <= LimitOf(target)) target.text += "\r\n";
+            // Without vertical scrolling a one-line edit refuses a second line.
+            if ((target.style & ES_AUTOVSCROLL) != 0 && target.text.size() + 2 <= LimitOf(target))
+                target.text += "\r\n";
         } else if (target.cls == "Button") {
             ClickButton(focus);
         } else {

@@ -1,0 +1,303 @@
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/gathrix_app.h"
+#include "app/gathrix_dlg.h"
+#include "dialog_fixture.h"
+#include "files/file_table.h"
+
+namespace {
+
+constexpr int kMain = 129;
+constexpr int kQuestionnaire = 131;
+constexpr int kInfo = 130;
+const char kOutput[] = "C:\\Tools\\CollectInfo";
+const char kEnglishFinal[] =
+    "The program terminated successfully. The information has been stored in: C:\\Tools\\CollectInfo";
+
+class CollectionDialogTest : public DialogTest {
+protected:
+    CollectionDialogTest() : savedTable_(std::begin(FileTable), std::end(FileTable)) {
+        // One log of the table exists, so that a run copies something.
+        fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
+    }
+    ~CollectionDialogTest() override { std::copy(savedTable_.begin(), savedTable_.end(), FileTable); }
+
+    gx::INT_PTR Run() {
+        CGathrixDlg dialog;
+        app.m_pMainWnd = &dialog;
+        gx::INT_PTR result = dialog.DoModal();
+        app.m_pMainWnd = nullptr;
+        return result;
+    }
+
+    // The user's part of a complete run: the questionnaire, then the box.
+    void FinishRun(gx::FakeScript whileBoxIsOpen = {}) {
+        fake.user.Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK, std::move(whileBoxIsOpen));
+    }
+
+    // Progress-bar messages of a kind, as (wParam, lParam) texts.
+    std::vector<std::string> Progress(const std::string& message) {
+        std::vector<std::string> sent;
+        for (const gx::FakeCall& call : fake.CallsOf("SendMessageA"))
+            if (call.args[0] == "1002" && call.args[1] == message) sent.push_back(call.args[3]);
+        return sent;
+    }
+
+    int Opened(int templateId) {
+        int count = 0;
+        for (const gx::FakeCall& call : fake.CallsOf("DialogBoxParamA"))
+            if (call.args[0] == std::to_string(templateId)) ++count;
+        return count;
+    }
+
+    void ExpectReady(const std::string& message) {
+        EXPECT_EQ(Text(kMain, 1004), message);
+        EXPECT_TRUE(Enabled(kMain, gx::IDOK));
+        EXPECT_TRUE(Enabled(kMain, gx::IDCANCEL));
+        EXPECT_TRUE(Enabled(kMain, 9));
+    }
+
+private:
+    std::vector<CollectedFile> savedTable_;
+};
+
+TEST_F(CollectionDialogTest, ReadyTextsFollowTheLanguageAndEndOrEscCancel) {
+    const struct {
+        gx::LANGID language;
+        const char* prompt;
+        const char* end;
+    } cases[] = {
+        {0x0407, "Bitte Start-Button dr\xFC" "cken, um mit dem Einlesen zu beginnen\n", "Ende"},
+        {0x0C07, "Bitte Start-Button dr\xFC" "cken, um mit dem Einlesen zu beginnen\n", "Ende"},
+        {0x0409, "Please press Button \"Start\" to start collecting data\n", "End"},
+        {0x040C, "Please press Button \"Start\" to start collecting data\n", "End"},
+        {0x0000, "Please press Button \"Start\" to start collecting data\n", "End"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.language);
+        fake.langId = c.language;
+        fake.user.Check([&] {
+            gx::FakePlatform::FakeWindow& dialog = fake.Window(fake.DialogOf(kMain));
+            EXPECT_EQ(dialog.text, "CORVANE NET TOOL - Gathrix ");
+            EXPECT_EQ(dialog.bigIcon, fake.LoadIconA(nullptr, 128));
+            EXPECT_EQ(dialog.smallIcon, dialog.bigIcon);
+            ExpectReady(c.prompt);
+            EXPECT_EQ(Text(kMain, gx::IDOK), "Start");
+            EXPECT_EQ(Text(kMain, gx::IDCANCEL), c.end);
+            EXPECT_EQ(Text(kMain, 9), "Info");
+            EXPECT_EQ(Text(kMain, 1003), "");
+            EXPECT_EQ(fake.Control(kMain, 1002).rangeMax, 100);
+            EXPECT_EQ(fake.Control(kMain, 1002).position, 0);
+        });
+        // Outside a run a logoff may go ahead.
+        fake.user.LogOff();
+        if (c.language == 0x0409)
+            fake.user.Escape();
+        else
+            fake.user.Click(gx::IDCANCEL);
+        EXPECT_EQ(Run(), gx::IDCANCEL);
+    }
+    EXPECT_EQ(fake.endSessionAnswers, std::vector<gx::LRESULT>(5, TRUE));
+    EXPECT_EQ(fake.CountOf("SHGetFolderPathA"), 0);  // no run started
+}
+
+TEST_F(CollectionDialogTest, ACompleteRunAsksTheQuestionsShowsTheFinalTextAndEnds) {
+    fake.user.Click(gx::IDOK);
+    fake.user.Check([this] {
+        EXPECT_EQ(Text(kMain, 1004), "Collecting data\n");
+        EXPECT_FALSE(Enabled(kMain, gx::IDOK));
+        EXPECT_FALSE(Enabled(kMain, gx::IDCANCEL));
+        EXPECT_TRUE(Enabled(kMain, 9));
+    }).DuringPump();
+    fake.user.Check([this] {
+        // The questionnaire comes after the last step, with the final text shown.
+        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\fileattr.txt"));
+        EXPECT_EQ(Text(kMain, 1004), kEnglishFinal);
+        EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, fake.DialogOf(kMain));
+    }).In(kQuestionnaire);
+    FinishRun([this] {
+        EXPECT_FALSE(Enabled(kMain, gx::IDOK));
+        EXPECT_EQ(Text(kMain, 1004), fake.messageBoxes.back().text);
+    });
+    EXPECT_EQ(Run(), gx::IDOK);
+
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    const gx::FakeMessageBox& box = fake.messageBoxes[0];
+    EXPECT_EQ(box.text, kEnglishFinal);
+    EXPECT_EQ(box.caption, "CORVANE NET TOOL - Gathrix ");
+    EXPECT_EQ(box.type, gx::MB_OK | gx::MB_SETFOREGROUND);
+    EXPECT_EQ(box.ownerTemplate, kMain);
+    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\userinfo.txt"));
+    EXPECT_EQ(fake.ReadFile(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"), "device setup");
+    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\_SysEvent.evt"));
+    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\Registry_Save"));
+    // Start stays disabled; the status line keeps the last hive.
+    EXPECT_FALSE(fake.ClosedControl(kMain, gx::IDOK).enabled);
+    EXPECT_EQ(fake.ClosedControl(kMain, 1003).text, "SOFTWARE\\Classes\\Installer\\Features");
+    std::vector<std::string> ends;
+    for (const gx::FakeCall& call : fake.CallsOf("EndDialog")) ends.push_back(call.args[0]);
+    EXPECT_EQ(ends, (std::vector<std::string>{"1", "1"}));  // questionnaire, then the dialog
+}
+
+TEST_F(CollectionDialogTest, GermanFinalTextNamesTheFolderBesideTheExecutable) {
+    fake.langId = 0x0407;
+    fake.modulePath = "C:\\Programme\\Gathrix Tool\\gathrix.exe";
+    fake.MakeDirectory("C:\\Programme\\Gathrix Tool\\CollectInfo");
+    fake.user.Click(gx::IDOK);
+    FinishRun();
+    EXPECT_EQ(Run(), gx::IDOK);
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes[0].text,
+              "Das Programm wurde erfolgreich ausgef\xFChrt. Die Informationen wurden gespeichert in: "
+              "C:\\Programme\\Gathrix Tool\\CollectInfo");
+}
+
+TEST_F(CollectionDialogTest, AFailedInitialisationRemovesNothingAndStartRepeatsTheWholeRun) {
+    fake.WriteFile(std::string(kOutput) + "\\File_Save\\earlier.txt", "earlier run");
+    fake.WriteFile(std::string(kOutput) + "\\Registry_Save\\halvorn.sav", "earlier hive");
+    fake.shellFolderResults[gx::CSIDL_COMMON_APPDATA] = static_cast<gx::HRESULT>(0x80070002u);
+    fake.user.Click(gx::IDOK).Check([this] {
+        ExpectReady("Error 0x80000003 has occurred.\n");
+        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\earlier.txt"));
+        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\Registry_Save\\halvorn.sav"));
+        EXPECT_EQ(Opened(kQuestionnaire), 0);
+        fake.shellFolderResults.clear();
+    });
+    fake.user.Click(gx::IDOK);
+    FinishRun();
+    EXPECT_EQ(Run(), gx::IDOK);
+    // The second run started from the beginning: folders asked again, the
+    // earlier output removed before copying.
+    EXPECT_EQ(fake.CountOf("SHGetFolderPathA"), 3 + 6);
+    EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\File_Save\\earlier.txt"));
+}
+
+TEST_F(CollectionDialogTest, AFailedHiveExportComesAfterAllCopiesAndEndsTheRunWithoutQuestions) {
+    fake.Fail("OpenProcessToken", gx::ERROR_ACCESS_DENIED, 1);
+    fake.user.Click(gx::IDOK).Check([this] {
+        ExpectReady("Error 0x80000002 has occurred.\n");
+        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"));
+        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\_SecEvent.evt"));
+        EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\fileattr.txt"));
+        EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\userinfo.txt"));
+        EXPECT_EQ(Opened(kQuestionnaire), 0);
+        EXPECT_EQ(fake.CountOf("BackupEventLogA"), 3);
+        // What the failed run copied is removed by the next one.
+        fake.WriteFile(std::string(kOutput) + "\\File_Save\\marker.txt", "left by the first run");
+    });
+    fake.user.Click(gx::IDOK);
+    FinishRun();
+    EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\File_Save\\marker.txt"));
+    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\_SecEvent.evt"));
+}
+
+TEST_F(CollectionDialogTest, EndAfterAFailureCancels) {
+    fake.Fail("OpenProcessToken", gx::ERROR_ACCESS_DENIED);
+    fake.user.Click(gx::IDOK).Click(gx::IDCANCEL);
+    EXPECT_EQ(Run(), gx::IDCANCEL);
+    fake.user.Click(gx::IDOK).Escape();
+    EXPECT_EQ(Run(), gx::IDCANCEL);
+    EXPECT_EQ(fake.CountOf("MessageBoxA"), 0);  // failures are shown as the message text only
+}
+
+TEST_F(CollectionDialogTest, InfoDuringARunOpensAtTheNextDispatchAndTheRunWaitsForIt) {
+    std::string statusWhenOpened;
+    int peeksWhenOpened = 0;
+    fake.user.Click(gx::IDOK);
+    fake.user.Click(9).DuringPump(5);
+    fake.user.Check([&] {
+        EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, fake.DialogOf(kMain));
+        EXPECT_FALSE(fake.Window(fake.DialogOf(kMain)).enabled);  // the info box is modal
+        statusWhenOpened = Text(kMain, 1003);
+        peeksWhenOpened = fake.CountOf("PeekMessageA");
+    }).In(kInfo);
+    fake.user.Check([&] {
+        // Nothing of the run went on while the box was open.
+        EXPECT_EQ(Text(kMain, 1003), statusWhenOpened);
+        EXPECT_EQ(fake.CountOf("PeekMessageA"), peeksWhenOpened);
+    }).In(kInfo);
+    fake.user.Click(gx::IDOK).In(kInfo);
+    FinishRun();
+    EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_EQ(Opened(kInfo), 1);
+    EXPECT_EQ(statusWhenOpened, FileTable[5].szFileName);  // five pumps passed: the sixth item's
+}
+
+TEST_F(CollectionDialogTest, EveryCloseRequestDuringARunIsRefusedAndTheRunCompletes) {
+    fake.user.Click(gx::IDOK);
+    fake.user.PostCommand(gx::IDCANCEL).DuringPump(2);  // another program's Cancel
+    fake.user.Close().DuringPump(2);
+    fake.user.AltF4().DuringPump(2);
+    fake.user.Escape().DuringPump(2);
+    fake.user.LogOff().DuringPump(2);
+    // The same during the hive export, straight to the dialog.
+    std::vector<gx::LRESULT> duringExport;
+    fake.onSleep = [&] {
+        gx::HWND dialog = fake.DialogOf(kMain);
+        if (dialog == nullptr || Text(kMain, 1003) != "System\\CurrentControlSet\\Services") return;
+        duringExport.push_back(fake.SendMessageA(dialog, gx::WM_QUERYENDSESSION, 0, 0));
+        duringExport.push_back(fake.SendMessageA(dialog, gx::WM_CLOSE, 0, 0));
+        fake.PostMessageA(dialog, gx::WM_COMMAND, gx::IDCANCEL, 0);
+    };
+    fake.user.Check([this] { EXPECT_EQ(Text(kMain, 1004), kEnglishFinal); }).In(kQuestionnaire);
+    fake.user.LogOff().In(kQuestionnaire);  // the questions belong to the run too
+    FinishRun();
+    EXPECT_EQ(Run(), gx::IDOK);
+    // Pump: the main dialog refuses; questionnaire: the main dialog refuses,
+    // the questionnaire itself would not mind.
+    EXPECT_EQ(fake.endSessionAnswers, (std::vector<gx::LRESULT>{FALSE, FALSE, TRUE}));
+    EXPECT_EQ(duringExport, (std::vector<gx::LRESULT>{FALSE, 0}));
+    for (const gx::FakeCall& call : fake.CallsOf("EndDialog")) EXPECT_EQ(call.args[0], "1");
+    EXPECT_EQ(fake.CountOf("EndDialog"), 2);
+}
+
+TEST_F(CollectionDialogTest, ProgressRangesFollowTheStepsOnVistaAndOnXp) {
+    fake.version.dwMajorVersion = 6;
+    fake.version.dwMinorVersion = 0;
+    fake.user.Click(gx::IDOK);
+    FinishRun();
+    EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_EQ(Progress("0x401"), (std::vector<std::string>{"0x3C0000", "0x50000"}));
+    EXPECT_EQ(Progress("0x405").size(), 65u);
+
+    fake.calls.clear();
+    fake.version.dwMajorVersion = 5;
+    fake.version.dwMinorVersion = 1;
+    fake.user.Click(gx::IDOK);
+    FinishRun();
+    EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_EQ(Progress("0x401"), (std::vector<std::string>{"0x360000", "0x3C0000", "0x50000"}));
+    EXPECT_EQ(Progress("0x405").size(), 119u);
+}
+
+}  // namespace
+
+namespace {
+
+class StartupDialogTest : public DialogTest {};
+
+TEST_F(StartupDialogTest, EachModeRunsItsDialogAsTheOwnerlessMainWindow) {
+    CGathrixApp program;
+    program.m_strAppName = "gathrix";
+    gx::HWND seen = nullptr;
+    fake.user.Check([&] {
+        seen = fake.ActiveDialog();
+        EXPECT_EQ(fake.Window(seen).templateId, kMain);
+        EXPECT_EQ(fake.Window(seen).owner, nullptr);
+        EXPECT_EQ(program.m_hMainWnd, seen);
+    }).Click(gx::IDCANCEL);
+    EXPECT_EQ(program.InitInstance(), FALSE);
+    EXPECT_NE(seen, nullptr);
+    EXPECT_EQ(program.m_pMainWnd, nullptr);
+    EXPECT_EQ(program.m_hMainWnd, nullptr);
+
+    fake.commandLine = "\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\"";
+    fake.user.Check([&] { EXPECT_EQ(fake.Window(fake.ActiveDialog()).templateId, 102); }).Escape();
+    EXPECT_EQ(program.InitInstance(), FALSE);
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 
 #include "app/gathrix_app.h"
 #include "app/gathrix_dlg.h"
+#include "app/messages.h"
 #include "dialog_fixture.h"
 #include "files/file_table.h"
 
@@ -298,6 +299,30 @@ TEST_F(StartupDialogTest, EachModeRunsItsDialogAsTheOwnerlessMainWindow) {
     fake.commandLine = "\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\"";
     fake.user.Check([&] { EXPECT_EQ(fake.Window(fake.ActiveDialog()).templateId, 102); }).Escape();
     EXPECT_EQ(program.InitInstance(), FALSE);
+}
+
+}  // namespace
+
+namespace {
+
+// Entry e in language l is element 2·e + l of the table, German first.
+TEST(MainDlgMessagesTable, HoldsTheTextsByteForByteInTheSharedLayout) {
+    const char* const* flat = &MainDlgMessages[0][0];
+    const char* const expected[16] = {
+        "Bitte Start-Button dr\xFC" "cken, um mit dem Einlesen zu beginnen\n",
+        "Please press Button \"Start\" to start collecting data\n",
+        "Start", "Start",
+        "Ende", "End",
+        "Sammeln von Informationen\n", "Collecting data\n",
+        "Es ist der Fehler 0x80000001 aufgetreten.\n", "Error 0x80000001 has occurred.\n",
+        "Es ist der Fehler 0x80000002 aufgetreten.\n", "Error 0x80000002 has occurred.\n",
+        "Das Programm wurde erfolgreich ausgef\xFChrt. Die Informationen wurden gespeichert in: ",
+        "The program terminated successfully. The information has been stored in: ",
+        "Es ist der Fehler 0x80000003 aufgetreten.\n", "Error 0x80000003 has occurred.\n",
+    };
+    for (int element = 0; element < 16; ++element) EXPECT_STREQ(flat[element], expected[element]) << element;
+    EXPECT_EQ(sizeof(MainDlgMessages), 16 * sizeof(const char*));
+    EXPECT_STREQ(MainDlgMessage(kMsgError3, 1), flat[2 * 7 + 1]);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "environment/paths.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "trace/trace.h"
@@ -36,10 +37,15 @@ void CAction::GetDest_Path() {
     }
     const std::string longest = path + "Registry_Save\\";
     // A cut module path, or a destination folder beyond the path limit, is
-    // refused rather than cut: the output would land elsewhere.
-    if (length >= MAX_PATH || longest.size() + 1 > MAX_PATH) {
-        Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> path too long (%u characters): %s",
-              static_cast<unsigned>(longest.size()), module);
+    // refused rather than cut: the output would land elsewhere. So is a path
+    // without an absolute folder, which would put it below the current one.
+    bool tooLong = length >= MAX_PATH || longest.size() + 1 > MAX_PATH;
+    if (tooLong || slash == std::string::npos || !IsAbsolutePath(path)) {
+        if (tooLong)
+            Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> path too long (%u characters): %s",
+                  static_cast<unsigned>(longest.size()), module);
+        else
+            Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> no absolute folder: %s", module);
         m_szDest_Path.clear();
         m_szDest_Path_Files.clear();
         m_szDest_Path_Registry.clear();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "environment/action.h"
+#include "environment/paths.h"
 #include "files/file_table.h"
 #include "framework/winapp.h"
 #include "platform/constants.h"
@@ -52,13 +53,22 @@ void CollectRow(CAction& action, int i, CollectedFile& row) {
     Trace(TRACE_INFO, "CAction::Collect_Files, 2_1 i:%d szFileName:%s szSourcePath:%s", i,
           row.szFileName, row.szSourcePath);
     if (row.iSourceType < 1 || row.iSourceType > 14) return;
-    CollectedFilePaths paths = ComposeCollectedFilePaths(action, row);
-    if (paths.source.empty()) {
+    const std::string folder = CollectedFileFolder(action, row);
+    if (folder.empty()) {
         // The folder is not known on this system (product not installed,
         // no shell folders on NT 4.0): there is nothing to collect.
         Trace(TRACE_INFO, "CAction::Collect_Files, i:%d no folder for iSourceType:%d", i,
               static_cast<int>(row.iSourceType));
         row.iRet = 1;
+        return;
+    }
+    CollectedFilePaths paths = ComposeCollectedFilePaths(action, row);
+    if (paths.source.empty()) {
+        // A product path of the wrong type or form: nothing is looked up
+        // relative to the current folder, nothing mirrored outside File_Save.
+        Trace(TRACE_INFO, "CAction::Collect_Files, i:%d folder refused for iSourceType:%d: %s", i,
+              static_cast<int>(row.iSourceType), folder.c_str());
+        row.iRet = 0;
         return;
     }
     row.iRet = action.CopyFileTo(paths.source.c_str(), paths.destination.c_str());
@@ -89,7 +99,7 @@ std::string CollectedFileFolder(const CAction& action, const CollectedFile& row)
 CollectedFilePaths ComposeCollectedFilePaths(const CAction& action, const CollectedFile& row) {
     CollectedFilePaths paths;
     std::string folder = CollectedFileFolder(action, row);
-    if (folder.empty()) return paths;
+    if (!IsAbsolutePath(folder) || HasParentStep(folder) || HasParentStep(row.szFileName)) return paths;
     paths.destination = action.m_szDest_Path_Files;
     if (folder.size() > kDriveRootLength) {
         paths.destination += folder.substr(kDriveRootLength);

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "environment/action.h"
+#include "environment/paths.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "trace/trace.h"
@@ -12,13 +13,6 @@ namespace {
 
 // The shell's catch-all failure, also given for a folder that does not exist.
 constexpr int kShellCatchAll = 0x402;
-
-bool IsAbsolute(const char* path) {
-    std::size_t length = std::strlen(path);
-    bool drive = length >= 3 && path[1] == ':' && path[2] == '\\';
-    bool unc = length >= 2 && path[0] == '\\' && path[1] == '\\';
-    return drive || unc;
-}
 
 }  // namespace
 
@@ -34,8 +28,8 @@ BOOL CAction::DeleteAllDirecory() {
 
 DWORD CAction::Xc_del_dir(LPCSTR szDir) {
     // "\*.*" of an empty or relative path would empty the current drive or
-    // folder without asking: refused.
-    if (szDir == nullptr || !IsAbsolute(szDir)) return ERROR_INVALID_PARAMETER;
+    // folder without asking, and one with ".." a folder above: refused.
+    if (szDir == nullptr || !IsAbsolutePath(szDir) || HasParentStep(szDir)) return ERROR_INVALID_PARAMETER;
     // The pattern and its two terminating NULs must fit the path limit.
     static const char kWildcard[] = "\\*.*";
     std::size_t length = std::strlen(szDir);

@@ -28,7 +28,7 @@ std::string CollectedFileFolder(const CAction& action, const CollectedFile& row)
 
 // The row's source file and the path of its copy below m_szDest_Path_Files,
 // which mirrors the source folder without its drive root. Both empty when
-// the row has no folder.
+// the row has no folder, or one that is not absolute or climbs with "..".
 struct CollectedFilePaths {
     std::string source;
     std::string destination;

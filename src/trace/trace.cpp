@@ -103,8 +103,13 @@ TraceOut::~TraceOut() { Trace(TRACE_INFO, "TraceOut::~TraceOut()"); }
 void TraceOut::BuildPath() {
     char path[MAX_PATH + 1];
     std::memset(path, 0, sizeof(path));
-    os().GetModuleFileNameA(nullptr, path, MAX_PATH);
-    path[MAX_PATH - 1] = '\0';  // older systems do not terminate a cut path
+    DWORD length = os().GetModuleFileNameA(nullptr, path, MAX_PATH);
+    // A cut path may end inside a parent folder: its log belongs to another
+    // installation and must be neither deleted nor written. No log.
+    if (length == 0 || length >= MAX_PATH) {
+        m_szTraceFile.clear();
+        return;
+    }
     std::string composed(path);
     std::size_t slash = composed.rfind('\\');
     if (slash != std::string::npos) {

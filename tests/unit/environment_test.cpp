@@ -260,8 +260,6 @@ TEST_F(EnvironmentTest, DestinationFoldersFollowTheExecutable) {
         {"C:\\Tools\\x.exe", "C:\\Tools\\CollectInfo\\"},
         {"C:\\x.exe", "C:\\CollectInfo\\"},
         {"\\\\host\\share\\bin\\gathrix.exe", "\\\\host\\share\\bin\\CollectInfo\\"},
-        // Without a backslash the name stays whole and nothing is appended.
-        {"gathrix.exe", "gathrix.exe"},
     };
     for (const auto& c : cases) {
         fake.modulePath = c.module;
@@ -270,6 +268,19 @@ TEST_F(EnvironmentTest, DestinationFoldersFollowTheExecutable) {
         EXPECT_EQ(action.m_szDest_Path_Files, c.root + "File_Save\\");
         EXPECT_EQ(action.m_szDest_Path_Registry, c.root + "Registry_Save\\");
     }
+    // A path without an absolute folder would put the output below the
+    // current folder: refused like one too deep.
+    for (const char* module : {"gathrix.exe", "C:gathrix.exe", "\\Tools\\gathrix.exe"}) {
+        fake.modulePath = module;
+        fake.beeps = 0;
+        CAction action;
+        EXPECT_EQ(action.m_szDest_Path + action.m_szDest_Path_Files + action.m_szDest_Path_Registry, "") << module;
+        EXPECT_EQ(fake.beeps, 5);
+    }
+    Lines lines = LogMessages();  // the log was opened by the first object
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "ERR CTool::GetDest_Path -> no absolute folder: gathrix.exe"),
+              lines.end());
+
     // A repeated call recomputes the same values.
     fake.modulePath = "C:\\Tools\\x.exe";
     CAction action;

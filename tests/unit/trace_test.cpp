@@ -126,6 +126,19 @@ TEST_F(TraceTest, ExecutableTooDeepForTheLogPathIsRefusedWithoutOverflow) {
     Trace(TRACE_INFO, "cut path");
 }
 
+TEST_F(TraceTest, ACutExecutablePathNeverReachesAnotherFoldersLog) {
+    // The platform cuts the module path inside its last folder, whose parent
+    // C:\Tools holds the log of another installation: it stays untouched.
+    const std::string other = "another installation's log\r\n";
+    fake.WriteFile(kLog, other);
+    fake.modulePath = "C:\\Tools\\" + std::string(260, 'd') + "\\gathrix.exe";
+    Trace(TRACE_ERROR, "lost line");
+    TraceShutdown();
+    EXPECT_EQ(fake.ReadFile(kLog), other);
+    EXPECT_EQ(fake.CountOf("DeleteFileA"), 0);
+    EXPECT_EQ(fake.beeps, 5);  // the line is lost, its beeps are not
+}
+
 TEST_F(TraceTest, TwoThreadsNeverMixTheirLines) {
     auto writer = [](char tag) {
         for (int i = 0; i < 200; ++i) Trace(TRACE_INFO, "%c line %03d %c%c%c%c%c%c", tag, i, tag, tag, tag, tag, tag, tag);

@@ -143,6 +143,16 @@ bool FakePlatform::IsLocked(const std::string& windowsPath) const {
     return false;
 }
 
+bool FakePlatform::IsReadOnly(const std::string& windowsPath) const {
+    std::string host = Lower(HostPath(windowsPath));
+    if (host.empty()) return false;
+    for (const std::string& folder : readOnlyFolders) {
+        std::string base = Lower(HostPath(folder));
+        if (!base.empty() && (host == base || host.rfind(base + "/", 0) == 0)) return true;
+    }
+    return false;
+}
+
 DWORD FakePlatform::HostAttributes(const std::string& hostPath) const {
     std::error_code error;
     fs::file_status status = fs::status(hostPath, error);
@@ -193,6 +203,10 @@ BOOL FakePlatform::CreateDirectoryA(const char* path, void*) {
         lastError_ = ERROR_ALREADY_EXISTS;
         return FALSE;
     }
+    if (IsReadOnly(path)) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
     fs::create_directory(host, error);
     if (error) {
         lastError_ = ERROR_ACCESS_DENIED;
@@ -223,6 +237,10 @@ BOOL FakePlatform::RemoveDirectoryA(const char* path) {
         lastError_ = ERROR_DIR_NOT_EMPTY;
         return FALSE;
     }
+    if (IsReadOnly(path)) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
     fs::remove(host, error);
     return TRUE;
 }
@@ -240,7 +258,7 @@ BOOL FakePlatform::DeleteFileA(const char* path) {
         lastError_ = ERROR_FILE_NOT_FOUND;
         return FALSE;
     }
-    if ((bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    if ((bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 || IsReadOnly(path)) {
         lastError_ = ERROR_ACCESS_DENIED;
         return FALSE;
     }
@@ -341,7 +359,8 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
         return INVALID_HANDLE_VALUE;
     }
     DWORD bits = HostAttributes(host);
-    if (bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    if ((bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) ||
+        IsReadOnly(path)) {
         lastError_ = ERROR_ACCESS_DENIED;
         return INVALID_HANDLE_VALUE;
     }
@@ -388,10 +407,12 @@ BOOL FakePlatform::CloseHandle(HANDLE handle) {
 
 bool FakePlatform::AppendText(const char* path, const char* text, std::size_t length) {
     DWORD code = 0;
+    NotePath(path);
     if (Injected("AppendText", &code)) return false;
     std::string host = HostPath(path);
     std::error_code error;
-    if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error) || IsLocked(path))
+    if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error) || IsLocked(path) ||
+        IsReadOnly(path))
         return false;
     DWORD bits = HostAttributes(host);
     if (bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
@@ -438,6 +459,10 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
         }
         std::string target = HostPath(to);
         if (target.empty()) return 0x402;
+        if (IsReadOnly(to)) {
+            lastError_ = 0;
+            return static_cast<int>(ERROR_ACCESS_DENIED);
+        }
         fs::create_directories(fs::path(target).parent_path(), error);
         if (IsLocked(to)) return static_cast<int>(ERROR_SHARING_VIOLATION);
         if (fs::exists(target, error)) fs::remove_all(target, error);
@@ -460,6 +485,10 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
         // Stops at the first file in use, as the shell does.
         std::vector<fs::path> entries;
         for (const fs::directory_entry& entry : fs::directory_iterator(host, error)) entries.push_back(entry.path());
+        if (!entries.empty() && IsReadOnly(folder)) {
+            lastError_ = 0;
+            return static_cast<int>(ERROR_ACCESS_DENIED);
+        }
         std::sort(entries.begin(), entries.end());
         for (const fs::path& entry : entries) {
             for (const std::string& locked : lockedFiles) {
@@ -515,6 +544,10 @@ BOOL FakePlatform::BackupEventLogA(HANDLE log, const char* file) {
     }
     if (fs::exists(host, error)) {
         lastError_ = ERROR_ALREADY_EXISTS;
+        return FALSE;
+    }
+    if (IsReadOnly(file)) {
+        lastError_ = ERROR_ACCESS_DENIED;
         return FALSE;
     }
     std::ofstream(host, std::ios::binary) << "event log backup: " << *name;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 
 #include "platform/fake/fake_platform.h"
@@ -88,6 +89,18 @@ bool FakePlatform::Injected(const std::string& operation, DWORD* code) {
 }
 
 void FakePlatform::Log(const std::string& name, std::vector<std::string> args) {
+    // Which arguments of a logged call are file or key paths.
+    static const std::map<std::string, std::vector<std::size_t>> kPathArguments = {
+        {"GetFileAttributesA", {0}}, {"CreateDirectoryA", {0}}, {"RemoveDirectoryA", {0}},
+        {"DeleteFileA", {0}},        {"FindFirstFileA", {0}},   {"CreateFileA", {0}},
+        {"SHFileOperationA", {0, 1}}, {"BackupEventLogA", {1}}, {"RegOpenKeyExA", {0}},
+        {"RegCreateKeyExA", {0}},    {"RegSaveKeyA", {0}},      {"RegRestoreKeyA", {0}},
+        {"SHDeleteKeyA", {0}},
+    };
+    auto paths = kPathArguments.find(name);
+    if (paths != kPathArguments.end())
+        for (std::size_t index : paths->second)
+            if (index < args.size()) NotePath(args[index]);
     calls.push_back({name, std::move(args)});
 }
 

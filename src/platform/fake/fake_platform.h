@@ -4,6 +4,7 @@
 // code, and every call lands in a call log that tests read back.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -165,6 +166,13 @@ public:
     void SetExtraAttributes(const std::string& windowsPath, DWORD bits);
     // Files opened elsewhere without sharing: writes, copies and deletes fail.
     std::set<std::string> lockedFiles;  // Windows paths, compared case-insensitively
+    // Folders the user may read but not change (a protected or write-protected
+    // location): creating, writing or deleting anything at or below them fails
+    // with ERROR_ACCESS_DENIED.
+    std::set<std::string> readOnlyFolders;
+    // The longest file or key path any call received (the trace and setup
+    // logs included), so tests can check the path limit held.
+    std::size_t longestPath = 0;
     DWORD deleteMissingLastError = ERROR_PATH_NOT_FOUND;  // GLE after FO_DELETE of a missing folder
     int openFinds = 0;
     int openFiles = 0;
@@ -362,6 +370,8 @@ private:
                                       LONG* status, bool* created);
     std::shared_ptr<FakeRegNode> Base(HKEY root);
     bool IsLocked(const std::string& windowsPath) const;
+    bool IsReadOnly(const std::string& windowsPath) const;
+    void NotePath(const std::string& path) { longestPath = std::max(longestPath, path.size()); }
     DWORD HostAttributes(const std::string& hostPath) const;
     std::string ResolveCase(const std::string& hostPath) const;
 

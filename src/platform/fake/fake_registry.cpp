@@ -262,6 +262,7 @@ LONG FakePlatform::RegSaveKeyA(HKEY key, const char* file, void*) {
     if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error))
         return static_cast<LONG>(ERROR_PATH_NOT_FOUND);
     if (fs::exists(host, error)) return static_cast<LONG>(ERROR_ALREADY_EXISTS);
+    if (IsReadOnly(file)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     std::ofstream out(host, std::ios::binary);
     out << "FAKE HIVE 1\n";
     Dump(*handle->node, "", out);

@@ -140,6 +140,10 @@ BOOL CAction::Collect_Files() {
 
     for (const EventLogBackup& log : kEventLogBackups) {
         std::string backup = m_szDest_Path_Files + log.file;
+        if (backup.size() + 1 > MAX_PATH) {
+            Trace(TRACE_INFO, log.failure, static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
+            continue;
+        }
         HANDLE handle = os().OpenEventLogA(nullptr, log.source);
         if (handle == nullptr) continue;  // e.g. Security without the right to read it
         if (!os().BackupEventLogA(handle, backup.c_str()))

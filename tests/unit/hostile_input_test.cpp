@@ -1,0 +1,254 @@
+// A collection run on broken or hostile machines: an executable deep in the
+// tree, product values of any shape, output folders that are files, locked
+// or read-only, a full disk. Each outcome is defined and traced, no path
+// past the limit reaches the platform, and nothing lands outside the output.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "environment/action.h"
+#include "environment/paths.h"
+#include "fake_fixture.h"
+#include "files/file_table.h"
+#include "registry/hive_table.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kGlobalKey[] = "SOFTWARE\\HALVORN\\AUTSW\\Global";
+const char kNetPCKey[] = "SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software";
+const std::string kOutput = "C:\\Tools\\CollectInfo";
+
+// What the steps of one run returned, in the order the Start handler calls them.
+struct Steps {
+    int init = -1;
+    BOOL files = -1;
+    BOOL registry = -1;
+};
+
+class HostileTest : public FakeTest {
+protected:
+    HostileTest() : saved_(std::begin(FileTable), std::end(FileTable)) {
+        fake.SetString(kGlobalKey, "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
+        fake.SetString(kNetPCKey, "Path", "C:\\Program Files\\Halvorn\\CorNetPC");
+        for (const RegistryHive& hive : HiveTable) fake.SetString(hive.szSubKey, "Name", "value");
+        fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
+        fake.WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "product setup");
+        fake.WriteFile("C:\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Error.txt", "error");
+        fake.WriteFile("C:\\Documents and Settings\\All Users\\Application Data\\Halvorn\\Automation\\LogFiles\\"
+                       "setup\\HvAutSw_Setup.log",
+                       "setup");
+        fake.MakeDirectory("C:\\WINDOWS\\system32\\drivers");
+    }
+    ~HostileTest() override { std::copy(saved_.begin(), saved_.end(), FileTable); }
+
+    // The steps of a run as the Start handler calls them, up to the first failure.
+    Steps Collect(CAction& action) {
+        Steps run;
+        run.init = action.Init();
+        if (run.init == 0) return run;
+        action.DeleteAllDirecory();
+        run.files = action.Collect_Files();
+        if (!run.files) return run;
+        run.registry = action.Collect_Registry();
+        if (run.registry) {
+            EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
+        }
+        return run;
+    }
+
+    // Every file and folder of the fake's drives with the content of the files.
+    std::map<std::string, std::string> Snapshot() const {
+        std::map<std::string, std::string> tree;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(fake.root)) {
+            std::string content = "<folder>";
+            if (entry.is_regular_file()) {
+                std::ifstream in(entry.path(), std::ios::binary);
+                content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            }
+            tree[entry.path().string()] = content;
+        }
+        return tree;
+    }
+
+    // Entries added, changed or removed, other than below `allowed` (a Windows folder).
+    std::vector<std::string> ChangedOutside(const std::map<std::string, std::string>& before,
+                                            const std::string& allowed) const {
+        std::map<std::string, std::string> after = Snapshot();
+        std::string base = allowed.empty() ? std::string() : fake.HostPath(allowed);
+        auto inside = [&](const std::string& path) {
+            return !base.empty() && (path == base || path.rfind(base + "/", 0) == 0);
+        };
+        std::vector<std::string> changed;
+        for (const auto& entry : after) {
+            auto old = before.find(entry.first);
+            if ((old == before.end() || old->second != entry.second) && !inside(entry.first))
+                changed.push_back(entry.first);
+        }
+        for (const auto& entry : before)
+            if (after.count(entry.first) == 0 && !inside(entry.first)) changed.push_back(entry.first);
+        return changed;
+    }
+
+    bool Logged(const std::string& line, const std::string& log = kOutput + "\\gathrix.log") {
+        std::vector<std::string> lines = LogMessages(log);
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    int LoggedStartingWith(const std::string& prefix, const std::string& log = kOutput + "\\gathrix.log") {
+        std::vector<std::string> lines = LogMessages(log);
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.rfind(prefix, 0) == 0;
+        }));
+    }
+
+private:
+    std::vector<CollectedFile> saved_;
+};
+
+// A folder of exactly `length` characters below C:\, in parts of at most 100.
+std::string FolderOfLength(std::size_t length) {
+    std::string folder = "C:";
+    char letter = 'a';
+    while (folder.size() < length) {
+        std::size_t part = std::min<std::size_t>(100, length - folder.size() - 1);
+        folder += "\\" + std::string(part, letter++);
+    }
+    return folder;
+}
+
+TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWhereTheyDoNot) {
+    struct Case {
+        std::size_t length;    // of the executable's folder
+        bool log;              // "gathrix.log" fits
+        bool destinations;     // CollectInfo\Registry_Save\ fits
+        BOOL registry;         // the hive files fit too
+    };
+    // The log path adds 24 characters, the registry folder 27, the longest
+    // hive file 41, the executable's own name 12 (past 247 the platform cuts it).
+    const Case cases[] = {
+        {200, true, true, TRUE},    {218, true, true, TRUE},    {219, true, true, FALSE},
+        {232, true, true, FALSE},   {233, true, false, FALSE},  {235, true, false, FALSE},
+        {236, false, false, FALSE}, {247, false, false, FALSE}, {250, false, false, FALSE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("folder of " + std::to_string(c.length) + " characters");
+        std::string folder = FolderOfLength(c.length);
+        ASSERT_EQ(folder.size(), c.length);
+        fake.MakeDirectory(folder + "\\CollectInfo");
+        fake.modulePath = folder + "\\gathrix.exe";
+        fake.longestPath = 0;
+        fake.beeps = 0;
+        std::map<std::string, std::string> before = Snapshot();
+        Steps run;
+        {
+            CAction action;
+            EXPECT_EQ(action.m_szDest_Path.empty(), !c.destinations);
+            run = Collect(action);
+        }
+        TraceShutdown();
+        EXPECT_EQ(run.init, 1);
+        EXPECT_EQ(run.files, TRUE);
+        EXPECT_EQ(run.registry, c.registry);
+        EXPECT_LT(fake.longestPath, 260u);
+        EXPECT_EQ(ChangedOutside(before, folder + "\\CollectInfo"), std::vector<std::string>{});
+        std::string log = folder + "\\CollectInfo\\gathrix.log";
+        EXPECT_EQ(fake.Exists(log), c.log);
+        // Every refusal beeps, also where its line could not be written.
+        if (!c.registry) {
+            EXPECT_GE(fake.beeps, 5);
+        }
+        if (!c.log) continue;
+        if (!c.destinations) {
+            EXPECT_EQ(LoggedStartingWith("ERR CTool::GetDest_Path -> path too long", log), 1);
+            EXPECT_TRUE(Logged("ERR CAction::Collect_Files -> no destination folder", log));
+            continue;
+        }
+        // Rows whose copy fits are copied, the others refused one by one;
+        // so are event-log backups.
+        const std::string copy = folder + "\\CollectInfo\\File_Save\\WINDOWS\\setupapi.log";
+        EXPECT_EQ(fake.Exists(copy), copy.size() < 260u);
+        EXPECT_GT(LoggedStartingWith("ERR CTool::CopyFileTo -> path too long", log), 0);
+        const std::string backup = folder + "\\CollectInfo\\File_Save\\_SysEvent.evt";
+        // Only a copy creates the file folder the backups go to.
+        EXPECT_EQ(fake.Exists(backup), copy.size() < 260u);
+        EXPECT_EQ(Logged("Tool::Could not BackupEventLog(_SysEvent.evt)206", log), backup.size() >= 260u);
+        if (c.registry) {
+            EXPECT_TRUE(fake.Exists(folder + "\\CollectInfo\\Registry_Save\\msinstfeat.sav"));
+            EXPECT_TRUE(fake.Exists(folder + "\\CollectInfo\\fileattr.txt"));
+        } else {
+            EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry -> registry folder refused", log), 1);
+        }
+        fake.modulePath = "C:\\Tools\\gathrix.exe";
+    }
+}
+
+TEST_F(HostileTest, ProductValuesOfAnyTypeOrShapeAreNeverResolvedOutsideTheirFolderOrTheOutput) {
+    const struct {
+        const char* name;
+        gx::DWORD type;
+        std::string bytes;
+        std::string read;    // the member afterwards
+        bool refused;        // its rows are not collected
+    } cases[] = {
+        {"dword", gx::REG_DWORD, std::string("\x05\x00\x00\x00", 4), "\x05", true},
+        {"dword that reads as a root", gx::REG_DWORD, std::string("C:\\\0", 4), "C:\\", false},
+        {"binary", gx::REG_BINARY, std::string("\xFF\xFE\x01..\\..", 9), "\xFF\xFE\x01..\\..", true},
+        {"unexpanded", gx::REG_EXPAND_SZ, std::string("%ProgramFiles%\\Halvorn\0", 23), "%ProgramFiles%\\Halvorn",
+         true},
+        {"climbing", gx::REG_SZ, std::string("C:\\Program Files\\..\\..\\Tools\0", 29),
+         "C:\\Program Files\\..\\..\\Tools", true},
+        {"dots and blanks", gx::REG_SZ, std::string("C:\\x\\. .\\...\0", 13), "C:\\x\\. .\\...", true},
+        {"no terminator", gx::REG_SZ, "C:\\Program Files\\Halvorn\\CorNetPC", "C:\\Program Files\\Halvorn\\CorNetPC",
+         false},
+        {"drive without root", gx::REG_SZ, std::string("C:Halvorn\0", 10), "C:Halvorn", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.SetValue(kNetPCKey, "Path", c.type, c.bytes);
+        fake.calls.clear();
+        fake.longestPath = 0;
+        CAction action;
+        Steps run = Collect(action);
+        EXPECT_EQ(run.registry, TRUE);
+        EXPECT_EQ(action.m_szNetPCPath, c.read);
+        for (const gx::FakeCall& call : fake.CallsOf("GetFileAttributesA"))
+            EXPECT_TRUE(IsAbsolutePath(call.args[0]) && !HasParentStep(call.args[0])) << call.args[0];
+        for (const gx::FakeCall& call : fake.CallsOf("SHFileOperationA")) {
+            if (call.args[2].rfind("func=2", 0) != 0) continue;
+            EXPECT_EQ(call.args[1].rfind(kOutput + "\\File_Save\\", 0), 0u) << call.args[1];
+            EXPECT_FALSE(HasParentStep(call.args[1])) << call.args[1];
+        }
+        EXPECT_LT(fake.longestPath, 260u);
+        TraceShutdown();
+        std::vector<std::string> lines = LogMessages();
+        int refusedRows = static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.find(" folder refused for iSourceType:4: ") != std::string::npos;
+        }));
+        EXPECT_EQ(refusedRows, c.refused ? 14 : 0);
+        if (c.read == "C:\\Program Files\\Halvorn\\CorNetPC") {
+            EXPECT_TRUE(fake.Exists(kOutput + "\\File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Error.txt"));
+        }
+    }
+    // A value of 300 bytes does not fit the buffer: traced, the member stays
+    // empty, and the run goes on.
+    fake.SetValue(kGlobalKey, "SharedPath", gx::REG_SZ, std::string(299, 'S') + '\0');
+    CAction action;
+    Steps run = Collect(action);
+    EXPECT_EQ(run.init, 1);
+    EXPECT_EQ(run.registry, TRUE);
+    EXPECT_EQ(action.m_szSharedPath, "");
+    EXPECT_EQ(action.m_szNetPCPath, "");  // not even looked up
+    EXPECT_TRUE(Logged("ERR2(234) CAction::GetAUTSW_GlobalRegistry -> SOFTWARE\\HALVORN\\AUTSW\\Global SharedPath "
+                       "GetValueEx(SOFTWARE\\HALVORN\\AUTSW\\Global)"));
+    EXPECT_TRUE(Logged("CAction::Init, Error GetAUTSW_GlobalRegistry"));
+}
+
+}  // namespace

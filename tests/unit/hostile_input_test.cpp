@@ -251,4 +251,121 @@ TEST_F(HostileTest, ProductValuesOfAnyTypeOrShapeAreNeverResolvedOutsideTheirFol
     EXPECT_TRUE(Logged("CAction::Init, Error GetAUTSW_GlobalRegistry"));
 }
 
+TEST_F(HostileTest, AHiveFolderThatIsAFileIsNeitherRemovedNorWrittenAndTheImportFindsNoFiles) {
+    const std::string hiveFolder = kOutput + "\\Registry_Save";
+    fake.WriteFile(hiveFolder, "not a folder");
+    CAction action;
+    Steps run = Collect(action);
+    EXPECT_EQ(run.files, TRUE);
+    EXPECT_EQ(run.registry, TRUE);  // anything of that name counts as present
+    EXPECT_EQ(fake.ReadFile(hiveFolder), "not a folder");
+    // The removal reports the shell's failure, the export one line per hive.
+    EXPECT_TRUE(Logged("DeleteAllDirecory -> dwRet:3 m_szDest_Path_Registry:" + hiveFolder + "\\"));
+    EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry("), 5);
+    EXPECT_TRUE(fake.Exists(kOutput + "\\fileattr.txt"));
+
+    // The import tool takes it for the hive folder and restores nothing.
+    CAction import;
+    EXPECT_EQ(import.IsCollect_Registry_Exist(), TRUE);
+    EXPECT_EQ(import.Restore_Registry("Usr1"), TRUE);
+    EXPECT_EQ(LoggedStartingWith("Tool::Restore_Registry("), 5);
+    EXPECT_EQ(fake.FindKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft\\Ole")->values.size(), 0u);
+    EXPECT_EQ(fake.openKeys, 0);
+}
+
+TEST_F(HostileTest, ACollectInfoThatIsAFileStopsTheRunAtTheExportWithNothingWrittenAnywhere) {
+    fake.WriteFile(kOutput, "not a folder");
+    std::map<std::string, std::string> before = Snapshot();
+    Steps run;
+    {
+        CAction action;
+        run = Collect(action);
+    }
+    TraceShutdown();
+    EXPECT_EQ(run.files, TRUE);
+    EXPECT_EQ(run.registry, FALSE);  // error 0x80000002: the hive folder cannot be created
+    EXPECT_EQ(ChangedOutside(before, ""), std::vector<std::string>{});
+    EXPECT_EQ(fake.ReadFile(kOutput), "not a folder");
+    // Each failed copy and the export's failure beeped, though no line could be kept.
+    EXPECT_GE(fake.beeps, 5 * 4);
+    EXPECT_EQ(fake.openFiles, 0);
+}
+
+TEST_F(HostileTest, AReadOnlyOutputFolderKeepsEverythingOfTheEarlierRunAndEndsTheRunAtTheExport) {
+    fake.WriteFile(kOutput + "\\gathrix.log", "earlier log\r\n");
+    fake.WriteFile(kOutput + "\\fileattr.txt", "earlier report");
+    fake.WriteFile(kOutput + "\\File_Save\\WINDOWS\\setupapi.log", "earlier copy");
+    fake.WriteFile(kOutput + "\\Registry_Save\\halvorn.sav", "earlier hive");
+    fake.readOnlyFolders.insert("C:\\Tools");
+    std::map<std::string, std::string> before = Snapshot();
+    Steps run;
+    {
+        CAction action;
+        run = Collect(action);
+        EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
+    }
+    TraceShutdown();
+    EXPECT_EQ(run.files, TRUE);
+    // The old hive folder is still there, so the export runs and every save fails.
+    EXPECT_EQ(run.registry, TRUE);
+    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
+    EXPECT_EQ(ChangedOutside(before, ""), std::vector<std::string>{});
+    EXPECT_EQ(fake.ReadFile(kOutput + "\\gathrix.log"), "earlier log\r\n");  // not even deleted
+
+    // Without an earlier hive folder the export cannot create one: error 0x80000002.
+    std::filesystem::remove_all(fake.HostPath(kOutput + "\\Registry_Save"));
+    CAction again;
+    EXPECT_EQ(again.Collect_Registry(), FALSE);
+    EXPECT_EQ(fake.openTokens, 0);
+}
+
+TEST_F(HostileTest, AReportLockedByAnotherProgramIsTracedAndKeepsItsContent) {
+    fake.WriteFile(kOutput + "\\fileattr.txt", "held by an editor");
+    fake.lockedFiles.insert(kOutput + "\\FILEATTR.TXT");
+    CAction action;
+    ASSERT_EQ(action.Init(), 1);
+    fake.calls.clear();
+    EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
+    EXPECT_EQ(fake.ReadFile(kOutput + "\\fileattr.txt"), "held by an editor");
+    EXPECT_TRUE(Logged("Tool::Could not open fileattr.txt"));
+    EXPECT_EQ(fake.CountOf("FindFirstFileA"), 0);
+}
+
+TEST_F(HostileTest, AFullDiskIsTracedByEveryWriterAndNoStepStopsTheRun) {
+    fake.MakeDirectory(kOutput);  // from an earlier run
+    fake.Fail("SHFileOperationA", gx::ERROR_DISK_FULL);
+    fake.Fail("BackupEventLogA", gx::ERROR_DISK_FULL);
+    fake.Fail("RegSaveKeyA", gx::ERROR_DISK_FULL);
+    fake.Fail("WriteFile", gx::ERROR_DISK_FULL);
+    // The trace log itself loses three lines while the folders are looked up.
+    fake.Fail("AppendText", gx::ERROR_DISK_FULL, 3, 20);
+    CAction action;
+    Steps run = Collect(action);
+    EXPECT_EQ(run.files, TRUE);
+    EXPECT_EQ(run.registry, TRUE);
+    TraceShutdown();
+    // Both removals and every copy of a seeded file met the full disk.
+    EXPECT_TRUE(Logged("DeleteAllDirecory -> dwRet:112 m_szDest_Path_Files:C:\\Tools\\CollectInfo\\File_Save\\"));
+    EXPECT_EQ(LoggedStartingWith("ERR1(112) CAction::Collect_Files -> SHFileOperation:"),
+              fake.CountOf("SHFileOperationA") - 2);
+    EXPECT_EQ(LoggedStartingWith("Tool::Could not BackupEventLog("), 3);
+    EXPECT_TRUE(Logged("Tool::Could not BackupEventLog(_SecEvent.evt)112"));
+    EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry("), 5);
+    EXPECT_TRUE(Logged("Tool::Could not write fileattr.txt(112)"));
+    // Every line that was kept is whole: a time stamp, a TAB, the message
+    // (or the empty line after a message that ends in a line feed).
+    std::string log = fake.ReadFile(kOutput + "\\gathrix.log");
+    std::size_t start = 0, lines = 0;
+    while (start < log.size()) {
+        std::size_t end = log.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos);
+        std::string line = log.substr(start, end - start);
+        EXPECT_TRUE(line.empty() || line.find('\t') != std::string::npos) << line;
+        start = end + 2;
+        ++lines;
+    }
+    EXPECT_GT(lines, 100u);
+    EXPECT_EQ(LogMessages().back(), "TraceOut::~TraceOut()");
+}
+
 }  // namespace

@@ -20,6 +20,14 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(space) - first + 1);
 }
 
+// A name names a key of its own below the branch: "a\b" is a key two levels
+// down, but a leading, trailing or doubled backslash leaves an empty part,
+// and the platform then takes the branch itself (a deletion would take every
+// other import with it).
+bool NamesOwnKey(const std::string& name) {
+    return !name.empty() && name.front() != '\\' && name.back() != '\\' && name.find("\\\\") == std::string::npos;
+}
+
 // The longest key a restore under `name` composes.
 std::string LongestHiveKey(const std::string& name) {
     std::string longest;
@@ -101,7 +109,7 @@ gx::HICON CRegImportDlg::OnQueryDragIcon() { return m_hIcon; }
 void CRegImportDlg::OnButtonImport() {
     CAction action;
     const std::string name = Trimmed(m_editUser.GetWindowText());
-    if (name.empty()) {
+    if (!NamesOwnKey(name)) {
         MessageBox("Ungültiges Unterverzeichnis!");
         return;
     }

@@ -16,6 +16,23 @@ const char* const UserInfoLabels[6][2] = {
 namespace {
 // Shown for an open failure and a write failure alike, spelled as it always was.
 constexpr char kCannotWrite[] = "Could not open userinfo,txt";
+// Answer text per trace line: the line keeps its time stamp and label.
+constexpr std::size_t kAnswerPart = 400;
+
+// One line per part of an answer; its line breaks written as "\n", so that
+// every line of the log keeps its time stamp.
+void TraceAnswer(const std::string& label, const std::string& answer) {
+    std::string flat;
+    for (std::size_t i = 0; i < answer.size(); ++i) {
+        if (answer[i] == '\r' && i + 1 < answer.size() && answer[i + 1] == '\n') continue;
+        flat += answer[i] == '\r' || answer[i] == '\n' ? std::string("\\n") : std::string(1, answer[i]);
+    }
+    std::size_t start = 0;
+    do {
+        Trace(TRACE_INFO, "CUserInfoDlg::OnOK, %s: %s", label.c_str(), flat.substr(start, kAnswerPart).c_str());
+        start += kAnswerPart;
+    } while (start < flat.size());
+}
 }  // namespace
 
 CUserInfoDlg::CUserInfoDlg(CWnd* pParent) : CDialog(IDD_USERINFO_DIALOG, pParent) {}
@@ -69,13 +86,18 @@ void CUserInfoDlg::OnOK() {
     // The folder ends with a backslash; the doubled one is harmless.
     const std::string path = m_Action.m_szDest_Path.empty() ? std::string() : m_Action.m_szDest_Path + "\\userinfo.txt";
     CFile file;
-    if (path.empty() || !file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite)) {
+    CFileException openError(CFileException::none, -1, path);
+    bool written = false;
+    if (path.empty() || !file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite, &openError)) {
+        Trace(TRACE_ERROR, "ERR CUserInfoDlg::OnOK -> open %s: %ld", path.c_str(),
+              static_cast<long>(openError.m_lOsError));
         MessageBox(kCannotWrite);
     } else {
         UpdateData(TRUE);
         try {
             WriteBlocks(file);
             file.Close();
+            written = true;
         } catch (const CFileException& error) {
             // After a complete collection a full disk must not end the
             // program: the user is told and the dialog ends as usual.
@@ -84,6 +106,17 @@ void CUserInfoDlg::OnOK() {
                   static_cast<long>(error.m_lOsError));
             MessageBox(kCannotWrite);
         }
+    }
+    if (!written) {
+        // The user cannot retry: what was typed goes to the trace log, which
+        // travels to support with the rest (a file held open by another
+        // program leaves the log writable).
+        UpdateData(TRUE);
+        TraceAnswer(m_strLabelName, m_strName);
+        TraceAnswer(m_strLabelComputer, m_strComputer);
+        TraceAnswer(m_strLabelProduct, m_strProduct);
+        TraceAnswer(m_strLabelEmail, m_strEmail);
+        TraceAnswer(m_strLabelProblem, m_strProblem);
     }
     CDialog::OnOK();
 }

@@ -2,7 +2,8 @@
 // program and drives it through its real windows. One step per start, so
 // that the shell can take screenshots in between:
 //
-//   gxdrive start <exe> [args...]      start a program (does not wait)
+//   gxdrive start <exe> [args...]      start a program (does not wait), print its id
+//   gxdrive start-in <dir> <exe> [args...]  the same with another working folder
 //   gxdrive wait <window> [ms]          wait until a window is shown
 //   gxdrive gone <window> [ms]          wait until no such window is shown
 //   gxdrive click <window> <id>         press a button (posted, never sent)
@@ -17,7 +18,9 @@
 //   gxdrive box [ms]                    wait for a message box, print caption, a TAB, its text
 //   gxdrive answer <id> [ms]            press button <id> of the message box
 //   gxdrive open-file <path> [ms]       answer the open-file dialog with a path
-//   gxdrive exited <pid-file> [ms]      wait until the started program has ended
+//   gxdrive exited <pid> [ms]           wait until the started program has ended
+//   gxdrive volatile <key below HKLM>   print 1 if the key is volatile, 0 if not
+//   gxdrive no-key <key below HKLM>     exit 0 when the key does not exist
 //
 // <window> is "title=<text>" (exact title), "ctl=<id>" (a shown dialog with
 // a control of that id) or "box" (a message box). Texts are printed as the
@@ -52,14 +55,14 @@ BOOL CALLBACK Match(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     if (!IsDialog(window)) return TRUE;
     bool isBox = GetDlgItem(window, 0xFFFF) != nullptr;
+    if (search->messageBox != isBox) return TRUE;  // boxes share the tool's caption
     if (search->messageBox) {
-        if (!isBox) return TRUE;
     } else if (!search->title.empty()) {
         char title[512] = {};
         GetWindowTextA(window, title, sizeof(title));
         if (search->title != title) return TRUE;
     } else if (search->control != 0) {
-        if (isBox || GetDlgItem(window, search->control) == nullptr) return TRUE;
+        if (GetDlgItem(window, search->control) == nullptr) return TRUE;
     }
     search->found = window;
     return FALSE;
@@ -114,17 +117,19 @@ HWND FileNameEdit(HWND dialog) {
 int main(int argc, char** argv) {
     if (argc < 2) return 2;
     std::string step = argv[1];
-    if (step == "start" && argc >= 3) {
-        std::string line = std::string("\"") + argv[2] + "\"";
-        for (int i = 3; i < argc; ++i) line += std::string(" ") + argv[i];
+    if ((step == "start" && argc >= 3) || (step == "start-in" && argc >= 4)) {
+        const char* folder = step == "start-in" ? argv[2] : nullptr;
+        int first = step == "start-in" ? 3 : 2;
+        std::string line = std::string("\"") + argv[first] + "\"";
+        for (int i = first + 1; i < argc; ++i) line += std::string(" ") + argv[i];
         std::vector<char> mutableLine(line.begin(), line.end());
         mutableLine.push_back('\0');
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(argv[2], mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (!CreateProcessA(argv[first], mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
                             &startup, &process))
-            return Fail("cannot start", argv[2]);
+            return Fail("cannot start", argv[first]);
         std::printf("%lu\n", process.dwProcessId);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -137,6 +142,25 @@ int main(int argc, char** argv) {
         DWORD result = WaitForSingleObject(process, TimeoutArg(argc, argv, 3));
         CloseHandle(process);
         return result == WAIT_OBJECT_0 ? 0 : Fail("still running", argv[2]);
+    }
+    if (step == "volatile" && argc >= 3) {
+        // A volatile key refuses a non-volatile child (ERROR_CHILD_MUST_BE_VOLATILE).
+        std::string probe = std::string(argv[2]) + "\\gxdrive-volatile-probe";
+        HKEY key = nullptr;
+        LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, probe.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (status == 0) {
+            RegCloseKey(key);
+            RegDeleteKeyA(HKEY_LOCAL_MACHINE, probe.c_str());
+        }
+        std::printf("%d\n", status == ERROR_CHILD_MUST_BE_VOLATILE ? 1 : 0);
+        return status == 0 || status == ERROR_CHILD_MUST_BE_VOLATILE ? 0 : Fail("cannot probe", argv[2]);
+    }
+    if (step == "no-key" && argc >= 3) {
+        HKEY key = nullptr;
+        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, argv[2], 0, KEY_READ, &key);
+        if (status == 0) RegCloseKey(key);
+        return status == ERROR_FILE_NOT_FOUND ? 0 : Fail("key present or unreadable", argv[2]);
     }
     if (step == "box") {
         HWND box = Find("box", TimeoutArg(argc, argv, 2));

@@ -19,6 +19,7 @@
 //   gxdrive answer <id> [ms]            press button <id> of the message box
 //   gxdrive open-file <path> [ms]       answer the open-file dialog with a path
 //   gxdrive exited <pid> [ms]           wait until the started program has ended
+//   gxdrive startup <window> <exe> [args...]  start and print the ms until the window shows
 //   gxdrive volatile <key below HKLM>   print 1 if the key is volatile, 0 if not
 //   gxdrive no-key <key below HKLM>     exit 0 when the key does not exist
 //
@@ -142,6 +143,35 @@ int main(int argc, char** argv) {
         DWORD result = WaitForSingleObject(process, TimeoutArg(argc, argv, 3));
         CloseHandle(process);
         return result == WAIT_OBJECT_0 ? 0 : Fail("still running", argv[2]);
+    }
+    if (step == "startup" && argc >= 4) {
+        std::string line = std::string("\"") + argv[3] + "\"";
+        for (int i = 4; i < argc; ++i) line += std::string(" ") + argv[i];
+        std::vector<char> mutableLine(line.begin(), line.end());
+        mutableLine.push_back('\0');
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        LARGE_INTEGER frequency, begin, now;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&begin);
+        if (!CreateProcessA(argv[3], mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process))
+            return Fail("cannot start", argv[3]);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (int i = 0; i < 4000; ++i) {
+            Search search = Parse(argv[2]);
+            EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
+            if (search.found != nullptr) {
+                QueryPerformanceCounter(&now);
+                std::printf("%.1f\n", 1000.0 * static_cast<double>(now.QuadPart - begin.QuadPart) /
+                                          static_cast<double>(frequency.QuadPart));
+                return 0;
+            }
+            Sleep(2);
+        }
+        return Fail("no window", argv[2]);
     }
     if (step == "volatile" && argc >= 3) {
         // A volatile key refuses a non-volatile child (ERROR_CHILD_MUST_BE_VOLATILE).

@@ -28,9 +28,15 @@ gx_setup() {
     [ -z "$missing" ] && return 0
     gx_say "installing:${missing#update}"
     export DEBIAN_FRONTEND=noninteractive
-    gx_as_root apt-get update -qq >/dev/null
+    local log
+    log=$(mktemp)
     # shellcheck disable=SC2086
-    gx_as_root apt-get install -y -qq --no-install-recommends ${missing#update} >/dev/null
+    if ! { gx_as_root apt-get update -qq && gx_as_root apt-get install -y -qq --no-install-recommends ${missing#update}; } >"$log" 2>&1; then
+        tail -n 30 "$log" >&2
+        rm -f "$log"
+        return 1
+    fi
+    rm -f "$log"
 }
 
 gx_build() {

@@ -3,6 +3,7 @@
 
   check.py copies   <manifest> <File_Save folder> <groups, e.g. 2 or 12>
   check.py tracelog <gathrix.log>
+  check.py wholelines <gathrix.log>     (a killed run: every line whole, no closing line needed)
   check.py userinfo <userinfo.txt> <de|en> <name> <computer> <product> <email> <problem>
   check.py fileattr <fileattr.txt> <folder>...   (Windows paths; expected from the prefix)
   check.py equal    <file> <expected text, CP1252 written as UTF-8 here>
@@ -66,7 +67,7 @@ def copies(manifest, file_save, groups):
     print("%d copies byte-identical" % checked)
 
 
-def tracelog(path):
+def tracelog(path, closed=True):
     lines = read(path).split(b"\r\n")
     if lines[-1] != b"":
         fail("the log does not end with a line end")
@@ -80,6 +81,9 @@ def tracelog(path):
         if not stamp.match(line):
             fail("line %d is not whole: %r" % (number + 1, line[:80]))
         messages.append(line.split(b"\t", 1)[1])
+    if not closed:
+        print("%d lines whole" % len(lines))
+        return
     if not messages or not messages[0].startswith(b"Version:V 2.1.0003.3402-REL"):
         fail("first line is not the version: %r" % messages[:1])
     if messages[-1] != b"TraceOut::~TraceOut()":
@@ -147,6 +151,8 @@ def main(argv):
         copies(argv[2], argv[3], set(argv[4]))
     elif command == "tracelog":
         tracelog(argv[2])
+    elif command == "wholelines":
+        tracelog(argv[2], closed=False)
     elif command == "userinfo":
         userinfo(argv[2], argv[3], argv[4:9])
     elif command == "fileattr":

@@ -18,6 +18,7 @@
 //   gxdrive box [ms]                    wait for a message box, print caption, a TAB, its text
 //   gxdrive answer <id> [ms]            press button <id> of the message box
 //   gxdrive open-file <path> [ms]       answer the open-file dialog with a path
+//   gxdrive kill <pid>                  end a program at once (TerminateProcess)
 //   gxdrive exited <pid> [ms]           wait until the started program has ended
 //   gxdrive startup <window> <exe> [args...]  start and print the ms until the window shows
 //   gxdrive volatile <key below HKLM>   print 1 if the key is volatile, 0 if not
@@ -135,6 +136,15 @@ int main(int argc, char** argv) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         return 0;
+    }
+    if (step == "kill" && argc >= 3) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                                     static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+        if (process == nullptr) return Fail("no such process", argv[2]);
+        BOOL killed = TerminateProcess(process, 9);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+        return killed ? 0 : Fail("cannot kill", argv[2]);
     }
     if (step == "exited" && argc >= 3) {
         DWORD pid = static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10));

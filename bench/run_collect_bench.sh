@@ -25,6 +25,7 @@ C="$WINEPREFIX/drive_c"
 export GX_SAMPLE_BYTES=200000
 sample_installation
 cp build/mingw/floor_bench.exe "$C/floor_bench.exe"
+mkdir -p "$GX_ROOT/build/bench"
 
 # Milliseconds between two trace lines (first match of each, the second after the first).
 span() {
@@ -109,7 +110,8 @@ windows_version ""
 s=()
 for _ in $(seq 5); do
     fresh_tools
-    s+=("$(drive startup "$MAIN" 'C:\Tools\gathrix.exe')")
+    wine "$BUILD/gxdrive.exe" startup "$MAIN" 'C:\Tools\gathrix.exe' </dev/null >"$GX_ROOT/build/bench/startup.txt" 2>/dev/null
+    s+=("$(tr -d '\r' <"$GX_ROOT/build/bench/startup.txt")")
     drive click "$MAIN" 2 >/dev/null
     sleep 0.5
 done

@@ -41,6 +41,11 @@ def read(windows_path):
         return f.read()
 
 
+def same_file(path):
+    """A path as the file system sees it: case and doubled separators do not count."""
+    return re.sub(r"\\+", r"\\", path.lower())
+
+
 def copies(manifest, file_save, groups):
     rows = []
     with open(host(manifest), encoding="cp1252") as f:
@@ -48,7 +53,7 @@ def copies(manifest, file_save, groups):
             row, group, present, source, below = line.rstrip("\r\n").split("\t")
             rows.append((int(row), group, present == "1", source, below))
     wanted = [r for r in rows if r[1] in groups]
-    provided = {r[4].lower() for r in wanted if r[2]}
+    provided = {same_file(r[4]) for r in wanted if r[2]}
     checked = 0
     for row, group, present, source, below in wanted:
         target = host(file_save.rstrip("\\") + "\\" + below)
@@ -58,11 +63,11 @@ def copies(manifest, file_save, groups):
             if read(source) != open(target, "rb").read():
                 fail("row %d: copy of %s differs" % (row, source))
             checked += 1
-        elif below.lower() not in provided and os.path.exists(target):
+        elif same_file(below) not in provided and os.path.exists(target):
             fail("row %d: %s was absent but a copy exists" % (row, source))
     skipped = [r for r in rows if r[1] not in groups]
     for row, group, present, source, below in skipped:
-        if below.lower() not in provided and os.path.exists(host(file_save.rstrip("\\") + "\\" + below)):
+        if same_file(below) not in provided and os.path.exists(host(file_save.rstrip("\\") + "\\" + below)):
             fail("row %d of group %s was copied although the group is skipped" % (row, group))
     print("%d copies byte-identical" % checked)
 

@@ -7,8 +7,10 @@
 //   gxsample <manifest> [bytes per file] [every Nth row absent]
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "environment/action.h"
@@ -72,15 +74,26 @@ int main(int argc, char** argv) {
     std::FILE* manifest = std::fopen(argv[1], "wb");
     if (manifest == nullptr) return 1;
     int written = 0;
+    std::map<std::string, bool> decisions;
     for (int i = 0; i < kFileTableSize; ++i) {
         CollectedFilePaths paths = ComposeCollectedFilePaths(action, FileTable[i]);
         if (paths.source.empty()) continue;
         // Rows left out on purpose; the setup logs are always there.
         std::string name = FileTable[i].szFileName;
-        bool present = absentEvery <= 0 || i % absentEvery != absentEvery - 1 || name == "setupapi.log" ||
-                       name == "CorNetPC_LOG.txt";
+        // A file listed twice is there for both rows or for neither.
+        std::string key = paths.source;
+        std::transform(key.begin(), key.end(), key.begin(), ::tolower);
+        key.erase(std::unique(key.begin(), key.end(), [](char a, char b) { return a == '\\' && b == '\\'; }),
+                  key.end());
+        auto decided = decisions.find(key);
+        bool present = decided != decisions.end()
+                           ? decided->second
+                           : absentEvery <= 0 || i % absentEvery != absentEvery - 1 || name == "setupapi.log" ||
+                                 name == "CorNetPC_LOG.txt";
+        bool first = decided == decisions.end();
+        decisions[key] = present;
         std::string below = paths.destination.substr(action.m_szDest_Path_Files.size());
-        if (present) {
+        if (present && first) {
             MakeFolders(paths.source);
             std::FILE* file = std::fopen(paths.source.c_str(), "wb");
             if (file == nullptr) {
@@ -91,7 +104,7 @@ int main(int argc, char** argv) {
             std::fwrite(text.data(), 1, text.size(), file);
             std::fclose(file);
             ++written;
-        } else {
+        } else if (!present) {
             DeleteFileA(paths.source.c_str());
         }
         std::fprintf(manifest, "%d\t%d\t%d\t%s\t%s\n", i, i < kFileTableGroup1 ? 1 : 2, present ? 1 : 0,

@@ -13,7 +13,9 @@ MAIN="title=$CAPTION"
 FAILED=0
 SCENARIO=""
 
-drive() { wine "$BUILD/gxdrive.exe" "$@" </dev/null 2>&1 | tr -d '\r' | iconv -f CP1252 -t UTF-8; return "${PIPESTATUS[0]}"; }
+# The driver always runs in a UTF-8 locale, so that Wine turns the texts it
+# types from UTF-8 into the program's code page.
+drive() { LC_ALL=C.UTF-8 wine "$BUILD/gxdrive.exe" "$@" </dev/null 2>&1 | tr -d '\r' | iconv -f CP1252 -t UTF-8; return "${PIPESTATUS[0]}"; }
 check() { python3 "$E2E_DIR/check.py" "$@"; }
 shot() { import -window root "$SHOTS/$1.png" 2>/dev/null || true; }
 fail() { echo "  FAIL [$SCENARIO]: $*" >&2; FAILED=1; }
@@ -23,7 +25,12 @@ ok() { echo "  ok: $*"; }
 # Starts the program from C:\Tools (or another working folder) and keeps its id.
 start_app() {
     local folder="$1"; shift
-    APP_PID=$(wine "$BUILD/gxdrive.exe" start-in "$folder" 'C:\Tools\gathrix.exe' "$@" </dev/null 2>/dev/null | tr -d '\r')
+    # Into a file: the started program inherits the driver's output, and a
+    # pipe would stay open until the program ends.
+    local out="$GX_ROOT/build/e2e/pid.txt"
+    env LC_ALL="${APP_LC_ALL:-C.UTF-8}" wine "$BUILD/gxdrive.exe" start-in "$folder" 'C:\Tools\gathrix.exe' "$@" \
+        </dev/null >"$out" 2>/dev/null
+    APP_PID=$(tr -d '\r' <"$out")
     [ -n "$APP_PID" ] || fail "could not start gathrix.exe"
 }
 wait_exit() { drive exited "$APP_PID" "${1:-15000}" >/dev/null || fail "the program did not end"; }

@@ -105,9 +105,11 @@ BOOL CAction::IsRegistryEntryExit(LPCSTR szKeyName) {
 
 BOOL CAction::IsCollect_Registry_Exist() {
     Trace(TRACE_INFO, "> CTool::IsCollect_Registry_Exist");
-    // A refused (empty) destination names nothing and counts as absent.
-    DWORD attributes = m_szDest_Path_Registry.empty() ? INVALID_FILE_ATTRIBUTES
-                                                      : os().GetFileAttributesA(m_szDest_Path_Registry.c_str());
+    // A refused (empty) destination names nothing and counts as absent, as
+    // does a folder past the path limit, which no platform call may get.
+    DWORD attributes = m_szDest_Path_Registry.empty() || !FitsMaxPath(m_szDest_Path_Registry)
+                           ? INVALID_FILE_ATTRIBUTES
+                           : os().GetFileAttributesA(m_szDest_Path_Registry.c_str());
     Trace(TRACE_INFO, "CTool::IsCollect_Registry_Exist -> GetFileAttributes, m_szDest_Path_Registry:%s,dwRet=%ld",
           m_szDest_Path_Registry.c_str(), static_cast<long>(static_cast<std::int32_t>(attributes)));
     if (attributes == INVALID_FILE_ATTRIBUTES) {

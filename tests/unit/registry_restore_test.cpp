@@ -236,6 +236,13 @@ TEST_F(HiveRestoreTest, HiveFolderExistsAsFolderOrAsFile) {
                   }));
     }
     EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 3);
+    // Nor is a folder past the path limit (a picked file's folder plus "\").
+    CAction action;
+    action.m_szDest_Path_Registry = "C:\\" + std::string(100, 'd') + "\\" + std::string(155, 'e') + "\\";
+    ASSERT_EQ(action.m_szDest_Path_Registry.size(), 260u);
+    EXPECT_EQ(action.IsCollect_Registry_Exist(), FALSE);
+    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 3);
+    EXPECT_LT(fake.longestPath, 260u);
 }
 
 }  // namespace

@@ -67,14 +67,13 @@ private:
 };
 
 ScriptedFolders& Platform() {
-    static ScriptedFolders* fake = [] {
-        auto* made = new ScriptedFolders();
-        static gx::ScopedPlatform scope(*made);
-        made->Fail("AppendText", gx::ERROR_DISK_FULL);
-        made->MakeDirectory("C:\\Tools\\CollectInfo");
+    static ScriptedFolders& fake = [] () -> ScriptedFolders& {
+        ScriptedFolders& made = fuzz::Install<ScriptedFolders>();
+        made.Fail("AppendText", gx::ERROR_DISK_FULL);
+        made.MakeDirectory("C:\\Tools\\CollectInfo");
         return made;
     }();
-    return *fake;
+    return fake;
 }
 
 constexpr gx::DWORD kReported = gx::FILE_ATTRIBUTE_READONLY | gx::FILE_ATTRIBUTE_COMPRESSED | gx::FILE_ATTRIBUTE_ENCRYPTED;

@@ -13,17 +13,32 @@
 
 namespace fuzz {
 
-// Created on the first input and kept: building a fake per input would cost
-// more than the code under test. The trace log is dropped before it reaches
-// the disk (its path is still measured), so it cannot grow during a run.
-inline gx::FakePlatform& Platform() {
-    static gx::FakePlatform* fake = [] {
-        auto* made = new gx::FakePlatform();
+// Installs a fake kept for the whole run (building one per input would cost
+// more than the code under test); its drive folder goes when the run ends.
+template <class Fake>
+Fake& Install() {
+    static Fake* fake = [] {
+        auto* made = new Fake();
         static gx::ScopedPlatform scope(*made);
-        made->Fail("AppendText", gx::ERROR_DISK_FULL);
+        static const std::string root = made->root;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(root, ignored);
+        });
         return made;
     }();
     return *fake;
+}
+
+// The plain fake. The trace log is dropped before it reaches the disk (its
+// path is still measured), so it cannot grow during a run.
+inline gx::FakePlatform& Platform() {
+    static gx::FakePlatform& fake = [] () -> gx::FakePlatform& {
+        gx::FakePlatform& made = Install<gx::FakePlatform>();
+        made.Fail("AppendText", gx::ERROR_DISK_FULL);
+        return made;
+    }();
+    return fake;
 }
 
 // Empties every drive of the fake, so that what one input wrote cannot slow

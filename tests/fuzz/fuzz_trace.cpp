@@ -8,6 +8,7 @@
 #include <string>
 
 #include "environment/action.h"
+#include "fuzz_support.h"
 #include "platform/fake/fake_platform.h"
 #include "trace/setup_log.h"
 #include "trace/trace.h"
@@ -18,11 +19,17 @@ gx::FakePlatform* g_fake = nullptr;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (g_fake == nullptr) {
-        g_fake = new gx::FakePlatform();
-        static gx::ScopedPlatform scope(*g_fake);
+        g_fake = &fuzz::Install<gx::FakePlatform>();
         g_fake->MakeDirectory("C:\\Tools\\CollectInfo");
     }
     g_fake->calls.clear();
+    // The log and the setup log grow with every input: start them afresh now and then.
+    static unsigned inputs = 0;
+    if (++inputs % 1024 == 0) {
+        TraceShutdown();
+        fuzz::WipeDrives(*g_fake);
+        g_fake->MakeDirectory("C:\\Tools\\CollectInfo");
+    }
     if (size == 0) return 0;
     std::string input(reinterpret_cast<const char*>(data), size);
     std::string text = input.substr(1);

@@ -182,6 +182,12 @@ DWORD FakePlatform::GetFileAttributesA(const char* path) {
         std::error_code error;
         lastError_ = fs::is_directory(fs::path(host).parent_path(), error) ? ERROR_FILE_NOT_FOUND
                                                                            : ERROR_PATH_NOT_FOUND;
+    } else if ((bits & FILE_ATTRIBUTE_DIRECTORY) == 0 && !std::string(path).empty() &&
+               (std::string(path).back() == '\\' || std::string(path).back() == '/')) {
+        // As Windows and Wine: a trailing separator names a folder, and a file
+        // of that name is no folder.
+        lastError_ = ERROR_PATH_NOT_FOUND;
+        return INVALID_FILE_ATTRIBUTES;
     }
     return bits;
 }

@@ -60,6 +60,8 @@ int TracedRun::TracedStartingWith(const std::string& prefix) const {
     }));
 }
 
+TracedRun RunTraced(const std::function<int(CAction&)>& operation) { return Traced(operation); }
+
 TracedRun CollectRegistryInto(const std::string& folder) {
     return Traced([&](CAction& action) {
         action.m_szDest_Path_Registry = folder;

@@ -3,8 +3,11 @@
 // the program's own.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+class CAction;
 
 namespace winetest {
 
@@ -15,6 +18,9 @@ struct TracedRun {
     bool Traced(const std::string& line) const;
     int TracedStartingWith(const std::string& prefix) const;
 };
+
+// Any operation of a CAction built for it, as one run of the program.
+TracedRun RunTraced(const std::function<int(CAction&)>& operation);
 
 // Collect_Registry into `folder` (ends with a backslash).
 TracedRun CollectRegistryInto(const std::string& folder);

@@ -29,6 +29,20 @@ void MakeFolders(const std::string& path);
 
 bool SetReadOnly(const std::string& path);
 
+// An existing file held open by "another program" with no sharing allowed
+// (share mode 0) for the holder's lifetime.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path);
+    ~HeldOpen();
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool held() const { return handle_ != nullptr; }
+
+private:
+    void* handle_ = nullptr;
+};
+
 // Lines of a CR LF text file.
 std::vector<std::string> Lines(const std::string& text);
 

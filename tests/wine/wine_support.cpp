@@ -59,6 +59,16 @@ bool SetReadOnly(const std::string& path) {
     return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE;
 }
 
+HeldOpen::HeldOpen(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) handle_ = file;
+}
+
+HeldOpen::~HeldOpen() {
+    if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
+}
+
 void MakeFolders(const std::string& path) {
     for (std::size_t i = 3; i <= path.size(); ++i)
         if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);

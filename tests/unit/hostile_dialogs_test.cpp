@@ -100,6 +100,18 @@ TEST_F(ImportNameTest, AThreeHundredCharacterNameIsRefusedBeforeAnyKeyOrFileIsNa
     EXPECT_EQ(fake.ClosedControl(kImport, 1008).text, std::string(300, 'x')) << "kept for the user to shorten";
 }
 
+TEST_F(ImportNameTest, AFilePickedWithAPathLongerThanTheDialogsBufferImportsNothing) {
+    const std::string picked = "C:\\" + std::string(120, 'a') + "\\" + std::string(150, 'b') + "\\x.sav";
+    fake.user.Type(1008, "Usr3").Click(1000).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(picked).Answer(gx::IDOK);
+    fake.user.Click(gx::IDOK);
+    fake.calls.clear();
+    EXPECT_EQ(Run(), gx::IDOK);
+    ASSERT_EQ(fake.messageBoxes.size(), 3u);
+    EXPECT_EQ(fake.messageBoxes[2].text, "Es wurde kein Import ausgef\xFChrt");
+    EXPECT_FALSE(HasKey("Software\\Gathrix\\Usr3"));
+    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
+}
+
 class LockedQuestionnaireTest : public DialogTest {};
 
 TEST_F(LockedQuestionnaireTest, AnswersThatCannotReachUserinfoTxtAreKeptWholeInTheLog) {

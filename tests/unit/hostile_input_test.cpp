@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -365,6 +366,101 @@ TEST_F(HostileTest, AFullDiskIsTracedByEveryWriterAndNoStepStopsTheRun) {
     }
     EXPECT_GT(lines, 100u);
     EXPECT_EQ(LogMessages().back(), "TraceOut::~TraceOut()");
+}
+
+TEST_F(HostileTest, AnExecutablePathThePlatformCannotGiveLeavesNoLogAndNoDestinations) {
+    fake.MakeDirectory(kOutput);
+    fake.modulePath = "";  // GetModuleFileNameA returns 0
+    std::map<std::string, std::string> before = Snapshot();
+    Steps run;
+    {
+        CAction action;
+        EXPECT_EQ(action.m_szDest_Path, "");
+        run = Collect(action);
+    }
+    TraceShutdown();
+    EXPECT_EQ(run.registry, FALSE);
+    EXPECT_EQ(ChangedOutside(before, ""), std::vector<std::string>{});
+    EXPECT_EQ(fake.CountOf("DeleteFileA"), 0);  // no old log looked for in the current folder
+}
+
+TEST_F(HostileTest, RemovalNeverClimbsOutOfTheOutputFolder) {
+    fake.WriteFile("C:\\Tools\\keep.txt", "beside the output");
+    CAction action;
+    for (const char* folder : {"C:\\Tools\\CollectInfo\\..\\", "C:\\Tools\\CollectInfo\\File_Save\\..\\..",
+                               "C:\\Tools\\CollectInfo\\. .\\"}) {
+        EXPECT_EQ(action.Xc_del_dir(folder), gx::ERROR_INVALID_PARAMETER) << folder;
+    }
+    EXPECT_EQ(fake.CountOf("SHFileOperationA"), 0);
+    EXPECT_EQ(fake.ReadFile("C:\\Tools\\keep.txt"), "beside the output");
+}
+
+TEST_F(HostileTest, ABranchRefusedToTheExportIsTracedAndTheOtherHivesAreSaved) {
+    fake.MakeDirectory(kOutput);
+    fake.FindKey("System\\CurrentControlSet\\Services")->openDenied = true;
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_TRUE(Logged("Tool::Collect_Registry(System\\CurrentControlSet\\Services): RegOpenKeyEx(5)"));
+    EXPECT_FALSE(fake.Exists(kOutput + "\\Registry_Save\\services.sav"));
+    EXPECT_TRUE(fake.Exists(kOutput + "\\Registry_Save\\msole.sav"));
+    EXPECT_EQ(fake.openKeys, 0);
+}
+
+// A file system that hands over an entry name filling the whole buffer,
+// without its terminator.
+class UnterminatedNames : public gx::FakePlatform {
+public:
+    gx::HANDLE FindFirstFileA(const char* pattern, gx::WIN32_FIND_DATAA* data) override {
+        gx::HANDLE find = FakePlatform::FindFirstFileA(pattern, data);
+        if (find != gx::INVALID_HANDLE_VALUE) Fill(data);
+        return find;
+    }
+    gx::BOOL FindNextFileA(gx::HANDLE find, gx::WIN32_FIND_DATAA* data) override {
+        gx::BOOL found = FakePlatform::FindNextFileA(find, data);
+        if (found) Fill(data);
+        return found;
+    }
+
+private:
+    static void Fill(gx::WIN32_FIND_DATAA* data) {
+        std::memset(data->cFileName, 'N', sizeof(data->cFileName));
+        data->dwFileAttributes |= gx::FILE_ATTRIBUTE_READONLY;
+    }
+};
+
+TEST_F(HostileTest, TheReportSurvivesUnterminatedNamesFailedSearchesAndFoldersPastTheLimit) {
+    UnterminatedNames names;
+    {
+        gx::ScopedPlatform scope(names);
+        names.MakeDirectory(kOutput);
+        names.MakeDirectory("C:\\WINDOWS\\system32\\drivers");
+        CAction action;
+        action.m_szWindowsPath = "C:\\WINDOWS";
+        action.m_szProgramFiles = "C:\\" + std::string(253, 'p');  // its pattern would be 260 characters
+        EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
+        // system32 lists ".", ".." and "drivers", each cut at the buffer's end.
+        const std::string line = std::string(260, 'N') + " Attribute:readonly \r\n";
+        std::string report = names.ReadFile(kOutput + "\\fileattr.txt");
+        EXPECT_NE(report.find(line + line + line + "\r\n attribute of C:\\WINDOWS\\system32\\drivers"),
+                  std::string::npos);
+        EXPECT_EQ(names.openFinds, 0);
+        EXPECT_LT(names.longestPath, 260u);
+        TraceShutdown();
+    }
+    // With the fake of the fixture: a search that cannot start lists nothing.
+    fake.MakeDirectory(kOutput);
+    fake.MakeDirectory("C:\\WINDOWS\\system32\\drivers");
+    fake.WriteFile("C:\\WINDOWS\\system32\\locked.dll", "x");
+    fake.SetExtraAttributes("C:\\WINDOWS\\system32\\locked.dll", gx::FILE_ATTRIBUTE_READONLY);
+    fake.Fail("FindFirstFileA", gx::ERROR_ACCESS_DENIED);
+    CAction action;
+    action.m_szWindowsPath = "C:\\WINDOWS";
+    action.m_szProgramFiles = "C:\\" + std::string(253, 'p');
+    EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
+    std::string report = fake.ReadFile(kOutput + "\\fileattr.txt");
+    EXPECT_NE(report.find("attribute of C:\\WINDOWS\\system32: 16"), std::string::npos);
+    EXPECT_EQ(report.find("locked.dll"), std::string::npos);
+    EXPECT_TRUE(Logged("Tool::Collect_FileAttributes " + action.m_szProgramFiles + " fail(206)"));
 }
 
 }  // namespace

@@ -3,9 +3,13 @@
 // characters outside Windows-1252.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "environment/action.h"
+#include "files/file_table.h"
 #include "framework/file.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
@@ -119,6 +123,38 @@ TEST(HostileWine, SubfolderNamesOutsideWindows1252AndAtTheLimitAreRestoredAndRem
     EXPECT_EQ(refused.result, FALSE);
     EXPECT_EQ(refused.TracedStartingWith("ERR Tool::Restore_Registry -> path refused (260 characters)"), 1);
     EXPECT_FALSE(IsRegistryEntry(std::string(kImportBranch) + "\\" + tooLong));
+}
+
+TEST(HostileWine, ASourceHeldOpenAndABackupThatExistsAreTracedAndTheCopiesGoOn) {
+    ScratchFolder root("heldsource");
+    std::vector<CollectedFile> saved(std::begin(FileTable), std::end(FileTable));
+    MakeFolders(root / "WINDOWS");
+    MakeFolders(root / "Tools\\CollectInfo\\File_Save");
+    ASSERT_TRUE(WriteFile(root / "WINDOWS\\setupapi.log", "held by the setup"));
+    ASSERT_TRUE(WriteFile(root / "WINDOWS\\CorNetPC_LOG.txt", "free"));
+    ASSERT_TRUE(WriteFile(root / "Tools\\CollectInfo\\File_Save\\_SysEvent.evt", "earlier backup"));
+    TracedRun run;
+    {
+        HeldOpen held(root / "WINDOWS\\setupapi.log");
+        ASSERT_TRUE(held.held());
+        run = RunTraced([&](CAction& action) {
+            action.m_iWinOS = 6;
+            action.m_szWindowsPath = root / "WINDOWS";
+            action.m_szDest_Path = root / "Tools\\CollectInfo\\";
+            action.m_szDest_Path_Files = action.m_szDest_Path + "File_Save\\";
+            return action.Collect_Files();
+        });
+    }
+    std::copy(saved.begin(), saved.end(), FileTable);
+    EXPECT_EQ(run.result, TRUE);
+    // Wine's shell cancels the copy of a file open without sharing (1223);
+    // both groups list the device-setup log.
+    EXPECT_EQ(run.TracedStartingWith("ERR1(1223) CAction::Collect_Files -> SHFileOperation:"), 2);
+    // The mirror keeps the source folder without its drive root.
+    EXPECT_EQ(ReadFile(root / ("Tools\\CollectInfo\\File_Save\\" + root.path().substr(3) + "\\WINDOWS\\CorNetPC_LOG.txt")),
+              "free");
+    EXPECT_TRUE(run.Traced("Tool::Could not BackupEventLog(_SysEvent.evt)183"));
+    EXPECT_EQ(ReadFile(root / "Tools\\CollectInfo\\File_Save\\_SysEvent.evt"), "earlier backup");
 }
 
 }  // namespace

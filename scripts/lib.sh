@@ -44,7 +44,7 @@ gx_build() {
     local preset
     for preset in "$@"; do
         [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset" >/dev/null || return 1
-        cmake --build "build/$preset" -j"$(nproc)" | grep -Ev '^\[[0-9]+/[0-9]+\]|^ninja: no work to do' || true
+        cmake --build "build/$preset" -j"$(nproc)" | grep -Ev '^\[[0-9]+/[0-9]+\]|^ninja: no work to do|^-- ' || true
         [ "${PIPESTATUS[0]}" = 0 ] || return 1
     done
 }

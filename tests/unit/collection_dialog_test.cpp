@@ -26,13 +26,7 @@ protected:
     }
     ~CollectionDialogTest() override { std::copy(savedTable_.begin(), savedTable_.end(), FileTable); }
 
-    gx::INT_PTR Run() {
-        CGathrixDlg dialog;
-        app.m_pMainWnd = &dialog;
-        gx::INT_PTR result = dialog.DoModal();
-        app.m_pMainWnd = nullptr;
-        return result;
-    }
+    gx::INT_PTR Run() { return RunAsMainWindow<CGathrixDlg>(); }
 
     // The user's part of a complete run: the questionnaire, then the box.
     void FinishRun(gx::FakeScript whileBoxIsOpen = {}) {

@@ -32,13 +32,7 @@ protected:
         fake.SetString("Software\\Gathrix\\Usr2\\SOFTWARE\\Microsoft\\Ole", "Name", "second");
     }
 
-    gx::INT_PTR Run() {
-        CRegImportDlg dialog;
-        app.m_pMainWnd = &dialog;
-        gx::INT_PTR result = dialog.DoModal();
-        app.m_pMainWnd = nullptr;
-        return result;
-    }
+    gx::INT_PTR Run() { return RunAsMainWindow<CRegImportDlg>(); }
 
     bool HasKey(const std::string& path) { return fake.FindKey(path) != nullptr; }
 };
@@ -201,10 +195,7 @@ TEST_F(BrokenOutputTest, AnOutputThatCannotTakeTheHivesShowsErrorTwoAndStartWork
             EXPECT_TRUE(Enabled(129, gx::IDCANCEL));
         });
         fake.user.Click(gx::IDCANCEL);
-        CGathrixDlg dialog;
-        app.m_pMainWnd = &dialog;
-        EXPECT_EQ(dialog.DoModal(), gx::IDCANCEL);
-        app.m_pMainWnd = nullptr;
+        EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDCANCEL);
         EXPECT_LT(fake.longestPath, 260u);
         EXPECT_FALSE(fake.Exists("C:\\Tools\\CollectInfo\\userinfo.txt"));
         EXPECT_EQ(fake.CountOf("DialogBoxParamA"), 1) << "no questionnaire";

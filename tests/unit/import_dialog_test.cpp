@@ -31,13 +31,7 @@ protected:
         ASSERT_EQ(collector.Collect_Registry(), TRUE);
     }
 
-    gx::INT_PTR Run() {
-        CRegImportDlg dialog;
-        app.m_pMainWnd = &dialog;
-        gx::INT_PTR result = dialog.DoModal();
-        app.m_pMainWnd = nullptr;
-        return result;
-    }
+    gx::INT_PTR Run() { return RunAsMainWindow<CRegImportDlg>(); }
 
     // Import under `name` with the default folder, up to the folder question.
     void ImportDefault(const std::string& name) {

@@ -463,4 +463,12 @@ TEST_F(HostileTest, TheReportSurvivesUnterminatedNamesFailedSearchesAndFoldersPa
     EXPECT_TRUE(Logged("Tool::Collect_FileAttributes " + action.m_szProgramFiles + " fail(206)"));
 }
 
+TEST_F(HostileTest, AServicePackTextWithoutTerminatorIsCutInsideItsField) {
+    fake.MakeDirectory(kOutput);
+    std::memset(fake.version.szCSDVersion, 'S', sizeof(fake.version.szCSDVersion));
+    { CAction action; }
+    EXPECT_TRUE(Logged("  CTool::CheckOS, szCSDVersion  :" + std::string(sizeof(fake.version.szCSDVersion) - 1, 'S')));
+    EXPECT_TRUE(Logged("< CTool::CheckOS, m_iWinOS      :6"));
+}
+
 }  // namespace

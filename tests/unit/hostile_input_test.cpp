@@ -471,4 +471,33 @@ TEST_F(HostileTest, AServicePackTextWithoutTerminatorIsCutInsideItsField) {
     EXPECT_TRUE(Logged("< CTool::CheckOS, m_iWinOS      :6"));
 }
 
+// A shell that fills the whole buffer and leaves out the terminator.
+class UnterminatedFolders : public gx::FakePlatform {
+public:
+    gx::HRESULT Call_SHGetFolderPathA(gx::FARPROC proc, gx::HWND owner, int csidl, gx::HANDLE token,
+                                      gx::DWORD flags, char* path) override {
+        gx::HRESULT result = FakePlatform::Call_SHGetFolderPathA(proc, owner, csidl, token, flags, path);
+        std::memset(path, 'F', gx::MAX_PATH);
+        return result;
+    }
+    gx::UINT Call_GetSystemWindowsDirectoryA(gx::FARPROC proc, char* buffer, gx::UINT size) override {
+        FakePlatform::Call_GetSystemWindowsDirectoryA(proc, buffer, size);
+        std::memset(buffer, 'W', size);
+        return size;
+    }
+};
+
+TEST_F(HostileTest, FolderAnswersWithoutTerminatorAreCutInsideTheirBuffers) {
+    UnterminatedFolders folders;
+    gx::ScopedPlatform scope(folders);
+    CAction action;
+    action.m_iWinOS = 5;  // Windows 2000 asks for the system Windows folder too
+    EXPECT_EQ(action.GetWindowsPath(), 1);
+    EXPECT_EQ(action.m_szProgramFiles, std::string(gx::MAX_PATH - 1, 'F'));
+    EXPECT_EQ(action.m_szUserWindowsPath, std::string(gx::MAX_PATH - 1, 'F'));
+    EXPECT_EQ(action.m_szWindowsPath, std::string(gx::MAX_PATH - 1, 'W'));
+    EXPECT_EQ(action.m_szSystemDrive, "C:\\");
+    TraceShutdown();
+}
+
 }  // namespace

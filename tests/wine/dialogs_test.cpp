@@ -220,13 +220,15 @@ TEST_P(Dialogs, TemplateBuildsIntoARealDialogWithItsControlsInPlace) {
         char cls[64] = {};
         GetClassNameA(child, cls, sizeof(cls));
         EXPECT_EQ(Lower(cls), Lower(control.cls));
-        if ((control.style & 0xF) != SS_ICON || control.cls != std::string("Static"))
+        if ((control.style & 0xF) != SS_ICON || control.cls != std::string("Static")) {
             EXPECT_EQ(TextOf(child), control.text);
+        }
         const DWORD style = static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE));
         EXPECT_EQ(style & WS_VISIBLE, control.style & WS_VISIBLE);
         EXPECT_EQ(IsWindowEnabled(child) != FALSE, (control.style & WS_DISABLED) == 0);
-        if (control.cls == std::string("Edit"))
+        if (control.cls == std::string("Edit")) {
             EXPECT_EQ(style & (ES_MULTILINE | ES_WANTRETURN), control.style & (ES_MULTILINE | ES_WANTRETURN));
+        }
         // Places as the dialog manager maps them: origin and size apart. An
         // icon control takes the size of its icon.
         if ((control.style & 0xF) == SS_ICON) continue;
@@ -262,8 +264,9 @@ TEST(DialogTable, SaysWhatTheProductPromises) {
     EXPECT_EQ(questionnaire->caption, nullptr);
     EXPECT_EQ(questionnaire->style & WS_CAPTION, 0u);
     for (const gx::FakeControlTemplate& control : questionnaire->controls)
-        if (std::string(control.cls) == "Edit")
+        if (std::string(control.cls) == "Edit") {
             EXPECT_EQ(control.style & (ES_MULTILINE | ES_WANTRETURN), static_cast<DWORD>(ES_MULTILINE | ES_WANTRETURN));
+        }
     EXPECT_EQ(gx::FindDialogTemplate(130)->controls[0].style & 0xF, static_cast<DWORD>(SS_ICON));
 }
 

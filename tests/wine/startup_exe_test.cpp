@@ -30,7 +30,7 @@ TEST(StartupExe, TraceLogStartsWithVersionAndCommandLineAndEndsWithTheClosingLin
     std::smatch match;
     // The language lines end in a line feed of their own: an empty line follows each.
     for (const std::string& text : lines)
-        if (!text.empty()) EXPECT_TRUE(std::regex_match(text, line)) << text;
+        if (!text.empty()) { EXPECT_TRUE(std::regex_match(text, line)) << text; }
     ASSERT_TRUE(std::regex_match(lines[0], match, line));
     EXPECT_EQ(match[1], "Version:V 2.1.0003.3402-REL");
     ASSERT_TRUE(std::regex_match(lines[1], match, line));

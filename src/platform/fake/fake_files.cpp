@@ -11,18 +11,13 @@
 #include <sstream>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_text.h"
 
 namespace fs = std::filesystem;
 
 namespace gx {
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::vector<std::string> SplitWindowsPath(const std::string& path, std::size_t from) {
     std::vector<std::string> parts;
@@ -167,11 +162,7 @@ DWORD FakePlatform::HostAttributes(const std::string& hostPath) const {
 
 DWORD FakePlatform::GetFileAttributesA(const char* path) {
     Log("GetFileAttributesA", {path});
-    DWORD code = 0;
-    if (Injected("GetFileAttributesA", &code)) {
-        lastError_ = code;
-        return INVALID_FILE_ATTRIBUTES;
-    }
+    if (FailsNow("GetFileAttributesA")) return INVALID_FILE_ATTRIBUTES;
     std::string host = HostPath(path);
     if (host.empty()) {
         lastError_ = ERROR_PATH_NOT_FOUND;
@@ -192,27 +183,24 @@ DWORD FakePlatform::GetFileAttributesA(const char* path) {
     return bits;
 }
 
+DWORD FakePlatform::RefuseNewEntry(const char* path, std::string* host) {
+    *host = HostPath(path);
+    std::error_code error;
+    if (host->empty() || !fs::is_directory(fs::path(*host).parent_path(), error)) return ERROR_PATH_NOT_FOUND;
+    if (fs::exists(*host, error)) return ERROR_ALREADY_EXISTS;
+    if (IsReadOnly(path)) return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
 BOOL FakePlatform::CreateDirectoryA(const char* path, void*) {
     Log("CreateDirectoryA", {path});
-    DWORD code = 0;
-    if (Injected("CreateDirectoryA", &code)) {
-        lastError_ = code;
+    if (FailsNow("CreateDirectoryA")) return FALSE;
+    std::string host;
+    if (DWORD refused = RefuseNewEntry(path, &host)) {
+        lastError_ = refused;
         return FALSE;
     }
-    std::string host = HostPath(path);
     std::error_code error;
-    if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error)) {
-        lastError_ = ERROR_PATH_NOT_FOUND;
-        return FALSE;
-    }
-    if (fs::exists(host, error)) {
-        lastError_ = ERROR_ALREADY_EXISTS;
-        return FALSE;
-    }
-    if (IsReadOnly(path)) {
-        lastError_ = ERROR_ACCESS_DENIED;
-        return FALSE;
-    }
     fs::create_directory(host, error);
     if (error) {
         lastError_ = ERROR_ACCESS_DENIED;
@@ -223,11 +211,7 @@ BOOL FakePlatform::CreateDirectoryA(const char* path, void*) {
 
 BOOL FakePlatform::RemoveDirectoryA(const char* path) {
     Log("RemoveDirectoryA", {path});
-    DWORD code = 0;
-    if (Injected("RemoveDirectoryA", &code)) {
-        lastError_ = code;
-        return FALSE;
-    }
+    if (FailsNow("RemoveDirectoryA")) return FALSE;
     std::string host = HostPath(path);
     std::error_code error;
     if (host.empty() || !fs::exists(host, error)) {
@@ -253,11 +237,7 @@ BOOL FakePlatform::RemoveDirectoryA(const char* path) {
 
 BOOL FakePlatform::DeleteFileA(const char* path) {
     Log("DeleteFileA", {path});
-    DWORD code = 0;
-    if (Injected("DeleteFileA", &code)) {
-        lastError_ = code;
-        return FALSE;
-    }
+    if (FailsNow("DeleteFileA")) return FALSE;
     std::string host = HostPath(path);
     DWORD bits = host.empty() ? INVALID_FILE_ATTRIBUTES : HostAttributes(host);
     if (bits == INVALID_FILE_ATTRIBUTES) {
@@ -279,11 +259,7 @@ BOOL FakePlatform::DeleteFileA(const char* path) {
 
 HANDLE FakePlatform::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
     Log("FindFirstFileA", {pattern});
-    DWORD code = 0;
-    if (Injected("FindFirstFileA", &code)) {
-        lastError_ = code;
-        return INVALID_HANDLE_VALUE;
-    }
+    if (FailsNow("FindFirstFileA")) return INVALID_HANDLE_VALUE;
     std::string folder;
     if (!EndsWithWildcard(pattern, &folder)) Unexpected(std::string("FindFirstFileA on ") + pattern);
     std::string host = HostPath(folder);
@@ -347,11 +323,7 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
     char flags[64];
     std::snprintf(flags, sizeof(flags), "0x%X 0x%X %u", access, share, disposition);
     Log("CreateFileA", {path, flags});
-    DWORD code = 0;
-    if (Injected("CreateFileA", &code)) {
-        lastError_ = code;
-        return INVALID_HANDLE_VALUE;
-    }
+    if (FailsNow("CreateFileA")) return INVALID_HANDLE_VALUE;
     if (disposition != CREATE_ALWAYS || (access & GENERIC_WRITE) == 0)
         Unexpected("CreateFileA other than create-always for writing");
     std::string host = HostPath(path);
@@ -385,11 +357,7 @@ BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD*
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
-    DWORD code = 0;
-    if (Injected("WriteFile", &code)) {
-        lastError_ = code;
-        return FALSE;
-    }
+    if (FailsNow("WriteFile")) return FALSE;
     std::ofstream out(file->hostPath, std::ios::binary | std::ios::app);
     out.write(static_cast<const char*>(data), size);
     if (written != nullptr) *written = size;
@@ -537,23 +505,10 @@ BOOL FakePlatform::BackupEventLogA(HANDLE log, const char* file) {
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
-    DWORD code = 0;
-    if (Injected("BackupEventLogA", &code)) {
-        lastError_ = code;
-        return FALSE;
-    }
-    std::string host = HostPath(file);
-    std::error_code error;
-    if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error)) {
-        lastError_ = ERROR_PATH_NOT_FOUND;
-        return FALSE;
-    }
-    if (fs::exists(host, error)) {
-        lastError_ = ERROR_ALREADY_EXISTS;
-        return FALSE;
-    }
-    if (IsReadOnly(file)) {
-        lastError_ = ERROR_ACCESS_DENIED;
+    if (FailsNow("BackupEventLogA")) return FALSE;
+    std::string host;
+    if (DWORD refused = RefuseNewEntry(file, &host)) {
+        lastError_ = refused;
         return FALSE;
     }
     std::ofstream(host, std::ios::binary) << "event log backup: " << *name;

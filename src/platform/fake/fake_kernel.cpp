@@ -7,16 +7,11 @@
 #include <stdexcept>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_text.h"
 
 namespace gx {
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Copies text into a Win32-style buffer: the length without NUL on success,
 // the needed size with NUL when the buffer is too small.
@@ -86,6 +81,13 @@ bool FakePlatform::Injected(const std::string& operation, DWORD* code) {
         return true;
     }
     return false;
+}
+
+bool FakePlatform::FailsNow(const std::string& operation) {
+    DWORD code = 0;
+    if (!Injected(operation, &code)) return false;
+    lastError_ = code;
+    return true;
 }
 
 void FakePlatform::Log(const std::string& name, std::vector<std::string> args) {
@@ -172,11 +174,7 @@ BOOL FakePlatform::GetVersionExA(OSVERSIONINFOA* info) {
 
 UINT FakePlatform::GetWindowsDirectoryA(char* buffer, UINT size) {
     Log("GetWindowsDirectoryA");
-    DWORD code = 0;
-    if (Injected("GetWindowsDirectoryA", &code)) {
-        lastError_ = code;
-        return 0;
-    }
+    if (FailsNow("GetWindowsDirectoryA")) return 0;
     return CopyOut(windowsDir, buffer, size);
 }
 
@@ -234,11 +232,7 @@ UINT FakePlatform::Call_GetSystemWindowsDirectoryA(FARPROC proc, char* buffer, U
     if (proc != kGetSystemWindowsDirectory)
         Unexpected("Call_GetSystemWindowsDirectoryA with a foreign address");
     Log("GetSystemWindowsDirectoryA");
-    DWORD code = 0;
-    if (Injected("GetSystemWindowsDirectoryA", &code)) {
-        lastError_ = code;
-        return 0;
-    }
+    if (FailsNow("GetSystemWindowsDirectoryA")) return 0;
     return CopyOut(systemWindowsDir, buffer, size);
 }
 

@@ -339,6 +339,11 @@ public:
     // Used by the area files of the fake.
     void Log(const std::string& name, std::vector<std::string> args = {});
     bool Injected(const std::string& operation, DWORD* code);
+    // An injected failure of `operation`, with its code as the last error.
+    bool FailsNow(const std::string& operation);
+    // Why a new file or folder cannot be made at `path` (0: it can); the
+    // host path on success.
+    DWORD RefuseNewEntry(const char* path, std::string* host);
     [[noreturn]] void Unexpected(const std::string& operation);
 
 private:

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_text.h"
 
 namespace fs = std::filesystem;
 
@@ -21,12 +22,6 @@ constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr DWORD kLuidBackup = 17;
 constexpr DWORD kLuidRestore = 18;
 constexpr DWORD kLuidCreateToken = 2;
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::vector<std::string> SplitKey(const std::string& path) {
     std::vector<std::string> parts;
@@ -394,11 +389,8 @@ BOOL FakePlatform::AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PR
         lastError_ = ERROR_ACCESS_DENIED;
         return FALSE;
     }
-    DWORD code = 0;
-    if (Injected("AdjustTokenPrivileges", &code)) {
-        lastError_ = code;
-        return code == ERROR_NOT_ALL_ASSIGNED ? TRUE : FALSE;
-    }
+    // ERROR_NOT_ALL_ASSIGNED comes with success, as Windows reports it.
+    if (FailsNow("AdjustTokenPrivileges")) return lastError_ == ERROR_NOT_ALL_ASSIGNED ? TRUE : FALSE;
     bool allAssigned = true;
     for (DWORD i = 0; state != nullptr && i < state->PrivilegeCount; ++i) {
         DWORD luid = state->Privileges[i].Luid.LowPart;

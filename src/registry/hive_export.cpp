@@ -8,6 +8,7 @@
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "registry/handles.h"
+#include "registry/token_privilege.h"
 #include "registry/hive_paths.h"
 #include "registry/hive_table.h"
 #include "trace/trace.h"
@@ -26,6 +27,18 @@ BOOL CAction::EnablePrivilege(HANDLE hToken, LPCSTR szPrivilege, BOOL bEnable) {
     return os().GetLastError() == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
+bool OpenTokenWithPrivilege(CAction& action, ScopedToken& token, const char* privilege, const char* who) {
+    if (!token.Open(TOKEN_ADJUST_PRIVILEGES)) {
+        Trace(TRACE_ERROR, "%s -> OpenProcessToken()=%d", who, static_cast<int>(os().GetLastError()));
+        return false;
+    }
+    if (!action.EnablePrivilege(token.get(), privilege, TRUE)) {
+        Trace(TRACE_ERROR, "%s -> EnablePrivilege(TRUE)=%d", who, static_cast<int>(os().GetLastError()));
+        return false;
+    }
+    return true;
+}
+
 BOOL CAction::Collect_Registry() {
     C_F_Reg productKey;
     Trace(TRACE_INFO, "> Tool::Collect_Registry");
@@ -40,15 +53,7 @@ BOOL CAction::Collect_Registry() {
     }
 
     ScopedToken token;
-    if (!token.Open(TOKEN_ADJUST_PRIVILEGES)) {
-        Trace(TRACE_ERROR, "Tool::Collect_Registry -> OpenProcessToken()=%d", static_cast<int>(os().GetLastError()));
-        return FALSE;
-    }
-    if (!EnablePrivilege(token.get(), "SeBackupPrivilege", TRUE)) {
-        Trace(TRACE_ERROR, "Tool::Collect_Registry -> EnablePrivilege(TRUE)=%d",
-              static_cast<int>(os().GetLastError()));
-        return FALSE;
-    }
+    if (!OpenTokenWithPrivilege(*this, token, "SeBackupPrivilege", "Tool::Collect_Registry")) return FALSE;
 
     const std::string folder = m_szDest_Path_Registry;
     DWORD attributes = os().GetFileAttributesA(folder.c_str());

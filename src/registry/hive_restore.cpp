@@ -8,6 +8,7 @@
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "registry/handles.h"
+#include "registry/token_privilege.h"
 #include "registry/hive_paths.h"
 #include "registry/hive_table.h"
 #include "trace/trace.h"
@@ -52,15 +53,7 @@ BOOL CAction::Restore_Registry(LPCSTR pszSubFolder) {
     }
 
     ScopedToken token;
-    if (!token.Open(TOKEN_ADJUST_PRIVILEGES)) {
-        Trace(TRACE_ERROR, "CTool::Restore_Registry -> OpenProcessToken()=%d", static_cast<int>(os().GetLastError()));
-        return FALSE;
-    }
-    if (!EnablePrivilege(token.get(), "SeRestorePrivilege", TRUE)) {
-        Trace(TRACE_ERROR, "CTool::Restore_Registry -> EnablePrivilege(TRUE)=%d",
-              static_cast<int>(os().GetLastError()));
-        return FALSE;
-    }
+    if (!OpenTokenWithPrivilege(*this, token, "SeRestorePrivilege", "CTool::Restore_Registry")) return FALSE;
 
     const std::string folder = m_szDest_Path_Registry;
     for (const RegistryHive& hive : HiveTable) {

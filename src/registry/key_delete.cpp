@@ -6,6 +6,7 @@
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "registry/handles.h"
+#include "registry/token_privilege.h"
 #include "registry/reg_item.h"
 #include "trace/trace.h"
 
@@ -95,16 +96,7 @@ BOOL CAction::DeleteRegistryEntry(LPCSTR szKeyPath) {
     }
     {
         ScopedToken token;
-        if (!token.Open(TOKEN_ADJUST_PRIVILEGES)) {
-            Trace(TRACE_ERROR, "CTool::DeleteRegistryEntry -> OpenProcessToken()=%d",
-                  static_cast<int>(os().GetLastError()));
-            return FALSE;
-        }
-        if (!EnablePrivilege(token.get(), "SeRestorePrivilege", TRUE)) {
-            Trace(TRACE_ERROR, "CTool::DeleteRegistryEntry -> EnablePrivilege(TRUE)=%d",
-                  static_cast<int>(os().GetLastError()));
-            return FALSE;
-        }
+        if (!OpenTokenWithPrivilege(*this, token, "SeRestorePrivilege", "CTool::DeleteRegistryEntry")) return FALSE;
         // The privilege stays enabled for the rest of the process.
     }
     for (int attempt = 1; attempt <= 2; ++attempt) {

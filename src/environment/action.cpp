@@ -24,11 +24,9 @@ CAction::~CAction() = default;
 
 void CAction::GetDest_Path() {
     Trace(TRACE_INFO, "> CTool::GetDest_Path");
-    char module[MAX_PATH + 1];
-    std::memset(module, 0, sizeof(module));
-    DWORD length = os().GetModuleFileNameA(nullptr, module, MAX_PATH);
-    module[MAX_PATH] = '\0';
-    std::string path(module);
+    bool cut = false;
+    const std::string module = ModuleFileName(&cut);
+    std::string path = module;
     std::size_t slash = path.rfind('\\');
     if (slash != std::string::npos) {
         path.erase(slash);
@@ -39,13 +37,13 @@ void CAction::GetDest_Path() {
     // A cut module path, or a destination folder beyond the path limit, is
     // refused rather than cut: the output would land elsewhere. So is a path
     // without an absolute folder, which would put it below the current one.
-    bool tooLong = length >= MAX_PATH || longest.size() + 1 > MAX_PATH;
+    bool tooLong = (cut && !module.empty()) || longest.size() + 1 > MAX_PATH;
     if (tooLong || slash == std::string::npos || !IsAbsolutePath(path)) {
         if (tooLong)
             Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> path too long (%u characters): %s",
-                  static_cast<unsigned>(longest.size()), module);
+                  static_cast<unsigned>(longest.size()), module.c_str());
         else
-            Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> no absolute folder: %s", module);
+            Trace(TRACE_ERROR, "ERR CTool::GetDest_Path -> no absolute folder: %s", module.c_str());
         m_szDest_Path.clear();
         m_szDest_Path_Files.clear();
         m_szDest_Path_Registry.clear();

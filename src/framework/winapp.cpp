@@ -30,10 +30,8 @@ CWinApp* AfxGetApp() { return g_app; }
 int AfxWinMain() {
     CWinApp* app = AfxGetApp();
     if (app == nullptr) return 0;
-    char path[gx::MAX_PATH + 1] = {};
-    gx::os().GetModuleFileNameA(nullptr, path, gx::MAX_PATH);
-    path[gx::MAX_PATH - 1] = '\0';
-    std::string module(path);
+    bool cut = false;
+    std::string module = gx::ModuleFileName(&cut);
     std::string file = module.substr(module.rfind('\\') == std::string::npos ? 0 : module.rfind('\\') + 1);
     std::string stem = file.substr(0, file.rfind('.'));
     app->m_strAppName = app->m_pszGivenName != nullptr ? app->m_pszGivenName : stem;

@@ -17,6 +17,14 @@ Platform& os() {
     std::abort();
 }
 
+std::string ModuleFileName(bool* cut) {
+    char path[261] = {};  // MAX_PATH and a NUL that older systems leave out
+    DWORD length = os().GetModuleFileNameA(nullptr, path, 260);
+    path[260] = '\0';
+    *cut = length == 0 || length >= 260;
+    return path;
+}
+
 ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(g_installed) {
     g_installed = &platform;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "platform/types.h"
 
@@ -128,6 +129,11 @@ public:
 // (the real adapter in Windows builds, none on other hosts).
 Platform& os();
 bool HasPlatform();
+
+// The running executable's full path (GetModuleFileNameA, at most 260
+// characters), always terminated. *cut tells that the platform gave no path
+// or cut it at the limit: it may then name a parent folder.
+std::string ModuleFileName(bool* cut);
 
 // The build's default instance; null where there is none.
 Platform* DefaultPlatform();

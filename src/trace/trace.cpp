@@ -101,16 +101,14 @@ TraceOut::TraceOut() : m_szFileName("gathrix.log") {
 TraceOut::~TraceOut() { Trace(TRACE_INFO, "TraceOut::~TraceOut()"); }
 
 void TraceOut::BuildPath() {
-    char path[MAX_PATH + 1];
-    std::memset(path, 0, sizeof(path));
-    DWORD length = os().GetModuleFileNameA(nullptr, path, MAX_PATH);
+    bool cut = false;
+    std::string composed = ModuleFileName(&cut);
     // A cut path may end inside a parent folder: its log belongs to another
     // installation and must be neither deleted nor written. No log.
-    if (length == 0 || length >= MAX_PATH) {
+    if (cut) {
         m_szTraceFile.clear();
         return;
     }
-    std::string composed(path);
     std::size_t slash = composed.rfind('\\');
     if (slash != std::string::npos) {
         composed.erase(slash);

@@ -99,6 +99,9 @@ std::string CollectedFileFolder(const CAction& action, const CollectedFile& row)
 CollectedFilePaths ComposeCollectedFilePaths(const CAction& action, const CollectedFile& row) {
     CollectedFilePaths paths;
     std::string folder = CollectedFileFolder(action, row);
+    // Both paths or neither: without a destination folder or a file name the
+    // copy would land relative to the current folder or copy a whole folder.
+    if (action.m_szDest_Path_Files.empty() || row.szFileName[0] == '\0') return paths;
     if (!IsAbsolutePath(folder) || HasParentStep(folder) || HasParentStep(row.szFileName)) return paths;
     paths.destination = action.m_szDest_Path_Files;
     if (folder.size() > kDriveRootLength) {

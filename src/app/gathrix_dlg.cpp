@@ -40,10 +40,13 @@ bool CGathrixDlg::OnCommand(int id, int notifyCode) {
 bool CGathrixDlg::OnWndMsg(gx::UINT message, gx::WPARAM wParam, gx::LPARAM, gx::INT_PTR* result) {
     if (!m_bRunning) return false;
     switch (message) {
-    case gx::WM_CLOSE:
-        return true;
     case gx::WM_SYSCOMMAND:
-        return (wParam & 0xFFF0) == gx::SC_CLOSE;
+        if ((wParam & 0xFFF0) != gx::SC_CLOSE) return false;
+        [[fallthrough]];
+    case gx::WM_CLOSE:
+        // Taken here: the dialog manager would turn it into Cancel.
+        *result = TRUE;
+        return true;
     case gx::WM_QUERYENDSESSION:
         // A logoff now would end the run half way.
         SetMsgResult(FALSE);
@@ -69,6 +72,8 @@ BOOL CGathrixDlg::OnInitDialog() {
 }
 
 void CGathrixDlg::OnStart() {
+    // A Start posted by another program while the run pumps its messages.
+    if (m_bRunning) return;
     m_btnEnd.EnableWindow(FALSE);
     m_btnStart.EnableWindow(FALSE);
     struct Running {

@@ -17,14 +17,6 @@ CWinApp::~CWinApp() {
 
 BOOL CWinApp::InitInstance() { return TRUE; }
 
-bool CWinApp::OnCmdMsg(int commandId) {
-    if (commandId != ID_HELP) return false;
-    OnHelp();
-    return true;
-}
-
-void CWinApp::OnHelp() { ++m_helpRequests; }
-
 CWinApp* AfxGetApp() { return g_app; }
 
 int AfxWinMain() {
@@ -35,7 +27,6 @@ int AfxWinMain() {
     std::string file = module.substr(module.rfind('\\') == std::string::npos ? 0 : module.rfind('\\') + 1);
     std::string stem = file.substr(0, file.rfind('.'));
     app->m_strAppName = app->m_pszGivenName != nullptr ? app->m_pszGivenName : stem;
-    app->m_strHelpFile = module.substr(0, module.size() - (file.size() - stem.size())) + ".HLP";
     gx::os().InitCommonControls();
     // The program's InitInstance runs its one dialog and returns FALSE;
     // there is no message loop of the application's own either way.

@@ -23,19 +23,13 @@ public:
     // The classic three-dimensional control look; Win32 dialogs have it.
     void Enable3dControls() {}
 
-    // Command table: the standard help command goes to the default help
-    // handler, which would open "<exe>.HLP"; the program ships no help.
-    static constexpr int ID_HELP = 57670;
-    bool OnCmdMsg(int commandId);
-    void OnHelp();
-
+    // No help command: the program ships no help file, and F1 in its dialogs
+    // is left to the dialog manager, which does nothing with it.
     std::string m_strAppName;
     // The main window: the one dialog the program runs. Parentless modal
     // dialogs and message boxes are owned by it while it is open.
     CWnd* m_pMainWnd = nullptr;
     gx::HWND m_hMainWnd = nullptr;  // its window while it is open
-    std::string m_strHelpFile;
-    int m_helpRequests = 0;
 
 private:
     const char* m_pszGivenName;

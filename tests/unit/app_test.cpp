@@ -64,10 +64,6 @@ TEST_F(StartupTest, FrameworkNamesTheApplicationAfterTheExecutable) {
     CGathrixApp app;
     EXPECT_EQ(AfxWinMain(), 0);
     EXPECT_EQ(app.m_strAppName, "Gathrix.Tool");
-    EXPECT_EQ(app.m_strHelpFile, "C:\\Some Folder\\Gathrix.Tool.HLP");
-    EXPECT_TRUE(app.OnCmdMsg(CWinApp::ID_HELP));
-    EXPECT_FALSE(app.OnCmdMsg(1));
-    EXPECT_EQ(app.m_helpRequests, 1);
     EXPECT_EQ(dialogs, std::vector<int>{129});
 }
 

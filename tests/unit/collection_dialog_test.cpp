@@ -222,21 +222,28 @@ TEST_F(CollectionDialogTest, InfoDuringARunOpensAtTheNextDispatchAndTheRunWaitsF
     EXPECT_EQ(statusWhenOpened, FileTable[5].szFileName);  // five pumps passed: the sixth item's
 }
 
-TEST_F(CollectionDialogTest, EveryCloseRequestDuringARunIsRefusedAndTheRunCompletes) {
+TEST_F(CollectionDialogTest, EveryCloseRequestAndASecondStartDuringARunAreRefusedAndTheRunCompletes) {
     fake.user.Click(gx::IDOK);
     fake.user.PostCommand(gx::IDCANCEL).DuringPump(2);  // another program's Cancel
+    fake.user.PostCommand(gx::IDOK).DuringPump(2);      // and its Start
     fake.user.Close().DuringPump(2);
     fake.user.AltF4().DuringPump(2);
     fake.user.Escape().DuringPump(2);
     fake.user.LogOff().DuringPump(2);
     // The same during the hive export, straight to the dialog.
     std::vector<gx::LRESULT> duringExport;
+    int closeBeeps = -1;
     fake.onSleep = [&] {
         gx::HWND dialog = fake.DialogOf(kMain);
-        if (dialog == nullptr || Text(kMain, 1003) != "System\\CurrentControlSet\\Services") return;
+        if (dialog == nullptr || Text(kMain, 1003) != "System\\CurrentControlSet\\Services" || !duringExport.empty())
+            return;
         duringExport.push_back(fake.SendMessageA(dialog, gx::WM_QUERYENDSESSION, 0, 0));
-        duringExport.push_back(fake.SendMessageA(dialog, gx::WM_CLOSE, 0, 0));
+        int beeps = fake.beeps;
+        fake.SendMessageA(dialog, gx::WM_CLOSE, 0, 0);
+        fake.SendMessageA(dialog, gx::WM_SYSCOMMAND, gx::SC_CLOSE, 0);
+        closeBeeps = fake.beeps - beeps;
         fake.PostMessageA(dialog, gx::WM_COMMAND, gx::IDCANCEL, 0);
+        fake.PostMessageA(dialog, gx::WM_COMMAND, gx::IDOK, 0);
     };
     fake.user.Check([this] { EXPECT_EQ(Text(kMain, 1004), kEnglishFinal); }).In(kQuestionnaire);
     fake.user.LogOff().In(kQuestionnaire);  // the questions belong to the run too
@@ -245,9 +252,13 @@ TEST_F(CollectionDialogTest, EveryCloseRequestDuringARunIsRefusedAndTheRunComple
     // Pump: the main dialog refuses; questionnaire: the main dialog refuses,
     // the questionnaire itself would not mind.
     EXPECT_EQ(fake.endSessionAnswers, (std::vector<gx::LRESULT>{FALSE, FALSE, TRUE}));
-    EXPECT_EQ(duringExport, (std::vector<gx::LRESULT>{FALSE, 0}));
+    EXPECT_EQ(duringExport, (std::vector<gx::LRESULT>{FALSE}));
+    // The dialog took both closes: the dialog manager, its Cancel disabled,
+    // would have beeped at them.
+    EXPECT_EQ(closeBeeps, 0);
     for (const gx::FakeCall& call : fake.CallsOf("EndDialog")) EXPECT_EQ(call.args[0], "1");
     EXPECT_EQ(fake.CountOf("EndDialog"), 2);
+    EXPECT_EQ(Opened(kQuestionnaire), 1);  // one run, none nested
 }
 
 TEST_F(CollectionDialogTest, ProgressRangesFollowTheStepsOnVistaAndOnXp) {

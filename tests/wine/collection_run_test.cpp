@@ -1,6 +1,7 @@
 // A whole collection run of the real gathrix.exe, driven through its
-// windows from this process: close requests in the middle of the run are
-// refused, and the run goes on to the questionnaire and the final box.
+// windows from this process: close requests and a second Start in the middle
+// of the run are refused, and the run goes on to the questionnaire and the
+// final box.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -49,7 +50,7 @@ std::string TextOf(HWND window) {
     return text;
 }
 
-TEST(CollectionRun, CloseRequestsDuringTheRunAreRefusedAndTheRunCompletes) {
+TEST(CollectionRun, CloseRequestsAndASecondStartDuringTheRunAreRefusedAndTheRunCompletes) {
     ScratchFolder folder("run");
     const std::string exe = folder / "gathrix.exe";
     ASSERT_TRUE(CopyFileA(ProductExe().c_str(), exe.c_str(), FALSE)) << ProductExe();
@@ -70,13 +71,14 @@ TEST(CollectionRun, CloseRequestsDuringTheRunAreRefusedAndTheRunCompletes) {
     ASSERT_FALSE(IsWindowEnabled(start));
     ASSERT_FALSE(IsWindowEnabled(GetDlgItem(main, IDCANCEL)));
 
-    // A logoff, the close box, Alt+F4 and another program's Cancel.
+    // A logoff, the close box, Alt+F4, another program's Cancel and Start.
     DWORD_PTR answer = 1;
     EXPECT_NE(SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 10000, &answer), 0);
     EXPECT_EQ(answer, 0u);
     PostMessageA(main, WM_CLOSE, 0, 0);
     PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(main, WM_COMMAND, IDOK, 0);
 
     HWND questions = WaitForDialog(id, [](HWND w) { return GetDlgItem(w, 1010) != nullptr; }, 120000);
     ASSERT_NE(questions, nullptr) << "the run did not reach the questionnaire";
@@ -100,6 +102,10 @@ TEST(CollectionRun, CloseRequestsDuringTheRunAreRefusedAndTheRunCompletes) {
     CloseHandle(process.hProcess);
     EXPECT_EQ(ReadFile(folder / "CollectInfo\\userinfo.txt").substr(0, 29), "\r\nname, company: \r\nWine suite");
     EXPECT_TRUE(Exists(folder / "CollectInfo\\fileattr.txt"));
+    int runs = 0;
+    for (const std::string& line : Lines(ReadFile(folder / "CollectInfo\\gathrix.log")))
+        if (line.find("\t> CAction::Collect_Files") != std::string::npos) ++runs;
+    EXPECT_EQ(runs, 1);
 }
 
 }  // namespace

@@ -39,6 +39,23 @@ TEST(StartupExe, TraceLogStartsWithVersionAndCommandLineAndEndsWithTheClosingLin
     EXPECT_EQ(match[1], "TraceOut::~TraceOut()");
 }
 
+// The probe built beside the product in its link arrangement marks each log
+// line "alive" or "gone": whether the application object still existed.
+TEST(StartupExe, ApplicationObjectOutlivesTheClosingLineOfTheLog) {
+    ScratchFolder folder("order");
+    std::string product = ProductExe();
+    std::string probe = product.substr(0, product.rfind('\\') + 1) + "gathrix_order_probe.exe";
+    ASSERT_TRUE(CopyFileA(probe.c_str(), (folder / "probe.exe").c_str(), FALSE)) << probe;
+    MakeFolders(folder / "CollectInfo");
+    RunResult run = RunAndCancel(folder / "probe.exe", "", folder.path());
+    ASSERT_TRUE(run.exited);
+    std::vector<std::string> lines = Lines(ReadFile(folder / "CollectInfo\\gathrix.log"));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(0, 6), "alive\t");
+    EXPECT_EQ(lines[1].substr(0, 6), "alive\t");
+    EXPECT_EQ(lines[1].substr(lines[1].size() - 21), "TraceOut::~TraceOut()");
+}
+
 TEST(StartupExe, WithoutCollectInfoNothingIsCreated) {
     ScratchFolder folder("nolog");
     std::string exe = CopyProduct(folder);

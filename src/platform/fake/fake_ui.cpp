@@ -362,10 +362,13 @@ LRESULT FakePlatform::DeliverToDialog(HWND dialog, UINT message, WPARAM wParam, 
     }
     switch (message) {
     case WM_CLOSE: {
-        // Closing means Cancel, and only while Cancel could be pressed.
+        // Closing means Cancel, and only while Cancel could be pressed; a
+        // disabled Cancel beeps instead, as on Windows (Wine posts it anyway).
         HWND cancel = ChildOf(dialog, IDCANCEL);
         if (cancel == nullptr || windows.at(cancel).enabled)
             PostMessageA(dialog, WM_COMMAND, Command(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+        else
+            MessageBeep(0);
         return 0;
     }
     case WM_SYSCOMMAND:

@@ -42,8 +42,9 @@ public:
         BOOL ok = os().WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         if (ok && written == text.size()) return;
         failed_ = true;
+        // A short write means the disk is full.
         Trace(TRACE_INFO, "Tool::Could not write fileattr.txt(%lu)\n",
-              static_cast<unsigned long>(ok ? ERROR_SUCCESS : os().GetLastError()));
+              static_cast<unsigned long>(ok ? ERROR_DISK_FULL : os().GetLastError()));
     }
 
 private:

@@ -118,6 +118,7 @@ TEST_F(CollectionDialogTest, ACompleteRunAsksTheQuestionsShowsTheFinalTextAndEnd
         EXPECT_EQ(Text(kMain, 1004), fake.messageBoxes.back().text);
     });
     EXPECT_EQ(Run(), gx::IDOK);
+    EXPECT_EQ(IconsSet(kMain), (std::vector<std::string>{"big", "small"}));
 
     ASSERT_EQ(fake.messageBoxes.size(), 1u);
     const gx::FakeMessageBox& box = fake.messageBoxes[0];

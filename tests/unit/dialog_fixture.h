@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "fake_fixture.h"
 #include "framework/winapp.h"
@@ -28,6 +29,15 @@ protected:
     // Texts of a running dialog's controls.
     std::string Text(int templateId, int id) { return fake.Control(templateId, id).text; }
     bool Enabled(int templateId, int id) { return fake.Control(templateId, id).enabled; }
+
+    // The icons a dialog was given, in order: "big" or "small".
+    std::vector<std::string> IconsSet(int templateId) {
+        std::vector<std::string> icons;
+        for (const gx::FakeCall& call : fake.CallsOf("SendMessageA"))
+            if (call.args[0] == "dialog " + std::to_string(templateId) && call.args[1] == "0x80")
+                icons.push_back(call.args[2] == "1" ? "big" : "small");
+        return icons;
+    }
 
     CWinApp app;
 };

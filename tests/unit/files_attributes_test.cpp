@@ -168,6 +168,12 @@ TEST_F(AttributeReportTest, FailingWriteIsTracedOnceAndTheReportEndsCleanly) {
     EXPECT_EQ(fake.ReadFile(kReport), Header(kSystem32, 16));
 }
 
+TEST_F(AttributeReportTest, AWriteTheDiskCutsShortIsAFullDisk) {
+    fake.diskRoom = 10;
+    EXPECT_EQ(Run(), Header(kSystem32, 16).substr(0, 10));
+    EXPECT_TRUE(Contains(LogMessages(), "Tool::Could not write fileattr.txt(112)"));
+}
+
 TEST_F(FilesTest, AttributeTextNamesOnlyTheThreeBitsInTableOrder) {
     CAction action;
     std::string text = "left over";

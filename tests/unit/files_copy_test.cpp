@@ -75,6 +75,14 @@ TEST_F(CollectFilesTest, SourceFolderByTypeAndDestinationMirroredWithoutTheDrive
     ASSERT_EQ(fake.CountOf("GetFileAttributesA"), 114);
     EXPECT_EQ(fake.CallsOf("GetFileAttributesA")[RowOf(1, 9)].args[0],
               std::string("C:\\") + FileTable[RowOf(1, 9)].szFileName);
+    // Types no row uses.
+    const std::vector<std::pair<int, std::string>> unused = {
+        {2, "C:\\Program Files"}, {3, "C:\\Program Files\\Common Files"}, {11, kWindows + "\\system32\\config"}};
+    for (const auto& type : unused) {
+        CollectedFile row = FileTable[0];
+        row.iSourceType = type.first;
+        EXPECT_EQ(CollectedFileFolder(action, row), type.second) << type.first;
+    }
 }
 
 TEST_F(CollectFilesTest, RowLinesCarryIndexWithinTheGroupAndTheRowFields) {
@@ -94,8 +102,10 @@ TEST_F(CollectFilesTest, RowLinesCarryIndexWithinTheGroupAndTheRowFields) {
     std::vector<std::string> lines = LogMessages();
     std::vector<std::string> counts;
     for (const std::string& line : lines)
-        if (line.rfind("CAction::Collect_Files (XP)", 0) == 0 || line.rfind("=====", 0) == 0) counts.push_back(line);
-    EXPECT_EQ(counts, (std::vector<std::string>{"CAction::Collect_Files (XP), iCount:54",
+        if (line.rfind("CAction::Collect_Files (XP)", 0) == 0 || line.rfind("=====", 0) == 0 ||
+            line.rfind("> CAction::", 0) == 0)
+            counts.push_back(line);
+    EXPECT_EQ(counts, (std::vector<std::string>{"> CAction::Collect_Files", "CAction::Collect_Files (XP), iCount:54",
                                                 "CAction::Collect_Files (XP), iCount:60",
                                                 "======================================"}));
 }

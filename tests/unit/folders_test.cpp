@@ -190,20 +190,21 @@ TEST_F(FoldersTest, WithoutTheFolderServiceTheRunGoesOnToTheProductPaths) {
 TEST_F(FoldersTest, EachFailingLookupTracesItsErrorAndKeepsTheEarlierFolders) {
     const struct {
         int csidl;
-        const char* line;
+        gx::DWORD result;
+        const char* line;  // the status in lower-case hexadecimal
     } cases[] = {
-        {0x2B, "ERR1 CTool::GetWindowsPath -> CSIDL_PROGRAM_FILES_COMMON  = 80070002"},
-        {0x26, "ERR2 CTool::GetWindowsPath -> CSIDL_PROGRAM_FILES   = 80070002"},
-        {0x23, "ERR2 CTool::GetWindowsPath -> CSIDL_COMMON_APPDATA   = 80070002"},
-        {0x2E, "ERR2 CTool::GetWindowsPath -> CSIDL_COMMON_DOCUMENTS   = 80070002"},
-        {0x1C, "ERR2 CTool::GetWindowsPath -> CSIDL_LOCAL_APPDATA    = 80070002"},
-        {0x24, "ERR3 CTool::GetWindowsPath -> CSIDL_WINDOWS   = 80070002"},
+        {0x2B, 0x80070002, "ERR1 CTool::GetWindowsPath -> CSIDL_PROGRAM_FILES_COMMON  = 80070002"},
+        {0x26, 0x80070002, "ERR2 CTool::GetWindowsPath -> CSIDL_PROGRAM_FILES   = 80070002"},
+        {0x23, 0x80070002, "ERR2 CTool::GetWindowsPath -> CSIDL_COMMON_APPDATA   = 80070002"},
+        {0x2E, 0x8007000E, "ERR2 CTool::GetWindowsPath -> CSIDL_COMMON_DOCUMENTS   = 8007000e"},
+        {0x1C, 0x80070002, "ERR2 CTool::GetWindowsPath -> CSIDL_LOCAL_APPDATA    = 80070002"},
+        {0x24, 0x80070002, "ERR3 CTool::GetWindowsPath -> CSIDL_WINDOWS   = 80070002"},
     };
     fake.SetString(kGlobalKey, "SharedPath", "C:\\Shared");
     for (std::size_t i = 0; i < 6; ++i) {
         SCOPED_TRACE(cases[i].line);
         fake.shellFolderResults.clear();
-        fake.shellFolderResults[cases[i].csidl] = static_cast<gx::HRESULT>(0x80070002u);
+        fake.shellFolderResults[cases[i].csidl] = static_cast<gx::HRESULT>(cases[i].result);
         CAction action;
         FillFolders(action);
         std::size_t before = LogSize();
@@ -368,6 +369,21 @@ TEST_F(FoldersTest, MissingProductKeyStopsAfterTheFirstLookup) {
     EXPECT_EQ(fake.beeps, 5);
     EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 1);
     EXPECT_EQ(action.m_szSharedPath, "");
+    EXPECT_EQ(action.m_szNetPCPath, "");
+}
+
+TEST_F(FoldersTest, MissingProductPathAloneEndsInitWithItsLineAndInitStillSucceeds) {
+    fake.SetString(kGlobalKey, "SharedPath", "C:\\Shared");
+    CAction action;
+    std::size_t before = LogSize();
+    EXPECT_EQ(action.Init(), 1);
+    Lines lines = LinesSince(before);
+    Lines tail(lines.end() - 3, lines.end());
+    EXPECT_EQ(tail, (Lines{"> CAction::GetAUTSW_CorvaneNetPCRegistry",
+                           "ERR1(2) CAction::GetAUTSW_CorvaneNetPCRegistry -> SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC "
+                           "Software RegOpenKeyEx(SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software)",
+                           "CAction::Init, Error GetAUTSW_CorvaneNetPCRegistry"}));
+    EXPECT_EQ(action.m_szSharedPath, "C:\\Shared");
     EXPECT_EQ(action.m_szNetPCPath, "");
 }
 

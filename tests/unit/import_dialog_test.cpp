@@ -64,6 +64,7 @@ TEST_F(ImportDialogTest, OpensWithTheInfoTextTheCaptionAndUsr1AndEndsByOkOrEsc) 
     fake.user.Escape();
     EXPECT_EQ(Run(), gx::IDCANCEL);
     EXPECT_TRUE(fake.messageBoxes.empty());
+    EXPECT_EQ(IconsSet(kImport), (std::vector<std::string>{"big", "small", "big", "small"}));
 }
 
 TEST_F(ImportDialogTest, ABlankNameOrACancelledConfirmationTouchesNothing) {
@@ -96,6 +97,8 @@ TEST_F(ImportDialogTest, DefaultFolderImportsTheFiveHivesAndTheDialogStaysForThe
     EXPECT_EQ(fake.messageBoxes[1].caption, "Eine *.sav-Datei w\xE4hlen");
     EXPECT_EQ(fake.messageBoxes[1].type, gx::MB_YESNO);
     EXPECT_EQ(fake.messageBoxes[2].caption, kCaption);
+    // Results have one OK button and, like every box of the tool, no icon.
+    EXPECT_EQ(fake.messageBoxes[2].type, gx::MB_OK);
     for (const char* user : {"Usr1", "Usr2"}) {
         auto restored = fake.FindKey(std::string("Software\\Gathrix\\") + user + "\\SOFTWARE\\Microsoft\\Ole\\Child");
         ASSERT_NE(restored, nullptr) << user;
@@ -132,6 +135,7 @@ TEST_F(ImportDialogTest, AFileChosenElsewhereGivesItsFolderForAllFiveNames) {
     EXPECT_TRUE(shown.flags & gx::OFN_HIDEREADONLY);
     EXPECT_EQ(Texts().back(), "Es wurde kein Import ausgef\xFChrt");
     EXPECT_EQ(fake.messageBoxes.back().caption, "gathrix");
+    EXPECT_EQ(fake.messageBoxes.back().type, gx::MB_OK);
 }
 
 TEST_F(ImportDialogTest, AMissingFolderIsNamedAndNothingIsRestored) {
@@ -145,6 +149,7 @@ TEST_F(ImportDialogTest, AMissingFolderIsNamedAndNothingIsRestored) {
               "Das Sicherungsverzeichnis <C:\\Tools\\CollectInfo\\Registry_Save\\> mit den Registrydateien ist "
               "nicht vorhanden !\n\nEs wurde keine R\xFC" "cksicherung gestartet !");
     EXPECT_EQ(fake.messageBoxes[2].caption, kCaption);
+    EXPECT_EQ(fake.messageBoxes[2].type, gx::MB_OK);
     EXPECT_EQ(fake.messageBoxes[5].text.substr(0, 37), "Das Sicherungsverzeichnis <hive.sav\\>");
     EXPECT_FALSE(HasKey("Software\\Gathrix"));
     EXPECT_EQ(fake.CountOf("RegRestoreKeyA"), 0);
@@ -171,6 +176,7 @@ TEST_F(ImportDialogTest, AnExistingUserKeyIsKeptWhenDeclinedAndReplacedWhenAccep
     EXPECT_EQ(fake.messageBoxes[2].caption, kCaption);
     EXPECT_EQ(fake.messageBoxes[2].type, gx::MB_OKCANCEL);
     EXPECT_EQ(texts[3], kNotStarted);
+    EXPECT_EQ(fake.messageBoxes[3].type, gx::MB_OK);
     EXPECT_EQ(texts[6], exists);
     EXPECT_EQ(texts[7], kSuccess);
     EXPECT_FALSE(HasKey("Software\\Gathrix\\Usr1\\Old"));
@@ -186,6 +192,7 @@ TEST_F(ImportDialogTest, AFailedRestoreIsReported) {
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(Texts().back(), "Es ist ein Fehler w\xE4hrend der R\xFC" "cksicherung aufgetreten!");
     EXPECT_EQ(fake.messageBoxes.back().caption, kCaption);
+    EXPECT_EQ(fake.messageBoxes.back().type, gx::MB_OK);
 }
 
 TEST_F(ImportDialogTest, DeleteRemovesTheWholeBranchSilentlyAndDoesNothingWithoutIt) {

@@ -121,6 +121,7 @@ TEST_F(HiveExportTest, AnExistingHiveFileIsLeftAloneAndTheRestAreSaved) {
     EXPECT_EQ(fake.ReadFile(File(HiveTable[1])), "from an earlier run");
     for (int row : {0, 2, 3, 4}) EXPECT_TRUE(fake.Exists(File(HiveTable[row])));
     EXPECT_EQ(LoggedStartingWith("ERR "), 1);
+    EXPECT_EQ(fake.beeps, 5);  // an error line
 }
 
 TEST_F(HiveExportTest, AFileInPlaceOfTheFolderIsNotTouchedAndStopsTheExport) {

@@ -1,10 +1,28 @@
 #include <cstring>
+#include <new>
 #include <regex>
 #include <string>
 #include <thread>
 
 #include "fake_fixture.h"
 #include "trace/trace.h"
+
+namespace {
+int g_failingNothrowAllocations = 0;
+}
+
+// The allocation the log object is made with; fails while a test asks it to.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (g_failingNothrowAllocations > 0) {
+        --g_failingNothrowAllocations;
+        return nullptr;
+    }
+    try {
+        return ::operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
 
 namespace {
 
@@ -52,6 +70,16 @@ TEST_F(TraceTest, OnlyLevelOneBeepsFiveTimesEvenWhenTheLineIsLost) {
     Trace(TRACE_ERROR, "ERR2 lost");
     EXPECT_EQ(fake.beeps, 10);
     EXPECT_EQ(fake.ReadFile(kLog).find("lost"), std::string::npos);
+}
+
+TEST_F(TraceTest, ALogObjectThatCannotBeAllocatedLosesThatLineAndTheNextTraceTriesAgain) {
+    fake.WriteFile(kLog, "old run\r\n");
+    g_failingNothrowAllocations = 1;
+    Trace(TRACE_INFO, "lost");
+    EXPECT_EQ(g_failingNothrowAllocations, 0);
+    EXPECT_EQ(fake.ReadFile(kLog), "old run\r\n");
+    Trace(TRACE_INFO, "kept");
+    EXPECT_EQ(LogMessages(), std::vector<std::string>{"kept"});
 }
 
 TEST_F(TraceTest, FirstTraceDeletesThePreviousLog) {

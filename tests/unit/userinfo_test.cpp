@@ -121,6 +121,18 @@ TEST_F(UserInfoTest, AWriteErrorIsReportedLikeAnOpenFailureAndTheDialogEndsNorma
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "ERR CUserInfoDlg::OnOK -> write C:\\Tools\\CollectInfo\\\\userinfo.txt: 112"),
               lines.end());
+
+    // A write the disk cuts short is a full disk too.
+    fake.diskRoom = 20;
+    fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
+    EXPECT_EQ(Run(), gx::IDOK);
+    ASSERT_EQ(fake.messageBoxes.size(), 2u);
+    EXPECT_EQ(fake.messageBoxes[1].text, "Could not open userinfo,txt");
+    EXPECT_EQ(fake.ReadFile(kFile), "\r\nname, company: \r\nN");
+    lines = LogMessages();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "ERR CUserInfoDlg::OnOK -> write C:\\Tools\\CollectInfo\\\\userinfo.txt: -1"),
+              lines.end());
 }
 
 TEST_F(UserInfoTest, AnOutputFolderTooDeepIsNeverReplacedByARelativePath) {

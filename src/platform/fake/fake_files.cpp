@@ -358,9 +358,14 @@ BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD*
         return FALSE;
     }
     if (FailsNow("WriteFile")) return FALSE;
+    DWORD stored = size;
+    if (diskRoom >= 0) {
+        if (static_cast<long long>(stored) > diskRoom) stored = static_cast<DWORD>(diskRoom);
+        diskRoom -= stored;
+    }
     std::ofstream out(file->hostPath, std::ios::binary | std::ios::app);
-    out.write(static_cast<const char*>(data), size);
-    if (written != nullptr) *written = size;
+    out.write(static_cast<const char*>(data), stored);
+    if (written != nullptr) *written = stored;
     return TRUE;
 }
 

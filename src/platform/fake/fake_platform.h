@@ -170,6 +170,9 @@ public:
     // location): creating, writing or deleting anything at or below them fails
     // with ERROR_ACCESS_DENIED.
     std::set<std::string> readOnlyFolders;
+    // Bytes the disk still takes through WriteFile (-1: no limit). A write
+    // beyond them stores what fits and succeeds short, as a full disk may.
+    long long diskRoom = -1;
     // The longest file or key path any call received (the trace and setup
     // logs included), so tests can check the path limit held.
     std::size_t longestPath = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "registry/hive_table.h"
+#include "registry/key_delete.h"
 #include "registry_actions.h"
 #include "wine_support.h"
 
@@ -204,26 +205,28 @@ TEST(RegistryWine, RestoreCreatesOneVolatileKeyPerRowBelowTheBranch) {
     ForceDelete(user);
 }
 
-TEST(RegistryWine, DeletionGrantsAccessToKeysThatRefusedItAndRemovesTheTree) {
-    ImportBranchGuard branch;
-    const std::string root = std::string(kImportBranch) + "\\" + Unique("WineDelete");
-    for (const char* key : {"\\a\\a1", "\\a\\a2", "\\b\\b1"}) SetString(root + key, "v", "x");
-    // An empty DACL: nobody may read or delete; the owner (the
-    // administrators, whom the token holds) may still read and write it.
+// An empty DACL: nobody may read or delete the key; the owner (the
+// administrators, whom the token holds) may still read and write its DACL.
+void Lock(const std::string& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P", SDDL_REVISION_1, &descriptor, nullptr));
     BOOL present = FALSE, defaulted = FALSE;
     PACL empty = nullptr;
     GetSecurityDescriptorDacl(descriptor, &present, &empty, &defaulted);
-    for (const char* locked : {"\\a", "\\b\\b1"}) {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (root + locked).c_str(), 0, KEY_ALL_ACCESS, &key), 0);
-        EXPECT_EQ(SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                  nullptr, nullptr, empty, nullptr),
-                  0u);
-        RegCloseKey(key);
-    }
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key), 0);
+    EXPECT_EQ(SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, empty, nullptr),
+              0u);
+    RegCloseKey(key);
     LocalFree(descriptor);
+}
+
+TEST(RegistryWine, DeletionGrantsAccessToKeysThatRefusedItAndRemovesTheTree) {
+    ImportBranchGuard branch;
+    const std::string root = std::string(kImportBranch) + "\\" + Unique("WineDelete");
+    for (const char* key : {"\\a\\a1", "\\a\\a2", "\\b\\b1"}) SetString(root + key, "v", "x");
+    for (const char* locked : {"\\a", "\\b\\b1"}) Lock(root + locked);
     ASSERT_EQ(OpenStatus(root + "\\a"), ERROR_ACCESS_DENIED);
 
     TracedRun run = DeleteRegistryEntry(root);
@@ -231,6 +234,42 @@ TEST(RegistryWine, DeletionGrantsAccessToKeysThatRefusedItAndRemovesTheTree) {
     EXPECT_EQ(OpenStatus(root), ERROR_FILE_NOT_FOUND);
     EXPECT_TRUE(run.Traced("ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt 1: 5, szKeyPath:" + root));
     EXPECT_EQ(run.TracedStartingWith("ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt 2"), 0);
+    ForceDelete(root);
+}
+
+// What the walk grants, read back: the user's full access, inherited by the
+// keys and values below.
+TEST(RegistryWine, TheGrantedEntryGivesTheUserFullAccessForEverythingBelow) {
+    ImportBranchGuard branch;
+    const std::string root = std::string(kImportBranch) + "\\" + Unique("WineGrant");
+    SetString(root + "\\locked", "v", "x");
+    Lock(root + "\\locked");
+    GrantAccessToKeyTree(root.c_str());
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (root + "\\locked").c_str(), 0, READ_CONTROL, &key), 0);
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
+                              &descriptor),
+              0u);
+    RegCloseKey(key);
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    std::vector<BYTE> user(256);
+    DWORD length = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user.data(), static_cast<DWORD>(user.size()), &length));
+    CloseHandle(token);
+    ASSERT_NE(dacl, nullptr);
+    ASSERT_EQ(dacl->AceCount, 1);
+    ACCESS_ALLOWED_ACE* entry = nullptr;
+    ASSERT_TRUE(GetAce(dacl, 0, reinterpret_cast<void**>(&entry)));
+    EXPECT_EQ(entry->Header.AceType, ACCESS_ALLOWED_ACE_TYPE);
+    EXPECT_EQ(entry->Mask, static_cast<DWORD>(KEY_ALL_ACCESS));
+    EXPECT_EQ(entry->Header.AceFlags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE),
+              CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE);
+    EXPECT_TRUE(EqualSid(&entry->SidStart, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid));
+    LocalFree(descriptor);
     ForceDelete(root);
 }
 

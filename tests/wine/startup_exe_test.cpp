@@ -56,6 +56,49 @@ TEST(StartupExe, ApplicationObjectOutlivesTheClosingLineOfTheLog) {
     EXPECT_EQ(lines[1].substr(lines[1].size() - 21), "TraceOut::~TraceOut()");
 }
 
+// What the platform reads from the file before it runs a line of it.
+TEST(StartupExe, ManifestVersionRecordAndIconAreThoseOfTheProduct) {
+    HMODULE exe = LoadLibraryExA(ProductExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr) << ProductExe();
+    auto resource = [&](int id, int type) -> std::string {
+        HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(type));
+        if (found == nullptr) return std::string();
+        return std::string(static_cast<const char*>(LockResource(LoadResource(exe, found))), SizeofResource(exe, found));
+    };
+    const std::string manifest = resource(1, 24);
+    for (const char* part : {"name=\"gathrix.exe\"", "version=\"1.0.0.0\"", "processorArchitecture=\"X86\"",
+                             "level=\"requireAdministrator\""})
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    // The icon directory: one 32 x 32 image in 16 colours.
+    const std::string icons = resource(128, 14);
+    ASSERT_GE(icons.size(), 6u + 14u);
+    EXPECT_EQ(icons[4], 1);
+    EXPECT_EQ(static_cast<unsigned char>(icons[6]), 32u);
+    EXPECT_EQ(static_cast<unsigned char>(icons[7]), 32u);
+    EXPECT_EQ(static_cast<unsigned char>(icons[8]), 16u);
+    FreeLibrary(exe);
+
+    DWORD size = GetFileVersionInfoSizeA(ProductExe().c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<char> record(size);
+    ASSERT_TRUE(GetFileVersionInfoA(ProductExe().c_str(), 0, size, record.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(record.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020001u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00030D4Au);  // 3.3402
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00070000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00010D4Au);
+    auto text = [&](const char* name) {
+        char* value = nullptr;
+        std::string path = std::string("\\StringFileInfo\\040704e4\\") + name;
+        return VerQueryValueA(record.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) ? std::string(value)
+                                                                                                    : std::string();
+    };
+    EXPECT_EQ(text("FileVersion"), "V 2.1.0003.3402-REL");
+    EXPECT_EQ(text("ProductVersion"), "V 07.00.1.3402");
+}
+
 TEST(StartupExe, WithoutCollectInfoNothingIsCreated) {
     ScratchFolder folder("nolog");
     std::string exe = CopyProduct(folder);

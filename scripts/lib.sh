@@ -3,7 +3,7 @@
 
 GX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 GX_PACKAGES="ca-certificates git g++ cmake ninja-build python3 googletest \
-clang libclang-rt-14-dev \
+clang \
 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
 wine wine32:i386 xvfb xauth x11-utils imagemagick xdotool procps"
 
@@ -14,24 +14,47 @@ gx_as_root() {
         gx_say "need root to install packages: $*"; return 1; fi
 }
 
+gx_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+# The fuzzers' runtime comes with the compiler-rt of the installed clang, whose
+# major version each distribution moves (14 on Debian 12, 19 on Debian 13):
+# taken from clang itself, or before it is installed from what the package
+# clang would bring.
+gx_clang_rt_package() {
+    local major
+    major=$(clang --version 2>/dev/null | sed -n 's/.*clang version \([0-9][0-9]*\).*/\1/p' | head -n 1)
+    [ -n "$major" ] || major=$(apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: clang-\([0-9][0-9]*\)$/\1/p' | head -n 1)
+    [ -n "$major" ] && echo "libclang-rt-$major-dev"
+}
+
 # Installs the packages that are missing; quiet and quick when none is.
 gx_setup() {
-    local missing=""
+    local missing="" update=0
     if ! dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386; then
         gx_as_root dpkg --add-architecture i386
-        missing="update"
+        update=1
     fi
-    local pkg
+    local pkg rt
     for pkg in $GX_PACKAGES; do
-        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing="$missing $pkg"
+        gx_installed "$pkg" || missing="$missing $pkg"
     done
-    [ -z "$missing" ] && return 0
-    gx_say "installing:${missing#update}"
+    rt=$(gx_clang_rt_package)
+    if [ -n "$rt" ]; then gx_installed "$rt" || missing="$missing $rt"; fi
+    [ -z "$missing" ] && [ -n "$rt" ] && [ "$update" = 0 ] && return 0
     export DEBIAN_FRONTEND=noninteractive
     local log
     log=$(mktemp)
+    if ! gx_as_root apt-get update -qq >"$log" 2>&1; then
+        tail -n 30 "$log" >&2; rm -f "$log"; return 1
+    fi
+    if [ -z "$rt" ]; then
+        rt=$(gx_clang_rt_package)
+        [ -n "$rt" ] || { gx_say "no clang package in the package lists"; rm -f "$log"; return 1; }
+        missing="$missing $rt"
+    fi
+    gx_say "installing:$missing"
     # shellcheck disable=SC2086
-    if ! { gx_as_root apt-get update -qq && gx_as_root apt-get install -y -qq --no-install-recommends ${missing#update}; } >"$log" 2>&1; then
+    if ! gx_as_root apt-get install -y -qq --no-install-recommends $missing >"$log" 2>&1; then
         tail -n 30 "$log" >&2
         rm -f "$log"
         return 1
@@ -76,6 +99,9 @@ gx_display() {
     local n
     for n in $(seq 90 120); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        # A server of another /tmp (a chroot, a container) shows only its
+        # abstract socket, which clients would reach first.
+        grep -qa "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null && continue
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
         GX_XVFB_PID=$!
         export DISPLAY=":$n"

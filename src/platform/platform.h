@@ -2,7 +2,7 @@
 // makes, named after it, with its arguments and results (error codes,
 // HRESULTs, INVALID_FILE_ATTRIBUTES, the last-error value).
 //
-// platform/win32 forwards to the real calls; platform/fake is an in-memory
+// platform/win32 forwards to the real calls; platform/fake is a small
 // Windows for tests. The program reaches the one installed instance through
 // gx::os().
 #pragma once

@@ -69,7 +69,7 @@ private:
 ScriptedFolders& Platform() {
     static ScriptedFolders& fake = [] () -> ScriptedFolders& {
         ScriptedFolders& made = fuzz::Install<ScriptedFolders>();
-        made.Fail("AppendText", gx::ERROR_DISK_FULL);
+        made.Fail(gx::FakeOp::AppendText, gx::ERROR_DISK_FULL).MayNotFire();
         made.MakeDirectory("C:\\Tools\\CollectInfo");
         return made;
     }();

@@ -35,7 +35,7 @@ Fake& Install() {
 inline gx::FakePlatform& Platform() {
     static gx::FakePlatform& fake = [] () -> gx::FakePlatform& {
         gx::FakePlatform& made = Install<gx::FakePlatform>();
-        made.Fail("AppendText", gx::ERROR_DISK_FULL);
+        made.Fail(gx::FakeOp::AppendText, gx::ERROR_DISK_FULL).MayNotFire();
         return made;
     }();
     return fake;

@@ -154,13 +154,12 @@ TEST_F(CollectionDialogTest, GermanFinalTextNamesTheFolderBesideTheExecutable) {
 TEST_F(CollectionDialogTest, AFailedInitialisationRemovesNothingAndStartRepeatsTheWholeRun) {
     fake.WriteFile(std::string(kOutput) + "\\File_Save\\earlier.txt", "earlier run");
     fake.WriteFile(std::string(kOutput) + "\\Registry_Save\\halvorn.sav", "earlier hive");
-    fake.shellFolderResults[gx::CSIDL_COMMON_APPDATA] = static_cast<gx::HRESULT>(0x80070002u);
+    fake.Fail(gx::FakeOp::Call_SHGetFolderPathA, 0x80070002u, 1).WhenArg(0, "0x23");
     fake.user.Click(gx::IDOK).Check([this] {
         ExpectReady("Error 0x80000003 has occurred.\n");
         EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\earlier.txt"));
         EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\Registry_Save\\halvorn.sav"));
         EXPECT_EQ(Opened(kQuestionnaire), 0);
-        fake.shellFolderResults.clear();
     });
     fake.user.Click(gx::IDOK);
     FinishRun();
@@ -172,7 +171,7 @@ TEST_F(CollectionDialogTest, AFailedInitialisationRemovesNothingAndStartRepeatsT
 }
 
 TEST_F(CollectionDialogTest, AFailedHiveExportComesAfterAllCopiesAndEndsTheRunWithoutQuestions) {
-    fake.Fail("OpenProcessToken", gx::ERROR_ACCESS_DENIED, 1);
+    fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED, 1);
     fake.user.Click(gx::IDOK).Check([this] {
         ExpectReady("Error 0x80000002 has occurred.\n");
         EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"));
@@ -192,7 +191,7 @@ TEST_F(CollectionDialogTest, AFailedHiveExportComesAfterAllCopiesAndEndsTheRunWi
 }
 
 TEST_F(CollectionDialogTest, EndAfterAFailureCancels) {
-    fake.Fail("OpenProcessToken", gx::ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED);
     fake.user.Click(gx::IDOK).Click(gx::IDCANCEL);
     EXPECT_EQ(Run(), gx::IDCANCEL);
     fake.user.Click(gx::IDOK).Escape();

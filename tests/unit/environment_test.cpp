@@ -185,7 +185,7 @@ TEST_F(EnvironmentTest, SuiteLinesFollowTheTableOrderAndFieldsWidenWithoutSign) 
 }
 
 TEST_F(EnvironmentTest, FailingExtendedReadKeepsCodeOneOnlyForXp) {
-    fake.extendedVersionFails = true;
+    fake.Fail(gx::FakeOp::GetVersionExA, gx::ERROR_INSUFFICIENT_BUFFER).WhenArg(0, "156");
     const struct {
         gx::DWORD major, minor;
         int code;

@@ -1,4 +1,5 @@
 // A fake Windows installed for one test, with the trace log reset around it.
+// A failure the test injected and never saw fire fails the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,14 @@ protected:
     ~FakeTest() override {
         // Ends the simulated run while this fake is still installed.
         TraceShutdown();
+        ExpectFaultsFired();
+    }
+
+    // Every injected failure happened; then forgets them (for tables of cases).
+    void ExpectFaultsFired() {
+        std::string unfired = fake.UnfiredFaults();
+        EXPECT_TRUE(unfired.empty()) << unfired;
+        fake.ClearFaults();
     }
 
     // The trace log's lines without their time stamps, "\r\n" removed.

@@ -141,7 +141,7 @@ TEST_F(AttributeReportTest, ExistingReportIsReplaced) {
 }
 
 TEST_F(AttributeReportTest, ReportThatCannotBeCreatedIsTracedAndNothingIsRead) {
-    fake.Fail("CreateFileA", gx::ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::CreateFileA, gx::ERROR_ACCESS_DENIED);
     Run();
     EXPECT_TRUE(Contains(LogMessages(), "Tool::Could not open fileattr.txt"));
     EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
@@ -158,7 +158,7 @@ TEST_F(AttributeReportTest, RefusedDestinationCreatesNoReportAnywhere) {
 
 TEST_F(AttributeReportTest, FailingWriteIsTracedOnceAndTheReportEndsCleanly) {
     for (int i = 0; i < 5; ++i) File(kSystem32 + "\\ro" + std::to_string(i) + ".dll", kReadOnly);
-    fake.Fail("WriteFile", 112, -1, 1);  // disk full after the first header
+    fake.Fail(gx::FakeOp::WriteFile, 112, -1, 1);  // disk full after the first header
     Run();
     std::vector<std::string> lines = LogMessages();
     EXPECT_TRUE(Contains(lines, "Tool::Could not write fileattr.txt(112)"));

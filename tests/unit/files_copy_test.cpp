@@ -308,7 +308,7 @@ TEST_F(FilesTest, MissingSourceIsNotCopiedAndCountsAsDone) {
 TEST_F(FilesTest, FailedCopyIsAnErrorLineAndTheRunGoesOn) {
     fake.WriteFile(kWindows + "\\setupapi.log", "device log");
     fake.WriteFile(kWindows + "\\CorNetPC_LOG.txt", "setup log");
-    fake.Fail("SHFileOperationA", 0x75, 1);
+    fake.Fail(gx::FakeOp::SHFileOperationA, 0x75, 1);
     CAction action;
     SetFolders(action);
     EXPECT_EQ(action.Collect_Files(), TRUE);
@@ -326,7 +326,7 @@ TEST_F(FilesTest, FailedCopyIsAnErrorLineAndTheRunGoesOn) {
 
 TEST_F(FilesTest, LockedSourceFailsWithTheShellsCodeAndTheLastError) {
     fake.WriteFile(kWindows + "\\setupapi.log", "device log");
-    fake.lockedFiles.insert(kWindows + "\\SETUPAPI.LOG");
+    fake.LockFile(kWindows + "\\SETUPAPI.LOG");
     CAction action;
     SetFolders(action);
     action.m_iWinOS = 9;
@@ -338,7 +338,7 @@ TEST_F(FilesTest, LockedSourceFailsWithTheShellsCodeAndTheLastError) {
 TEST_F(FilesTest, SecondRunTracesTheFirstRunsResultsAndOverwritesItsCopies) {
     fake.WriteFile(kWindows + "\\setupapi.log", "first");
     fake.WriteFile(kWindows + "\\CorNetPC_LOG.txt", "setup log");
-    fake.Fail("SHFileOperationA", 0x75, 1, 1);  // the second copy: CorNetPC_LOG.txt of group 1
+    fake.Fail(gx::FakeOp::SHFileOperationA, 0x75, 1, 1);  // the second copy: CorNetPC_LOG.txt of group 1
     {
         CAction action;
         SetFolders(action);
@@ -436,7 +436,7 @@ TEST_F(FilesTest, EventLogsAreBackedUpIntoTheFileFolderInOrder) {
 
 TEST_F(FilesTest, LogThatCannotBeOpenedIsSkippedSilently) {
     fake.MakeDirectory(kFileSave);
-    fake.Fail("OpenEventLogA:Security", gx::ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::OpenEventLogA, gx::ERROR_ACCESS_DENIED).WhenArg(1, "Security");
     CAction action;
     SetFolders(action);
     action.Collect_Files();

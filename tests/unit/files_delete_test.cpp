@@ -36,7 +36,7 @@ TEST_F(DeleteTest, RemovesTreeWithOneSilentShellDeleteThenTheFolder) {
 
 TEST_F(DeleteTest, FileInUseReturnsThirtyTwoAndKeepsTheFolder) {
     Seed(kFileSave);
-    fake.lockedFiles.insert(kFileSave + "top.txt");
+    fake.LockFile(kFileSave + "top.txt");
     EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), 32u);
     EXPECT_TRUE(fake.Exists(kFileSave + "top.txt"));
     EXPECT_EQ(fake.CountOf("RemoveDirectoryA"), 0);
@@ -51,19 +51,20 @@ TEST_F(DeleteTest, CatchAllWithLastErrorIsTracedAndReturnsTheLastError) {
 
 TEST_F(DeleteTest, CatchAllWithoutLastErrorGoesOnToRemoveTheFolder) {
     fake.MakeDirectory(kFileSave);
-    fake.Fail("SHFileOperationA", 1026, 1);  // the fake's injected failures leave the last error 0
+    fake.Fail(gx::FakeOp::SHFileOperationA, 1026, 1);  // injected shell failures leave the last error 0
     EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), 0u);
     EXPECT_FALSE(fake.Exists(kFileSave));
 
-    // Wine's answer for a missing folder: the removal then reports it.
-    fake.deleteMissingLastError = 0;
+    // Wine's answer for a missing folder, the catch-all without a last error:
+    // the removal then reports it.
+    fake.Fail(gx::FakeOp::SHFileOperationA, 0x402, 1);
     EXPECT_EQ(action.Xc_del_dir(kRegistrySave.c_str()), gx::ERROR_FILE_NOT_FOUND);
     for (const std::string& line : LogMessages()) EXPECT_EQ(line.find("INF("), std::string::npos) << line;
 }
 
 TEST_F(DeleteTest, OtherShellResultIsReturnedAndTheFolderStays) {
     Seed(kFileSave);
-    fake.Fail("SHFileOperationA", 0x7C);
+    fake.Fail(gx::FakeOp::SHFileOperationA, 0x7C);
     EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), 0x7Cu);
     EXPECT_TRUE(fake.Exists(kFileSave + "top.txt"));
     EXPECT_EQ(fake.CountOf("RemoveDirectoryA"), 0);
@@ -71,7 +72,7 @@ TEST_F(DeleteTest, OtherShellResultIsReturnedAndTheFolderStays) {
 
 TEST_F(DeleteTest, FailedFolderRemovalReturnsItsLastError) {
     Seed(kFileSave);
-    fake.Fail("RemoveDirectoryA", gx::ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::RemoveDirectoryA, gx::ERROR_ACCESS_DENIED);
     EXPECT_EQ(action.Xc_del_dir(kFileSave.c_str()), gx::ERROR_ACCESS_DENIED);
     EXPECT_TRUE(fake.Exists(kFileSave));
     EXPECT_FALSE(fake.Exists(kFileSave + "top.txt"));
@@ -121,7 +122,7 @@ TEST_F(DeleteTest, DeleteAllRemovesBothSubfoldersAndLeavesTheOutputFolderAlone) 
 TEST_F(DeleteTest, LockedHiveDoesNotKeepTheFileFolderAndFirstRunReportsBothCodes) {
     Seed(kFileSave);
     Seed(kRegistrySave);
-    fake.lockedFiles.insert(kRegistrySave + "top.txt");
+    fake.LockFile(kRegistrySave + "top.txt");
     action.DeleteAllDirecory();
     EXPECT_FALSE(fake.Exists(kFileSave));
     EXPECT_TRUE(fake.Exists(kRegistrySave + "top.txt"));

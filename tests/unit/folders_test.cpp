@@ -1,6 +1,7 @@
 // CAction::Init: the Windows well-known folders, the product paths and the
 // product-key holder.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -134,7 +135,7 @@ TEST_F(FoldersTest, NtFourKnowsOnlyTheWindowsFolderAndSkipsTheShell) {
     EXPECT_EQ(fake.CountOf("SHGetFolderPathA"), 0);
 
     // An unreadable Windows folder, or one longer than the buffer, stays empty.
-    fake.Fail("GetWindowsDirectoryA", 5, 1);
+    fake.Fail(gx::FakeOp::GetWindowsDirectoryA, 5, 1);
     EXPECT_EQ(action.GetWindowsPath(), 1);
     EXPECT_EQ(action.m_szWindowsPath, "");
     EXPECT_EQ(action.m_szSystemDrive, "C:\\");
@@ -203,8 +204,9 @@ TEST_F(FoldersTest, EachFailingLookupTracesItsErrorAndKeepsTheEarlierFolders) {
     fake.SetString(kGlobalKey, "SharedPath", "C:\\Shared");
     for (std::size_t i = 0; i < 6; ++i) {
         SCOPED_TRACE(cases[i].line);
-        fake.shellFolderResults.clear();
-        fake.shellFolderResults[cases[i].csidl] = static_cast<gx::HRESULT>(cases[i].result);
+        char csidl[8];
+        std::snprintf(csidl, sizeof(csidl), "0x%X", cases[i].csidl);
+        fake.Fail(gx::FakeOp::Call_SHGetFolderPathA, cases[i].result, 1).WhenArg(0, csidl);
         CAction action;
         FillFolders(action);
         std::size_t before = LogSize();
@@ -268,7 +270,7 @@ TEST_F(FoldersTest, WindowsTwoThousandWithoutASystemFolderKeepsTheShellsFolder) 
         std::function<void(gx::FakePlatform&)> breakIt;
         Lines lines;  // between the last lookup and the exit line
     } cases[] = {
-        {"call fails", [](gx::FakePlatform& f) { f.Fail("GetSystemWindowsDirectoryA", 5, 1); },
+        {"call fails", [](gx::FakePlatform& f) { f.Fail(gx::FakeOp::Call_GetSystemWindowsDirectoryA, 5, 1); },
          {"<> CTerminalServer::GetPath_GetSystemWindowsDirectory, pfGetSystemWindowsDirectoryA GetLastError:5", ""}},
         {"no such call", [](gx::FakePlatform& f) { f.missingProcs.insert("kernel32.dll!GetSystemWindowsDirectoryA"); },
          {"<> CTerminalServer::GetPath_GetSystemWindowsDirectory, NULL == pfGetSystemWindowsDirectoryA GetLastError:127",
@@ -492,7 +494,7 @@ TEST_F(FoldersTest, ProductKeyHolderCreatesTheKeyAndClosesIt) {
 TEST_F(FoldersTest, RefusedProductKeyIsNotedInTheSetupLogOnly) {
     fake.MakeDirectory("C:\\WINDOWS");
     fake.WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "setup line\r\n");
-    fake.Fail("RegCreateKeyExA", 5, 1);
+    fake.Fail(gx::FakeOp::RegCreateKeyExA, 5, 1);
     {
         C_F_Reg reg;
         EXPECT_EQ(reg.m_hKey, nullptr);

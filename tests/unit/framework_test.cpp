@@ -127,7 +127,7 @@ TEST_F(FrameworkTest, TheFileWriterTruncatesAndReportsAFailedWrite) {
     EXPECT_FALSE(failing.Open("C:\\Missing\\out.txt", CFile::modeCreate | CFile::modeWrite, &error));
     EXPECT_EQ(error.m_cause, CFileException::badPath);
 
-    fake.Fail("WriteFile", gx::ERROR_DISK_FULL, 1);
+    fake.Fail(gx::FakeOp::WriteFile, gx::ERROR_DISK_FULL, 1);
     ASSERT_TRUE(failing.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
     try {
         failing.Write("x", 1);

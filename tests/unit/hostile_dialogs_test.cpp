@@ -111,7 +111,7 @@ class LockedQuestionnaireTest : public DialogTest {};
 TEST_F(LockedQuestionnaireTest, AnswersThatCannotReachUserinfoTxtAreKeptWholeInTheLog) {
     const std::string file = "C:\\Tools\\CollectInfo\\userinfo.txt";
     fake.WriteFile(file, "held open by an editor");
-    fake.lockedFiles.insert(file);
+    fake.LockFile(file);
     std::string problem;
     for (int line = 0; problem.size() < 2000; ++line) problem += "Zeile " + std::to_string(line) + " \xE4\xF6\xFC\r\n";
     problem = problem.substr(0, 2048);
@@ -172,7 +172,7 @@ TEST_F(BrokenOutputTest, AnOutputThatCannotTakeTheHivesShowsErrorTwoAndStartWork
              std::filesystem::remove(f.HostPath("C:\\Tools\\CollectInfo"));
              f.WriteFile("C:\\Tools\\CollectInfo", "a file");
          }},
-        {"read-only location", [](gx::FakePlatform& f) { f.readOnlyFolders.insert("C:\\Tools"); }},
+        {"read-only location", [](gx::FakePlatform& f) { f.ProtectFolder("C:\\Tools"); }},
         {"executable in a folder of 250 characters",
          [](gx::FakePlatform& f) {
              std::string folder = "C:\\" + std::string(100, 'a') + "\\" + std::string(100, 'b') + "\\" +

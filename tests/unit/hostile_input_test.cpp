@@ -296,7 +296,7 @@ TEST_F(HostileTest, AReadOnlyOutputFolderKeepsEverythingOfTheEarlierRunAndEndsTh
     fake.WriteFile(kOutput + "\\fileattr.txt", "earlier report");
     fake.WriteFile(kOutput + "\\File_Save\\WINDOWS\\setupapi.log", "earlier copy");
     fake.WriteFile(kOutput + "\\Registry_Save\\halvorn.sav", "earlier hive");
-    fake.readOnlyFolders.insert("C:\\Tools");
+    fake.ProtectFolder("C:\\Tools");
     std::map<std::string, std::string> before = Snapshot();
     Steps run;
     {
@@ -321,7 +321,7 @@ TEST_F(HostileTest, AReadOnlyOutputFolderKeepsEverythingOfTheEarlierRunAndEndsTh
 
 TEST_F(HostileTest, AReportLockedByAnotherProgramIsTracedAndKeepsItsContent) {
     fake.WriteFile(kOutput + "\\fileattr.txt", "held by an editor");
-    fake.lockedFiles.insert(kOutput + "\\FILEATTR.TXT");
+    fake.LockFile(kOutput + "\\FILEATTR.TXT");
     CAction action;
     ASSERT_EQ(action.Init(), 1);
     fake.calls.clear();
@@ -333,12 +333,12 @@ TEST_F(HostileTest, AReportLockedByAnotherProgramIsTracedAndKeepsItsContent) {
 
 TEST_F(HostileTest, AFullDiskIsTracedByEveryWriterAndNoStepStopsTheRun) {
     fake.MakeDirectory(kOutput);  // from an earlier run
-    fake.Fail("SHFileOperationA", gx::ERROR_DISK_FULL);
-    fake.Fail("BackupEventLogA", gx::ERROR_DISK_FULL);
-    fake.Fail("RegSaveKeyA", gx::ERROR_DISK_FULL);
-    fake.Fail("WriteFile", gx::ERROR_DISK_FULL);
+    fake.Fail(gx::FakeOp::SHFileOperationA, gx::ERROR_DISK_FULL);
+    fake.Fail(gx::FakeOp::BackupEventLogA, gx::ERROR_DISK_FULL);
+    fake.Fail(gx::FakeOp::RegSaveKeyA, gx::ERROR_DISK_FULL);
+    fake.Fail(gx::FakeOp::WriteFile, gx::ERROR_DISK_FULL);
     // The trace log itself loses three lines while the folders are looked up.
-    fake.Fail("AppendText", gx::ERROR_DISK_FULL, 3, 20);
+    fake.Fail(gx::FakeOp::AppendText, gx::ERROR_DISK_FULL, 3, 20);
     CAction action;
     Steps run = Collect(action);
     EXPECT_EQ(run.files, TRUE);
@@ -452,7 +452,7 @@ TEST_F(HostileTest, TheReportSurvivesUnterminatedNamesFailedSearchesAndFoldersPa
     fake.MakeDirectory("C:\\WINDOWS\\system32\\drivers");
     fake.WriteFile("C:\\WINDOWS\\system32\\locked.dll", "x");
     fake.SetExtraAttributes("C:\\WINDOWS\\system32\\locked.dll", gx::FILE_ATTRIBUTE_READONLY);
-    fake.Fail("FindFirstFileA", gx::ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::FindFirstFileA, gx::ERROR_ACCESS_DENIED);
     CAction action;
     action.m_szWindowsPath = "C:\\WINDOWS";
     action.m_szProgramFiles = "C:\\" + std::string(253, 'p');

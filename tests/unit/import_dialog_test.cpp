@@ -186,7 +186,7 @@ TEST_F(ImportDialogTest, AnExistingUserKeyIsKeptWhenDeclinedAndReplacedWhenAccep
 
 TEST_F(ImportDialogTest, AFailedRestoreIsReported) {
     SaveHives();
-    fake.Fail("OpenProcessToken", gx::ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED);
     ImportDefault("Usr1");
     fake.user.Answer(gx::IDOK).Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);

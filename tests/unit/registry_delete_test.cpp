@@ -153,7 +153,7 @@ TEST_F(KeyDeleteTest, WithoutTokenOrPrivilegeOrKeyNameNothingIsDeleted) {
     fake.heldPrivileges.erase("SeRestorePrivilege");
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), FALSE);
     EXPECT_TRUE(Logged("CTool::DeleteRegistryEntry -> EnablePrivilege(TRUE)=1300"));
-    fake.Fail("OpenProcessToken", ERROR_ACCESS_DENIED, 1);
+    fake.Fail(gx::FakeOp::OpenProcessToken, ERROR_ACCESS_DENIED, 1);
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), FALSE);
     EXPECT_TRUE(Logged("CTool::DeleteRegistryEntry -> OpenProcessToken()=5"));
     // These would stand for HKEY_LOCAL_MACHINE itself.
@@ -170,32 +170,33 @@ TEST_F(KeyDeleteTest, WithoutTokenOrPrivilegeOrKeyNameNothingIsDeleted) {
 TEST_F(KeyDeleteTest, AddAccessEntryReportsTheFirstFailedCallAndFreesWhatItGot) {
     fake.MakeKey("Software\\Gathrix\\K");
     struct Case {
-        const char* failing;
-        DWORD code;
+        const char* name;
+        gx::FakeOp failing;
+        DWORD code;  // 0: nothing fails
         const char* printed;
         int getCalls, setEntriesCalls, setInfoCalls;
     } cases[] = {
-        {"", 0, "", 1, 1, 1},
-        {"GetSecurityInfo", 5, "GetSecurityInfo Error 5\n", 1, 0, 0},
-        {"SetEntriesInAclA", 1332, "SetEntriesInAcl Error 1332\n", 1, 1, 0},
-        {"SetSecurityInfo", 5, "SetSecurityInfo Error 5\n", 1, 1, 1},
+        {"none", gx::FakeOp::GetSecurityInfo, 0, "", 1, 1, 1},
+        {"get", gx::FakeOp::GetSecurityInfo, 5, "GetSecurityInfo Error 5\n", 1, 0, 0},
+        {"entries", gx::FakeOp::SetEntriesInAclA, 1332, "SetEntriesInAcl Error 1332\n", 1, 1, 0},
+        {"set", gx::FakeOp::SetSecurityInfo, 5, "SetSecurityInfo Error 5\n", 1, 1, 1},
     };
     for (const Case& test : cases) {
         fake.calls.clear();
         fake.stdoutText.clear();
-        if (*test.failing != '\0') fake.Fail(test.failing, test.code, 1);
+        if (test.code != 0) fake.Fail(test.failing, test.code, 1);
         HKEY key = nullptr;
         ASSERT_EQ(fake.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Gathrix\\K", 0, READ_CONTROL | WRITE_DAC, &key), 0);
         EXPECT_EQ(AddAccessEntry(key, SE_REGISTRY_KEY, "CURRENT_USER", TRUSTEE_IS_NAME, TRUSTEE_IS_UNKNOWN,
                                  KEY_ALL_ACCESS, GRANT_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
                   test.code)
-            << test.failing;
+            << test.name;
         fake.RegCloseKey(key);
         EXPECT_EQ(fake.stdoutText, test.printed);
         EXPECT_EQ(fake.CountOf("GetSecurityInfo"), test.getCalls);
         EXPECT_EQ(fake.CountOf("SetEntriesInAclA"), test.setEntriesCalls);
         EXPECT_EQ(fake.CountOf("SetSecurityInfo"), test.setInfoCalls);
-        EXPECT_EQ(fake.localAllocs, 0) << test.failing;
+        EXPECT_EQ(fake.localAllocs, 0) << test.name;
     }
     EXPECT_EQ(fake.FindKey("Software\\Gathrix\\K")->grants, 1);
 
@@ -297,7 +298,7 @@ TEST_F(RegItemTest, IteratorStopsAtTheFirstFailedStepAndOnAKeyItCannotOpen) {
     EXPECT_FALSE(missing.Next());
     EXPECT_EQ(missing.m_dwIndex, 1u);
 
-    fake.Fail("RegEnumKeyExA", ERROR_MORE_DATA, 1, 1);
+    fake.Fail(gx::FakeOp::RegEnumKeyExA, ERROR_MORE_DATA, 1, 1);
     CRegSubKeyIterator flaky(CRegItem("Software\\Gathrix\\Usr1", TRUE));
     EXPECT_TRUE(flaky.Next());
     EXPECT_FALSE(flaky.Next());

@@ -67,7 +67,7 @@ TEST_F(HiveExportTest, WithoutTheBackupPrivilegeNothingIsCreated) {
 }
 
 TEST_F(HiveExportTest, WithoutATokenNothingIsTouched) {
-    fake.Fail("OpenProcessToken", ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::OpenProcessToken, ERROR_ACCESS_DENIED);
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> OpenProcessToken()=5"));
@@ -77,7 +77,7 @@ TEST_F(HiveExportTest, WithoutATokenNothingIsTouched) {
 }
 
 TEST_F(HiveExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
-    fake.Fail("CreateDirectoryA", ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::CreateDirectoryA, ERROR_ACCESS_DENIED);
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> Error, CreateDirectory"));
@@ -88,7 +88,7 @@ TEST_F(HiveExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
 TEST_F(HiveExportTest, AMachineWithoutTheMakersBranchStillSavesTheOtherFour) {
     // The product key holder would create the branch; here it is refused.
     RemoveKey("SOFTWARE", "halvorn");
-    fake.Fail("RegCreateKeyExA", ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::RegCreateKeyExA, ERROR_ACCESS_DENIED);
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry(SOFTWARE\\Halvorn\\): RegOpenKeyEx(2)"));
@@ -195,7 +195,7 @@ TEST_F(HiveExportTest, WithoutControlsThereAreNoWindowMessagesAndNoPauses) {
 }
 
 TEST_F(HiveExportTest, FailingToSwitchThePrivilegeOffIsTracedAndStillSucceeds) {
-    fake.Fail("AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED, 1, 1);
+    fake.Fail(gx::FakeOp::AdjustTokenPrivileges, ERROR_NOT_ALL_ASSIGNED, 1, 1);
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> EnablePrivilege(FALSE)=1300"));

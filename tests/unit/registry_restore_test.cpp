@@ -126,13 +126,13 @@ TEST_F(HiveRestoreTest, WithoutTheRestorePrivilegeNothingIsCreated) {
     EXPECT_EQ(fake.FindKey("Software\\Gathrix"), nullptr);
     ExpectNothingLeftOpen();
 
-    fake.Fail("OpenProcessToken", ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::OpenProcessToken, ERROR_ACCESS_DENIED);
     EXPECT_EQ(action.Restore_Registry("Usr1"), FALSE);
     EXPECT_TRUE(Logged("CTool::Restore_Registry -> OpenProcessToken()=5"));
 }
 
 TEST_F(HiveRestoreTest, FailingToSwitchThePrivilegeOffStillSucceeds) {
-    fake.Fail("AdjustTokenPrivileges", ERROR_NOT_ALL_ASSIGNED, 1, 1);
+    fake.Fail(gx::FakeOp::AdjustTokenPrivileges, ERROR_NOT_ALL_ASSIGNED, 1, 1);
     CAction action;
     EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
     EXPECT_TRUE(Logged("Tool::Restore_Registry -> EnablePrivilege(FALSE)=1300"));

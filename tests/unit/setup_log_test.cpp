@@ -62,7 +62,7 @@ TEST_F(SetupLogTest, WindowsFolderThatCannotBeReadFallsBackToDriveC) {
     GetSetupLogPath(path);
     EXPECT_STREQ(path, "C:\\WINDOWS\\CorNetPC_LOG.txt");
 
-    fake.Fail("GetWindowsDirectoryA", 5, 1);
+    fake.Fail(gx::FakeOp::GetWindowsDirectoryA, 5, 1);
     GetSetupLogPath(path);
     EXPECT_STREQ(path, "C:\\CorNetPC_LOG.txt");
 
@@ -81,13 +81,13 @@ TEST_F(SetupLogTest, WindowsFolderThatCannotBeReadFallsBackToDriveC) {
     EXPECT_STREQ(path, "C:\\CorNetPC_LOG.txt");
     EXPECT_EQ(path[gx::MAX_PATH], '#');
 
-    fake.Fail("GetWindowsDirectoryA", 5, 1);
+    fake.Fail(gx::FakeOp::GetWindowsDirectoryA, 5, 1);
     TraceSetupLog("to drive C\n");
     EXPECT_EQ(fake.ReadFile("C:\\CorNetPC_LOG.txt"), "09:05:03:0047: to drive C\r\n");
 }
 
 TEST_F(SetupLogTest, LogThatCannotBeOpenedLosesTheLineSilently) {
-    fake.lockedFiles.insert(kSetupLog);
+    fake.LockFile(kSetupLog);
     TraceSetupLog("lost\n");
     EXPECT_FALSE(fake.Exists(kSetupLog));
     EXPECT_EQ(fake.beeps, 0);

@@ -66,7 +66,7 @@ TEST_F(TraceTest, OnlyLevelOneBeepsFiveTimesEvenWhenTheLineIsLost) {
     EXPECT_EQ(fake.beeps, 0);
     Trace(TRACE_ERROR, "ERR1 something");
     EXPECT_EQ(fake.beeps, 5);
-    fake.lockedFiles.insert(kLog);
+    fake.LockFile(kLog);
     Trace(TRACE_ERROR, "ERR2 lost");
     EXPECT_EQ(fake.beeps, 10);
     EXPECT_EQ(fake.ReadFile(kLog).find("lost"), std::string::npos);

@@ -98,7 +98,7 @@ TEST_F(UserInfoTest, TheEditsTakeNoMoreThanTheirLimitsAndLongerTextsAreRefused) 
 }
 
 TEST_F(UserInfoTest, AFileThatCannotBeCreatedIsReportedAndTheDialogStillEnds) {
-    fake.Fail("CreateFileA", gx::ERROR_ACCESS_DENIED);
+    fake.Fail(gx::FakeOp::CreateFileA, gx::ERROR_ACCESS_DENIED);
     fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 1u);
@@ -109,7 +109,7 @@ TEST_F(UserInfoTest, AFileThatCannotBeCreatedIsReportedAndTheDialogStillEnds) {
 }
 
 TEST_F(UserInfoTest, AWriteErrorIsReportedLikeAnOpenFailureAndTheDialogEndsNormally) {
-    fake.Fail("WriteFile", gx::ERROR_DISK_FULL, 1, 2);
+    fake.Fail(gx::FakeOp::WriteFile, gx::ERROR_DISK_FULL, 1, 2);
     fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 1u);

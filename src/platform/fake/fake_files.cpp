@@ -19,6 +19,9 @@ namespace gx {
 
 namespace {
 
+// The shell's answer when it cannot start (a source or folder missing).
+constexpr int kShellCatchAll = 0x402;
+
 std::vector<std::string> SplitWindowsPath(const std::string& path, std::size_t from) {
     std::vector<std::string> parts;
     std::string part;
@@ -162,7 +165,7 @@ DWORD FakePlatform::HostAttributes(const std::string& hostPath) const {
 
 DWORD FakePlatform::GetFileAttributesA(const char* path) {
     Log("GetFileAttributesA", {path});
-    if (FailsNow("GetFileAttributesA")) return INVALID_FILE_ATTRIBUTES;
+    if (FailsNow(FakeOp::GetFileAttributesA, LastArgs())) return INVALID_FILE_ATTRIBUTES;
     std::string host = HostPath(path);
     if (host.empty()) {
         lastError_ = ERROR_PATH_NOT_FOUND;
@@ -194,7 +197,7 @@ DWORD FakePlatform::RefuseNewEntry(const char* path, std::string* host) {
 
 BOOL FakePlatform::CreateDirectoryA(const char* path, void*) {
     Log("CreateDirectoryA", {path});
-    if (FailsNow("CreateDirectoryA")) return FALSE;
+    if (FailsNow(FakeOp::CreateDirectoryA, LastArgs())) return FALSE;
     std::string host;
     if (DWORD refused = RefuseNewEntry(path, &host)) {
         lastError_ = refused;
@@ -211,7 +214,7 @@ BOOL FakePlatform::CreateDirectoryA(const char* path, void*) {
 
 BOOL FakePlatform::RemoveDirectoryA(const char* path) {
     Log("RemoveDirectoryA", {path});
-    if (FailsNow("RemoveDirectoryA")) return FALSE;
+    if (FailsNow(FakeOp::RemoveDirectoryA, LastArgs())) return FALSE;
     std::string host = HostPath(path);
     std::error_code error;
     if (host.empty() || !fs::exists(host, error)) {
@@ -220,7 +223,7 @@ BOOL FakePlatform::RemoveDirectoryA(const char* path) {
         return FALSE;
     }
     if (!fs::is_directory(host, error)) {
-        lastError_ = 267;  // ERROR_DIRECTORY
+        lastError_ = ERROR_DIRECTORY;
         return FALSE;
     }
     if (!fs::is_empty(host, error)) {
@@ -237,7 +240,7 @@ BOOL FakePlatform::RemoveDirectoryA(const char* path) {
 
 BOOL FakePlatform::DeleteFileA(const char* path) {
     Log("DeleteFileA", {path});
-    if (FailsNow("DeleteFileA")) return FALSE;
+    if (FailsNow(FakeOp::DeleteFileA, LastArgs())) return FALSE;
     std::string host = HostPath(path);
     DWORD bits = host.empty() ? INVALID_FILE_ATTRIBUTES : HostAttributes(host);
     if (bits == INVALID_FILE_ATTRIBUTES) {
@@ -259,7 +262,7 @@ BOOL FakePlatform::DeleteFileA(const char* path) {
 
 HANDLE FakePlatform::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
     Log("FindFirstFileA", {pattern});
-    if (FailsNow("FindFirstFileA")) return INVALID_HANDLE_VALUE;
+    if (FailsNow(FakeOp::FindFirstFileA, LastArgs())) return INVALID_HANDLE_VALUE;
     std::string folder;
     if (!EndsWithWildcard(pattern, &folder)) Unexpected(std::string("FindFirstFileA on ") + pattern);
     std::string host = HostPath(folder);
@@ -299,6 +302,7 @@ BOOL FakePlatform::FindNextFileA(HANDLE handle, WIN32_FIND_DATAA* data) {
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
+    if (FailsNow(FakeOp::FindNextFileA, {})) return FALSE;
     if (find->next >= find->entries.size()) {
         lastError_ = ERROR_NO_MORE_FILES;
         return FALSE;
@@ -323,7 +327,7 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
     char flags[64];
     std::snprintf(flags, sizeof(flags), "0x%X 0x%X %u", access, share, disposition);
     Log("CreateFileA", {path, flags});
-    if (FailsNow("CreateFileA")) return INVALID_HANDLE_VALUE;
+    if (FailsNow(FakeOp::CreateFileA, LastArgs())) return INVALID_HANDLE_VALUE;
     if (disposition != CREATE_ALWAYS || (access & GENERIC_WRITE) == 0)
         Unexpected("CreateFileA other than create-always for writing");
     std::string host = HostPath(path);
@@ -357,7 +361,7 @@ BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD*
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
-    if (FailsNow("WriteFile")) return FALSE;
+    if (FailsNow(FakeOp::WriteFile, {file->hostPath, std::to_string(size)})) return FALSE;
     DWORD stored = size;
     if (diskRoom >= 0) {
         if (static_cast<long long>(stored) > diskRoom) stored = static_cast<DWORD>(diskRoom);
@@ -387,7 +391,7 @@ BOOL FakePlatform::CloseHandle(HANDLE handle) {
 bool FakePlatform::AppendText(const char* path, const char* text, std::size_t length) {
     DWORD code = 0;
     NotePath(path);
-    if (Injected("AppendText", &code)) return false;
+    if (Injected(FakeOp::AppendText, {path}, &code)) return false;
     std::string host = HostPath(path);
     std::error_code error;
     if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error) || IsLocked(path) ||
@@ -420,7 +424,7 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
     Log("SHFileOperationA", {from, to, meta, op->hwnd == nullptr ? "owner=null" : "owner=window"});
     op->fAnyOperationsAborted = FALSE;
     DWORD code = 0;
-    if (Injected("SHFileOperationA", &code)) {
+    if (Injected(FakeOp::SHFileOperationA, LastArgs(), &code)) {
         lastError_ = 0;
         return static_cast<int>(code);
     }
@@ -429,7 +433,7 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
         std::string source = HostPath(from);
         if (source.empty() || !fs::exists(source, error)) {
             lastError_ = 0;
-            return 0x402;
+            return kShellCatchAll;
         }
         if (IsLocked(from)) {
             op->fAnyOperationsAborted = TRUE;
@@ -437,7 +441,7 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
             return static_cast<int>(ERROR_CANCELLED);
         }
         std::string target = HostPath(to);
-        if (target.empty()) return 0x402;
+        if (target.empty()) return kShellCatchAll;
         if (IsReadOnly(to)) {
             lastError_ = 0;
             return static_cast<int>(ERROR_ACCESS_DENIED);
@@ -458,8 +462,8 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
         if (!EndsWithWildcard(from, &folder)) Unexpected("SHFileOperationA delete without wildcard");
         std::string host = HostPath(folder);
         if (host.empty() || !fs::is_directory(host, error)) {
-            lastError_ = deleteMissingLastError;
-            return 0x402;
+            lastError_ = ERROR_PATH_NOT_FOUND;
+            return kShellCatchAll;
         }
         // Stops at the first file in use, as the shell does.
         std::vector<fs::path> entries;
@@ -489,7 +493,7 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
 HANDLE FakePlatform::OpenEventLogA(const char* server, const char* source) {
     Log("OpenEventLogA", {server == nullptr ? "local" : server, source});
     DWORD code = 0;
-    if (Injected(std::string("OpenEventLogA:") + source, &code) || Injected("OpenEventLogA", &code)) {
+    if (Injected(FakeOp::OpenEventLogA, LastArgs(), &code)) {
         lastError_ = code;
         return nullptr;
     }
@@ -510,7 +514,7 @@ BOOL FakePlatform::BackupEventLogA(HANDLE log, const char* file) {
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
-    if (FailsNow("BackupEventLogA")) return FALSE;
+    if (FailsNow(FakeOp::BackupEventLogA, LastArgs())) return FALSE;
     std::string host;
     if (DWORD refused = RefuseNewEntry(file, &host)) {
         lastError_ = refused;

@@ -65,27 +65,50 @@ FakePlatform::~FakePlatform() {
     std::filesystem::remove_all(root, ignored);
 }
 
-void FakePlatform::Fail(const std::string& operation, DWORD code, int times, int skip) {
-    injections_.push_back({operation, code, times, skip});
+const char* FakeOpName(FakeOp op) {
+    static const char* const kNames[] = {
+#define GX_FAKE_OP(name) #name,
+        GX_FAKE_OPERATIONS(GX_FAKE_OP)
+#undef GX_FAKE_OP
+    };
+    return kNames[static_cast<int>(op)];
 }
 
-bool FakePlatform::Injected(const std::string& operation, DWORD* code) {
-    for (Injection& injection : injections_) {
-        if (injection.operation != operation || injection.times == 0) continue;
-        if (injection.skip > 0) {
-            --injection.skip;
+FakeFault& FakePlatform::Fail(FakeOp op, DWORD code, int times, int skip) {
+    faults_.push_back(FakeFault{op, code, times, skip, {}});
+    return faults_.back();
+}
+
+std::string FakePlatform::UnfiredFaults() const {
+    std::string text;
+    for (const FakeFault& fault : faults_) {
+        if (fault.fired > 0 || fault.mayNotFire) continue;
+        text += std::string("injected failure of ") + FakeOpName(fault.op) + " (code " +
+                std::to_string(fault.code) + ", skip " + std::to_string(fault.skip) +
+                (fault.when ? ", with a condition" : "") + ") never fired\n";
+    }
+    return text;
+}
+
+bool FakePlatform::Injected(FakeOp op, const std::vector<std::string>& args, DWORD* code) {
+    for (FakeFault& fault : faults_) {
+        if (fault.op != op || fault.times == 0) continue;
+        if (fault.when && !fault.when(args)) continue;
+        if (fault.skip > 0) {
+            --fault.skip;
             continue;
         }
-        if (injection.times > 0) --injection.times;
-        *code = injection.code;
+        if (fault.times > 0) --fault.times;
+        ++fault.fired;
+        *code = fault.code;
         return true;
     }
     return false;
 }
 
-bool FakePlatform::FailsNow(const std::string& operation) {
+bool FakePlatform::FailsNow(FakeOp op, const std::vector<std::string>& args) {
     DWORD code = 0;
-    if (!Injected(operation, &code)) return false;
+    if (!Injected(op, args, &code)) return false;
     lastError_ = code;
     return true;
 }
@@ -157,13 +180,14 @@ LANGID FakePlatform::GetUserDefaultLangID() {
 
 BOOL FakePlatform::GetVersionExA(OSVERSIONINFOA* info) {
     Log("GetVersionExA", {std::to_string(info->dwOSVersionInfoSize)});
+    if (FailsNow(FakeOp::GetVersionExA, LastArgs())) return FALSE;
     DWORD size = info->dwOSVersionInfoSize;
-    if (size == sizeof(OSVERSIONINFOA) && !plainVersionFails) {
+    if (size == sizeof(OSVERSIONINFOA)) {
         std::memcpy(info, &version, sizeof(OSVERSIONINFOA));
         info->dwOSVersionInfoSize = size;
         return TRUE;
     }
-    if (size == sizeof(OSVERSIONINFOEXA) && !extendedVersionFails) {
+    if (size == sizeof(OSVERSIONINFOEXA)) {
         std::memcpy(info, &version, sizeof(OSVERSIONINFOEXA));
         info->dwOSVersionInfoSize = size;
         return TRUE;
@@ -174,7 +198,7 @@ BOOL FakePlatform::GetVersionExA(OSVERSIONINFOA* info) {
 
 UINT FakePlatform::GetWindowsDirectoryA(char* buffer, UINT size) {
     Log("GetWindowsDirectoryA");
-    if (FailsNow("GetWindowsDirectoryA")) return 0;
+    if (FailsNow(FakeOp::GetWindowsDirectoryA, LastArgs())) return 0;
     return CopyOut(windowsDir, buffer, size);
 }
 
@@ -213,15 +237,15 @@ HRESULT FakePlatform::Call_SHGetFolderPathA(FARPROC proc, HWND owner, int csidl,
     std::snprintf(hex, sizeof(hex), "0x%X", static_cast<unsigned>(csidl));
     Log("SHGetFolderPathA", {hex, owner == nullptr ? "null" : "owner",
                              token == nullptr ? "null" : "token", std::to_string(flags)});
-    auto failing = shellFolderResults.find(csidl);
-    if (failing != shellFolderResults.end() && failing->second != 0) {
+    DWORD code = 0;
+    if (Injected(FakeOp::Call_SHGetFolderPathA, LastArgs(), &code)) {
         path[0] = '\0';
-        return failing->second;
+        return static_cast<HRESULT>(code);
     }
     auto folder = shellFolders.find(csidl);
     if (folder == shellFolders.end()) {
         path[0] = '\0';
-        return static_cast<HRESULT>(0x80070002u);
+        return static_cast<HRESULT>(0x80070002u);  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
     }
     // The shell writes at most MAX_PATH characters.
     std::snprintf(path, MAX_PATH, "%s", folder->second.c_str());
@@ -232,7 +256,7 @@ UINT FakePlatform::Call_GetSystemWindowsDirectoryA(FARPROC proc, char* buffer, U
     if (proc != kGetSystemWindowsDirectory)
         Unexpected("Call_GetSystemWindowsDirectoryA with a foreign address");
     Log("GetSystemWindowsDirectoryA");
-    if (FailsNow("GetSystemWindowsDirectoryA")) return 0;
+    if (FailsNow(FakeOp::Call_GetSystemWindowsDirectoryA, LastArgs())) return 0;
     return CopyOut(systemWindowsDir, buffer, size);
 }
 

@@ -1,7 +1,8 @@
-// An in-memory Windows for tests. Files live in a real temporary folder that
-// stands in for the drives; the registry, tokens, event logs and version
-// records are kept here. Every operation can be told to fail with a chosen
-// code, and every call lands in a call log that tests read back.
+// A small Windows for tests. Files live in a real temporary folder that
+// stands in for the drives; the registry, tokens, event logs, version records
+// and windows are kept in memory. The operations that can fail under Windows
+// in ways the program handles can be told to fail (FakePlatform::Fail), and
+// most calls land in a call log that tests read back.
 #pragma once
 
 #include <algorithm>
@@ -17,6 +18,60 @@
 #include "platform/platform.h"
 
 namespace gx {
+
+// Every operation of the boundary, named as its member.
+#define GX_FAKE_OPERATIONS(X)                                                                       \
+    X(GetModuleFileNameA) X(GetCommandLineA) X(GetLocalTime) X(GetLastError) X(SetLastError)        \
+    X(GetUserDefaultLangID) X(GetVersionExA) X(GetWindowsDirectoryA) X(GetModuleHandleA)            \
+    X(GetProcAddress) X(Call_SHGetFolderPathA) X(Call_GetSystemWindowsDirectoryA) X(Sleep)          \
+    X(GetFileAttributesA) X(CreateDirectoryA) X(RemoveDirectoryA) X(DeleteFileA) X(FindFirstFileA)  \
+    X(FindNextFileA) X(FindClose) X(CreateFileA) X(WriteFile) X(CloseHandle) X(AppendText)          \
+    X(WriteStdout) X(SHFileOperationA) X(SHDeleteKeyA) X(RegOpenKeyExA) X(RegCreateKeyExA)          \
+    X(RegQueryValueExA) X(RegSaveKeyA) X(RegRestoreKeyA) X(RegEnumKeyExA) X(RegCloseKey)            \
+    X(GetCurrentProcess) X(OpenProcessToken) X(LookupPrivilegeValueA) X(AdjustTokenPrivileges)      \
+    X(GetSecurityInfo) X(SetEntriesInAclA) X(SetSecurityInfo) X(LocalFree) X(OpenEventLogA)         \
+    X(BackupEventLogA) X(CloseEventLog) X(InitCommonControls) X(DialogBoxParamA) X(EndDialog)       \
+    X(GetDlgItem) X(SetWindowTextA) X(GetWindowTextA) X(GetWindowTextLengthA) X(EnableWindow)       \
+    X(IsWindowEnabled) X(SetWindowLongPtrA) X(SendMessageA) X(PostMessageA) X(PeekMessageA)         \
+    X(TranslateMessage) X(DispatchMessageA) X(MessageBoxA) X(MessageBeep) X(LoadIconA)              \
+    X(GetOpenFileNameA) X(IsIconic) X(GetClientRect) X(GetSystemMetrics) X(BeginPaint) X(EndPaint)  \
+    X(DrawIcon)
+
+enum class FakeOp {
+#define GX_FAKE_OP(name) name,
+    GX_FAKE_OPERATIONS(GX_FAKE_OP)
+#undef GX_FAKE_OP
+};
+const char* FakeOpName(FakeOp op);
+
+// One requested failure. Calls that its condition does not select neither
+// fire it nor count against `skip`.
+struct FakeFault {
+    using Condition = std::function<bool(const std::vector<std::string>& args)>;
+    FakeOp op;
+    DWORD code;
+    int times;  // how many calls fail; -1: every later one
+    int skip;   // selected calls that pass first
+    Condition when;  // on the call's arguments as the call log shows them
+    bool mayNotFire = false;
+    int fired = 0;
+
+    FakeFault& When(Condition condition) {
+        when = std::move(condition);
+        return *this;
+    }
+    // Only calls whose argument `index` (as logged) is `text`.
+    FakeFault& WhenArg(std::size_t index, const std::string& text) {
+        return When([index, text](const std::vector<std::string>& args) {
+            return index < args.size() && args[index] == text;
+        });
+    }
+    // The test does not require the failure to happen.
+    FakeFault& MayNotFire() {
+        mayNotFire = true;
+        return *this;
+    }
+};
 
 struct FakeCall {
     std::string name;
@@ -127,9 +182,14 @@ public:
     ~FakePlatform() override;
 
     // ---- failure injection and call log ------------------------------------
-    // The next `times` calls of `operation` (all later ones for -1), after
-    // skipping `skip` calls, fail with `code`.
-    void Fail(const std::string& operation, DWORD code, int times = -1, int skip = 0);
+    // The next `times` calls of `op` (all later ones for -1), after letting
+    // `skip` pass, fail as the real call fails: a BOOL or handle result with
+    // `code` as the last error, a LONG or DWORD result of `code`. The fixtures
+    // fail a test whose injection never fired (see UnfiredFaults).
+    FakeFault& Fail(FakeOp op, DWORD code, int times = -1, int skip = 0);
+    // The injections that never fired and may not stay silent, one a line.
+    std::string UnfiredFaults() const;
+    void ClearFaults() { faults_.clear(); }
     std::vector<FakeCall> calls;
     std::vector<FakeCall> CallsOf(const std::string& name) const;
     int CountOf(const std::string& name) const;
@@ -140,14 +200,11 @@ public:
     SYSTEMTIME clock = {2026, 12, 1, 7, 9, 5, 3, 47};
     LANGID langId = 0x409;
     OSVERSIONINFOEXA version = {};
-    bool plainVersionFails = false;     // GetVersionExA with 148 fails
-    bool extendedVersionFails = false;  // GetVersionExA with 156 fails
     std::string windowsDir = "C:\\WINDOWS";
     std::string systemWindowsDir = "C:\\WINDOWS";
     std::set<std::string> loadedModules = {"shell32.dll", "kernel32.dll"};
     std::set<std::string> missingProcs;  // "module!name" pairs that lookups miss
-    std::map<int, std::string> shellFolders;
-    std::map<int, HRESULT> shellFolderResults;  // non-zero: that lookup fails
+    std::map<int, std::string> shellFolders;  // a CSIDL missing here: E_FILE_NOT_FOUND
     int beeps = 0;
     DWORD sleptMs = 0;
     int sleeps = 0;
@@ -164,11 +221,13 @@ public:
     // Attribute bits the host cannot hold (read-only for root, compressed,
     // encrypted, hidden): added to what the file system reports.
     void SetExtraAttributes(const std::string& windowsPath, DWORD bits);
-    // Files opened elsewhere without sharing: writes, copies and deletes fail.
+    // A file opened elsewhere without sharing: writes, copies and deletes fail.
+    void LockFile(const std::string& windowsPath) { lockedFiles.insert(windowsPath); }
     std::set<std::string> lockedFiles;  // Windows paths, compared case-insensitively
-    // Folders the user may read but not change (a protected or write-protected
-    // location): creating, writing or deleting anything at or below them fails
+    // A folder the user may read but not change (a protected or write-protected
+    // location): creating, writing or deleting anything at or below it fails
     // with ERROR_ACCESS_DENIED.
+    void ProtectFolder(const std::string& windowsPath) { readOnlyFolders.insert(windowsPath); }
     std::set<std::string> readOnlyFolders;
     // Bytes the disk still takes through WriteFile (-1: no limit). A write
     // beyond them stores what fits and succeeds short, as a full disk may.
@@ -176,7 +235,6 @@ public:
     // The longest file or key path any call received (the trace and setup
     // logs included), so tests can check the path limit held.
     std::size_t longestPath = 0;
-    DWORD deleteMissingLastError = ERROR_PATH_NOT_FOUND;  // GLE after FO_DELETE of a missing folder
     int openFinds = 0;
     int openFiles = 0;
 
@@ -191,7 +249,6 @@ public:
     }
     int openKeys = 0;
     int peakOpenKeys = 0;  // most keys open at one time
-    bool setSecurityNeedsWriteDac = true;  // as Windows and Wine: a DACL is written through WRITE_DAC
 
     // ---- tokens and privileges ---------------------------------------------
     std::set<std::string> heldPrivileges = {"SeBackupPrivilege", "SeRestorePrivilege"};
@@ -341,21 +398,18 @@ public:
 
     // Used by the area files of the fake.
     void Log(const std::string& name, std::vector<std::string> args = {});
-    bool Injected(const std::string& operation, DWORD* code);
-    // An injected failure of `operation`, with its code as the last error.
-    bool FailsNow(const std::string& operation);
+    // An injected failure of this call of `op`; `args` as the call log has them.
+    bool Injected(FakeOp op, const std::vector<std::string>& args, DWORD* code);
+    // The same, with its code as the last error.
+    bool FailsNow(FakeOp op, const std::vector<std::string>& args);
+    // The arguments of the call just logged.
+    const std::vector<std::string>& LastArgs() const { return calls.back().args; }
     // Why a new file or folder cannot be made at `path` (0: it can); the
     // host path on success.
     DWORD RefuseNewEntry(const char* path, std::string* host);
     [[noreturn]] void Unexpected(const std::string& operation);
 
 private:
-    struct Injection {
-        std::string operation;
-        DWORD code;
-        int times;
-        int skip;
-    };
     struct KeyHandle {
         std::shared_ptr<FakeRegNode> node;
         REGSAM access;
@@ -396,7 +450,7 @@ private:
     FakeUserAction TakeAnswer(const std::string& what, FakeUserAction::Kind a, FakeUserAction::Kind b);
     void RecordFailure(const std::string& message);
 
-    std::vector<Injection> injections_;
+    std::deque<FakeFault> faults_;  // a deque: Fail hands out references
     std::uintptr_t nextWindow_ = 0x10004;
     std::string failure_;  // an unexpected call inside a modal loop, reported when it unwinds
     DWORD lastError_ = 0;

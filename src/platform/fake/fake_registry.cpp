@@ -17,8 +17,6 @@ namespace gx {
 
 namespace {
 
-constexpr LONG ERROR_CHILD_MUST_BE_VOLATILE = 1021;
-constexpr LONG ERROR_KEY_DELETED = 1018;
 constexpr DWORD kLuidBackup = 17;
 constexpr DWORD kLuidRestore = 18;
 constexpr DWORD kLuidCreateToken = 2;
@@ -120,7 +118,7 @@ std::shared_ptr<FakeRegNode> FakePlatform::Walk(const std::shared_ptr<FakeRegNod
                 return nullptr;
             }
             if (node->isVolatile && !isVolatile && node != hklm) {
-                *status = ERROR_CHILD_MUST_BE_VOLATILE;
+                *status = static_cast<LONG>(ERROR_CHILD_MUST_BE_VOLATILE);
                 return nullptr;
             }
             auto child = std::make_shared<FakeRegNode>();
@@ -178,9 +176,7 @@ LONG FakePlatform::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, R
     Log("RegOpenKeyExA", {subKey != nullptr ? subKey : "", meta});
     *result = nullptr;
     DWORD code = 0;
-    if (Injected("RegOpenKeyExA", &code) ||
-        Injected(std::string("RegOpenKeyExA:") + (subKey != nullptr ? subKey : ""), &code))
-        return static_cast<LONG>(code);
+    if (Injected(FakeOp::RegOpenKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
     std::shared_ptr<FakeRegNode> base = Base(root);
     if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     LONG status = 0;
@@ -201,7 +197,7 @@ LONG FakePlatform::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, 
     Log("RegCreateKeyExA", {subKey != nullptr ? subKey : "", meta});
     *result = nullptr;
     DWORD code = 0;
-    if (Injected("RegCreateKeyExA", &code)) return static_cast<LONG>(code);
+    if (Injected(FakeOp::RegCreateKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
     std::shared_ptr<FakeRegNode> base = Base(root);
     if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     LONG status = 0;
@@ -223,9 +219,9 @@ LONG FakePlatform::RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* t
     Log("RegQueryValueExA", {name != nullptr ? name : "", size != nullptr ? std::to_string(*size) : "null"});
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-    if (handle->node->deleted) return ERROR_KEY_DELETED;
+    if (handle->node->deleted) return static_cast<LONG>(ERROR_KEY_DELETED);
     DWORD code = 0;
-    if (Injected("RegQueryValueExA", &code)) return static_cast<LONG>(code);
+    if (Injected(FakeOp::RegQueryValueExA, LastArgs(), &code)) return static_cast<LONG>(code);
     auto it = handle->node->values.find(Lower(name != nullptr ? name : ""));
     if (it == handle->node->values.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     const FakeRegValue& value = it->second;
@@ -250,7 +246,7 @@ LONG FakePlatform::RegSaveKeyA(HKEY key, const char* file, void*) {
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     DWORD code = 0;
-    if (Injected("RegSaveKeyA", &code)) return static_cast<LONG>(code);
+    if (Injected(FakeOp::RegSaveKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
     if (enabledPrivileges.count("SeBackupPrivilege") == 0) return static_cast<LONG>(ERROR_PRIVILEGE_NOT_HELD);
     std::string host = HostPath(file);
     std::error_code error;
@@ -269,14 +265,14 @@ LONG FakePlatform::RegRestoreKeyA(HKEY key, const char* file, DWORD flags) {
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     DWORD code = 0;
-    if (Injected("RegRestoreKeyA", &code)) return static_cast<LONG>(code);
+    if (Injected(FakeOp::RegRestoreKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
     if (enabledPrivileges.count("SeRestorePrivilege") == 0) return static_cast<LONG>(ERROR_PRIVILEGE_NOT_HELD);
     std::string host = HostPath(file);
     std::error_code error;
     if (host.empty() || !fs::is_regular_file(host, error)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     std::ifstream in(host, std::ios::binary);
     std::string line;
-    if (!std::getline(in, line) || line != "FAKE HIVE 1") return 1010;  // ERROR_BADKEY
+    if (!std::getline(in, line) || line != "FAKE HIVE 1") return static_cast<LONG>(ERROR_BADKEY);
     std::shared_ptr<FakeRegNode> target = handle->node;
     target->values.clear();
     for (const std::string& child : std::vector<std::string>(target->childOrder)) Detach(*target, child);
@@ -301,9 +297,9 @@ LONG FakePlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameL
     Log("RegEnumKeyExA", {std::to_string(index), std::to_string(*nameLength)});
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-    if (handle->node->deleted) return ERROR_KEY_DELETED;
+    if (handle->node->deleted) return static_cast<LONG>(ERROR_KEY_DELETED);
     DWORD code = 0;
-    if (Injected("RegEnumKeyExA", &code)) return static_cast<LONG>(code);
+    if (Injected(FakeOp::RegEnumKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
     const auto& order = handle->node->childOrder;
     if (index >= order.size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
     const std::string& childName = handle->node->children.at(order[index])->name;
@@ -324,7 +320,7 @@ LONG FakePlatform::RegCloseKey(HKEY key) {
 LONG FakePlatform::SHDeleteKeyA(HKEY root, const char* subKey) {
     Log("SHDeleteKeyA", {subKey != nullptr ? subKey : ""});
     DWORD code = 0;
-    if (Injected("SHDeleteKeyA", &code)) return static_cast<LONG>(code);
+    if (Injected(FakeOp::SHDeleteKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
     std::shared_ptr<FakeRegNode> base = Base(root);
     if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     std::vector<std::string> parts = SplitKey(subKey != nullptr ? subKey : "");
@@ -346,7 +342,7 @@ BOOL FakePlatform::OpenProcessToken(HANDLE, DWORD access, HANDLE* token) {
     std::snprintf(meta, sizeof(meta), "0x%X", access);
     Log("OpenProcessToken", {meta});
     DWORD code = 0;
-    if (Injected("OpenProcessToken", &code)) {
+    if (Injected(FakeOp::OpenProcessToken, LastArgs(), &code)) {
         lastError_ = code;
         *token = nullptr;
         return FALSE;
@@ -359,13 +355,14 @@ BOOL FakePlatform::OpenProcessToken(HANDLE, DWORD access, HANDLE* token) {
 
 BOOL FakePlatform::LookupPrivilegeValueA(const char* system, const char* name, LUID* luid) {
     Log("LookupPrivilegeValueA", {system == nullptr ? "local" : system, name});
+    if (FailsNow(FakeOp::LookupPrivilegeValueA, LastArgs())) return FALSE;
     std::string privilege(name);
     DWORD value = privilege == "SeBackupPrivilege"        ? kLuidBackup
                   : privilege == "SeRestorePrivilege"     ? kLuidRestore
                   : privilege == "SeCreateTokenPrivilege" ? kLuidCreateToken
                                                           : 0;
     if (value == 0) {
-        lastError_ = 1313;  // ERROR_NO_SUCH_PRIVILEGE
+        lastError_ = ERROR_NO_SUCH_PRIVILEGE;
         return FALSE;
     }
     luid->LowPart = value;
@@ -390,7 +387,7 @@ BOOL FakePlatform::AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PR
         return FALSE;
     }
     // ERROR_NOT_ALL_ASSIGNED comes with success, as Windows reports it.
-    if (FailsNow("AdjustTokenPrivileges")) return lastError_ == ERROR_NOT_ALL_ASSIGNED ? TRUE : FALSE;
+    if (FailsNow(FakeOp::AdjustTokenPrivileges, LastArgs())) return lastError_ == ERROR_NOT_ALL_ASSIGNED ? TRUE : FALSE;
     bool allAssigned = true;
     for (DWORD i = 0; state != nullptr && i < state->PrivilegeCount; ++i) {
         DWORD luid = state->Privileges[i].Luid.LowPart;
@@ -412,7 +409,7 @@ DWORD FakePlatform::GetSecurityInfo(HANDLE object, int objectType, DWORD info, P
     Log("GetSecurityInfo", {handle != nullptr ? handle->node->name : "?", std::to_string(objectType), std::to_string(info)});
     if (handle == nullptr) return ERROR_INVALID_HANDLE;
     DWORD code = 0;
-    if (Injected("GetSecurityInfo", &code)) return code;
+    if (Injected(FakeOp::GetSecurityInfo, LastArgs(), &code)) return code;
     auto* block = new SecurityBlock{handle->node, false};
     securityBlocks_.insert(block);
     ++localAllocs;
@@ -433,7 +430,7 @@ DWORD FakePlatform::SetEntriesInAclA(UINT count, EXPLICIT_ACCESS_A* entries, PAC
     }
     Log("SetEntriesInAclA", args);
     DWORD code = 0;
-    if (Injected("SetEntriesInAclA", &code)) return code;
+    if (Injected(FakeOp::SetEntriesInAclA, LastArgs(), &code)) return code;
     auto* old = static_cast<SecurityBlock*>(oldAcl);
     if (securityBlocks_.count(old) == 0) return ERROR_INVALID_PARAMETER;
     auto* block = new SecurityBlock{old->node, true};
@@ -448,8 +445,9 @@ DWORD FakePlatform::SetSecurityInfo(HANDLE object, int objectType, DWORD info, P
     Log("SetSecurityInfo", {handle != nullptr ? handle->node->name : "?", std::to_string(objectType), std::to_string(info)});
     if (handle == nullptr) return ERROR_INVALID_HANDLE;
     DWORD code = 0;
-    if (Injected("SetSecurityInfo", &code)) return code;
-    if (setSecurityNeedsWriteDac && (handle->access & WRITE_DAC) == 0) return ERROR_ACCESS_DENIED;
+    if (Injected(FakeOp::SetSecurityInfo, LastArgs(), &code)) return code;
+    // As Windows and Wine: a DACL is written through WRITE_DAC.
+    if ((handle->access & WRITE_DAC) == 0) return ERROR_ACCESS_DENIED;
     auto* block = static_cast<SecurityBlock*>(dacl);
     if (securityBlocks_.count(block) == 0 || !block->isAcl) return ERROR_INVALID_PARAMETER;
     handle->node->grants += 1;

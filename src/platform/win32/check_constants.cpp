@@ -161,6 +161,11 @@ constexpr long long v_VK_RETURN = static_cast<long long>(gx::VK_RETURN);
 constexpr long long v_VK_ESCAPE = static_cast<long long>(gx::VK_ESCAPE);
 constexpr long long v_MB_ICONEXCLAMATION = static_cast<long long>(gx::MB_ICONEXCLAMATION);
 constexpr long long v_ERROR_DISK_FULL = static_cast<long long>(gx::ERROR_DISK_FULL);
+constexpr long long v_ERROR_DIRECTORY = static_cast<long long>(gx::ERROR_DIRECTORY);
+constexpr long long v_ERROR_BADKEY = static_cast<long long>(gx::ERROR_BADKEY);
+constexpr long long v_ERROR_KEY_DELETED = static_cast<long long>(gx::ERROR_KEY_DELETED);
+constexpr long long v_ERROR_CHILD_MUST_BE_VOLATILE = static_cast<long long>(gx::ERROR_CHILD_MUST_BE_VOLATILE);
+constexpr long long v_ERROR_NO_SUCH_PRIVILEGE = static_cast<long long>(gx::ERROR_NO_SUCH_PRIVILEGE);
 constexpr long long v_ERROR_RESOURCE_NAME_NOT_FOUND = static_cast<long long>(gx::ERROR_RESOURCE_NAME_NOT_FOUND);
 }  // namespace captured
 
@@ -329,4 +334,9 @@ static_assert(captured::v_VK_RETURN == static_cast<long long>(VK_RETURN), "VK_RE
 static_assert(captured::v_VK_ESCAPE == static_cast<long long>(VK_ESCAPE), "VK_ESCAPE");
 static_assert(captured::v_MB_ICONEXCLAMATION == static_cast<long long>(MB_ICONEXCLAMATION), "MB_ICONEXCLAMATION");
 static_assert(captured::v_ERROR_DISK_FULL == static_cast<long long>(ERROR_DISK_FULL), "ERROR_DISK_FULL");
+static_assert(captured::v_ERROR_DIRECTORY == static_cast<long long>(ERROR_DIRECTORY), "ERROR_DIRECTORY");
+static_assert(captured::v_ERROR_BADKEY == static_cast<long long>(ERROR_BADKEY), "ERROR_BADKEY");
+static_assert(captured::v_ERROR_KEY_DELETED == static_cast<long long>(ERROR_KEY_DELETED), "ERROR_KEY_DELETED");
+static_assert(captured::v_ERROR_CHILD_MUST_BE_VOLATILE == static_cast<long long>(ERROR_CHILD_MUST_BE_VOLATILE), "ERROR_CHILD_MUST_BE_VOLATILE");
+static_assert(captured::v_ERROR_NO_SUCH_PRIVILEGE == static_cast<long long>(ERROR_NO_SUCH_PRIVILEGE), "ERROR_NO_SUCH_PRIVILEGE");
 static_assert(captured::v_ERROR_RESOURCE_NAME_NOT_FOUND == static_cast<long long>(ERROR_RESOURCE_NAME_NOT_FOUND), "ERROR_RESOURCE_NAME_NOT_FOUND");

@@ -7,33 +7,28 @@
 using namespace gx;
 
 C_F_Reg::C_F_Reg(HKEY hKeyRoot, const char* szSubKey, REGSAM samDesired, LONG* plStatus)
-    : m_hKey(nullptr), m_lStatus(0) {
-    m_lStatus = os().RegOpenKeyExA(hKeyRoot, szSubKey, 0, samDesired, &m_hKey);
-    if (m_lStatus != 0) m_hKey = nullptr;
+    : m_lStatus(0) {
+    m_lStatus = os().RegOpenKeyExA(hKeyRoot, szSubKey, 0, samDesired, m_hKey.put());
+    if (m_lStatus != 0) m_hKey.release();  // a failed open holds nothing
     if (plStatus != nullptr) *plStatus = m_lStatus;
 }
 
-C_F_Reg::C_F_Reg() : m_hKey(nullptr), m_lStatus(0) {
+C_F_Reg::C_F_Reg() : m_lStatus(0) {
     DWORD disposition = 0;
     m_lStatus = os().RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_ALL_ACCESS, nullptr, &m_hKey, &disposition);
+                                     KEY_ALL_ACCESS, nullptr, m_hKey.put(), &disposition);
     if (m_lStatus != 0) {
-        m_hKey = nullptr;
+        m_hKey.release();
         TraceSetupLog("<> ERR:C_F_Reg -> RegCreateKeyEx: %li\n", static_cast<long>(m_lStatus));
     }
 }
 
-C_F_Reg::~C_F_Reg() { Close(); }
-
 LONG C_F_Reg::QueryValue(const char* szName, BYTE* pData, DWORD* pcbData) {
-    if (m_hKey == nullptr) return m_lStatus;
+    if (!m_hKey) return m_lStatus;
     DWORD type = 0;
-    return os().RegQueryValueExA(m_hKey, szName, nullptr, &type, pData, pcbData);
+    return os().RegQueryValueExA(m_hKey.get(), szName, nullptr, &type, pData, pcbData);
 }
 
 LONG C_F_Reg::Close() {
-    if (m_hKey == nullptr) return 0;
-    LONG status = os().RegCloseKey(m_hKey);
-    m_hKey = nullptr;
-    return status;
+    return m_hKey ? m_hKey.close() : 0;
 }

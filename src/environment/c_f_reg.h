@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/types.h"
+#include "platform/unique_handle.h"
 
 class C_F_Reg {
 public:
@@ -11,14 +12,11 @@ public:
     // Creates or opens the product's own key; a failure is noted in the
     // product's setup log, not in the trace log.
     C_F_Reg();
-    ~C_F_Reg();
-    C_F_Reg(const C_F_Reg&) = delete;
-    C_F_Reg& operator=(const C_F_Reg&) = delete;
 
     gx::LONG QueryValue(const char* szName, gx::BYTE* pData, gx::DWORD* pcbData);
     gx::LONG Close();
 
-    gx::HKEY m_hKey;
+    gx::UniqueRegKey m_hKey;
     gx::LONG m_lStatus;
 };
 

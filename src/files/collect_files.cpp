@@ -10,6 +10,7 @@
 #include "framework/winapp.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
+#include "platform/unique_handle.h"
 #include "trace/trace.h"
 
 using namespace gx;
@@ -147,11 +148,10 @@ BOOL CAction::Collect_Files() {
             Trace(TRACE_INFO, log.failure, static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
             continue;
         }
-        HANDLE handle = os().OpenEventLogA(nullptr, log.source);
-        if (handle == nullptr) continue;  // e.g. Security without the right to read it
-        if (!os().BackupEventLogA(handle, backup.c_str()))
+        UniqueEventLog handle(os().OpenEventLogA(nullptr, log.source));
+        if (!handle) continue;  // e.g. Security without the right to read it
+        if (!os().BackupEventLogA(handle.get(), backup.c_str()))
             Trace(TRACE_INFO, log.failure, static_cast<int>(os().GetLastError()));
-        os().CloseEventLog(handle);
     }
     Trace(TRACE_INFO, "< CAction::Collect_Files");
     return TRUE;

@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "environment/action.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
+#include "platform/unique_handle.h"
 #include "trace/trace.h"
 
 using namespace gx;
@@ -31,15 +33,12 @@ const AttributeWord kAttributeWords[] = {
 // full disk costs one trace line and not one per entry.
 class ReportFile {
 public:
-    explicit ReportFile(HANDLE file) : file_(file) {}
-    ~ReportFile() { os().CloseHandle(file_); }
-    ReportFile(const ReportFile&) = delete;
-    ReportFile& operator=(const ReportFile&) = delete;
+    explicit ReportFile(UniqueFile file) : file_(std::move(file)) {}
 
     void Write(const std::string& text) {
         if (failed_ || text.empty()) return;
         DWORD written = 0;
-        BOOL ok = os().WriteFile(file_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        BOOL ok = os().WriteFile(file_.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         if (ok && written == text.size()) return;
         failed_ = true;
         // A short write means the disk is full.
@@ -48,23 +47,8 @@ public:
     }
 
 private:
-    HANDLE file_;
+    UniqueFile file_;
     bool failed_ = false;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE find) : find_(find) {}
-    ~FindHandle() {
-        if (valid()) os().FindClose(find_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    bool valid() const { return find_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return find_; }
-
-private:
-    HANDLE find_;
 };
 
 }  // namespace
@@ -86,15 +70,15 @@ BOOL CAction::Collect_FileAttributes() {
     // m_szDest_Path ends with a backslash; the doubled one is harmless. An
     // empty (refused) destination would put the file in the current drive's root.
     std::string path = m_szDest_Path + "\\fileattr.txt";
-    HANDLE file = INVALID_HANDLE_VALUE;
+    UniqueFile file;
     if (!m_szDest_Path.empty() && path.size() + 1 <= MAX_PATH)
-        file = os().CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+        file.reset(os().CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         Trace(TRACE_INFO, "Tool::Could not open fileattr.txt\n");
         return TRUE;
     }
-    ReportFile report(file);
+    ReportFile report(std::move(file));
 
     const std::string folders[] = {
         m_szWindowsPath.empty() ? std::string() : m_szWindowsPath + "\\system32",
@@ -129,8 +113,8 @@ BOOL CAction::Collect_FileAttributes() {
             if (GetAttributeText(attributes, text)) report.Write(text);
 
             WIN32_FIND_DATAA data = {};
-            FindHandle find(os().FindFirstFileA(pattern.c_str(), &data));
-            if (find.valid()) {
+            UniqueFind find(os().FindFirstFileA(pattern.c_str(), &data));
+            if (find) {
                 do {
                     if (!GetAttributeText(data.dwFileAttributes, text)) continue;
                     const void* end = std::memchr(data.cFileName, '\0', sizeof(data.cFileName));

@@ -3,8 +3,6 @@
 #include "platform/constants.h"
 #include "platform/platform.h"
 
-CFile::~CFile() { Abort(); }
-
 gx::BOOL CFile::Open(const char* fileName, gx::UINT openFlags, CFileException* error) {
     Abort();
     m_strFileName = fileName != nullptr ? fileName : "";
@@ -22,15 +20,15 @@ gx::BOOL CFile::Open(const char* fileName, gx::UINT openFlags, CFileException* e
             *error = CFileException(CFileException::OsErrorToCause(code), static_cast<gx::LONG>(code), m_strFileName);
         return FALSE;
     }
-    m_hFile = file;
+    m_hFile.reset(file);
     return TRUE;
 }
 
 void CFile::Write(const void* data, gx::UINT count) {
     if (count == 0) return;
-    if (m_hFile == nullptr) throw CFileException(CFileException::genericException, -1, m_strFileName);
+    if (!m_hFile) throw CFileException(CFileException::genericException, -1, m_strFileName);
     gx::DWORD written = 0;
-    if (!gx::os().WriteFile(m_hFile, data, count, &written, nullptr)) {
+    if (!gx::os().WriteFile(m_hFile.get(), data, count, &written, nullptr)) {
         gx::DWORD code = gx::os().GetLastError();
         throw CFileException(CFileException::OsErrorToCause(code), static_cast<gx::LONG>(code), m_strFileName);
     }
@@ -39,17 +37,11 @@ void CFile::Write(const void* data, gx::UINT count) {
 }
 
 void CFile::Close() {
-    if (m_hFile == nullptr) return;
-    gx::HANDLE file = m_hFile;
-    m_hFile = nullptr;
-    if (!gx::os().CloseHandle(file)) {
+    if (!m_hFile) return;
+    if (!m_hFile.close()) {
         gx::DWORD code = gx::os().GetLastError();
         throw CFileException(CFileException::OsErrorToCause(code), static_cast<gx::LONG>(code), m_strFileName);
     }
 }
 
-void CFile::Abort() {
-    if (m_hFile == nullptr) return;
-    gx::os().CloseHandle(m_hFile);
-    m_hFile = nullptr;
-}
+void CFile::Abort() { m_hFile.reset(); }

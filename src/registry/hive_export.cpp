@@ -7,7 +7,6 @@
 #include "environment/c_f_reg.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
-#include "registry/handles.h"
 #include "registry/token_privilege.h"
 #include "registry/hive_paths.h"
 #include "registry/hive_table.h"
@@ -27,18 +26,6 @@ BOOL CAction::EnablePrivilege(HANDLE hToken, LPCSTR szPrivilege, BOOL bEnable) {
     return os().GetLastError() == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
-bool OpenTokenWithPrivilege(CAction& action, ScopedToken& token, const char* privilege, const char* who) {
-    if (!token.Open(TOKEN_ADJUST_PRIVILEGES)) {
-        Trace(TRACE_ERROR, "%s -> OpenProcessToken()=%d", who, static_cast<int>(os().GetLastError()));
-        return false;
-    }
-    if (!action.EnablePrivilege(token.get(), privilege, TRUE)) {
-        Trace(TRACE_ERROR, "%s -> EnablePrivilege(TRUE)=%d", who, static_cast<int>(os().GetLastError()));
-        return false;
-    }
-    return true;
-}
-
 BOOL CAction::Collect_Registry() {
     C_F_Reg productKey;
     Trace(TRACE_INFO, "> Tool::Collect_Registry");
@@ -52,8 +39,8 @@ BOOL CAction::Collect_Registry() {
         return FALSE;
     }
 
-    ScopedToken token;
-    if (!OpenTokenWithPrivilege(*this, token, "SeBackupPrivilege", "Tool::Collect_Registry")) return FALSE;
+    ScopedPrivilege backup(*this, "SeBackupPrivilege", "Tool::Collect_Registry");
+    if (!backup.Enable("Tool::Collect_Registry")) return FALSE;
 
     const std::string folder = m_szDest_Path_Registry;
     DWORD attributes = os().GetFileAttributesA(folder.c_str());
@@ -76,7 +63,7 @@ BOOL CAction::Collect_Registry() {
         if (m_pProgress != nullptr) m_pProgress->StepIt();
         ShowItemAndPump(hive.szSubKey);
 
-        ScopedRegKey key;
+        UniqueRegKey key;
         LONG status = os().RegOpenKeyExA(hive.hKeyRoot, hive.szSubKey, 0, KEY_ALL_ACCESS, key.put());
         if (status != 0) {
             Trace(TRACE_ERROR, "Tool::Collect_Registry(%s): RegOpenKeyEx(%li)", hive.szSubKey,
@@ -90,10 +77,7 @@ BOOL CAction::Collect_Registry() {
                   static_cast<long>(status), file.c_str());
     }
 
-    if (!EnablePrivilege(token.get(), "SeBackupPrivilege", FALSE))
-        Trace(TRACE_ERROR, "Tool::Collect_Registry -> EnablePrivilege(FALSE)=%d",
-              static_cast<int>(os().GetLastError()));
-    token.reset();
+    backup.Disable();
     Trace(TRACE_INFO, "< Tool::Collect_Registry");
     return TRUE;
 }

@@ -7,7 +7,6 @@
 #include "environment/c_f_reg.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
-#include "registry/handles.h"
 #include "registry/token_privilege.h"
 #include "registry/hive_paths.h"
 #include "registry/hive_table.h"
@@ -52,13 +51,13 @@ BOOL CAction::Restore_Registry(LPCSTR pszSubFolder) {
         return FALSE;
     }
 
-    ScopedToken token;
-    if (!OpenTokenWithPrivilege(*this, token, "SeRestorePrivilege", "CTool::Restore_Registry")) return FALSE;
+    ScopedPrivilege restore(*this, "SeRestorePrivilege", "Tool::Restore_Registry");
+    if (!restore.Enable("CTool::Restore_Registry")) return FALSE;
 
     const std::string folder = m_szDest_Path_Registry;
     for (const RegistryHive& hive : HiveTable) {
         const std::string keyPath = RestoreKeyPath(pszSubFolder, hive);
-        ScopedRegKey key;
+        UniqueRegKey key;
         DWORD disposition = 0;
         LONG status = os().RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
                                            KEY_ALL_ACCESS, nullptr, key.put(), &disposition);
@@ -76,10 +75,7 @@ BOOL CAction::Restore_Registry(LPCSTR pszSubFolder) {
                   static_cast<long>(status), file.c_str());
     }
 
-    if (!EnablePrivilege(token.get(), "SeRestorePrivilege", FALSE))
-        Trace(TRACE_ERROR, "Tool::Restore_Registry -> EnablePrivilege(FALSE)=%d",
-              static_cast<int>(os().GetLastError()));
-    token.reset();
+    restore.Disable();
     Trace(TRACE_INFO, "< Tool::Restore_Registry");
     return TRUE;
 }
@@ -87,7 +83,7 @@ BOOL CAction::Restore_Registry(LPCSTR pszSubFolder) {
 BOOL CAction::IsRegistryEntryExit(LPCSTR szKeyName) {
     Trace(TRACE_INFO, "> CTool::IsRegistryEntryExit");
     const char* name = szKeyName != nullptr ? szKeyName : "";
-    ScopedRegKey key;
+    UniqueRegKey key;
     // An empty name would open HKEY_LOCAL_MACHINE itself and report it as
     // an entry that the caller then deletes.
     LONG status = *name == '\0' ? static_cast<LONG>(ERROR_INVALID_PARAMETER)

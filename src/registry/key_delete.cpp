@@ -5,7 +5,6 @@
 #include "environment/action.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
-#include "registry/handles.h"
 #include "registry/token_privilege.h"
 #include "registry/reg_item.h"
 #include "trace/trace.h"
@@ -37,11 +36,11 @@ bool NamesAKey(const char* path) {
 DWORD AddAccessEntry(HANDLE hObject, int objectType, const char* pszTrustee, int trusteeForm, int trusteeType,
                      DWORD accessPermissions, int accessMode, DWORD inheritance) {
     if (hObject == nullptr) return ERROR_INVALID_PARAMETER;
-    PACL oldDacl = nullptr;
-    PACL newDacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL oldDacl = nullptr;  // inside the descriptor
+    UniqueLocalMemory newDacl;
+    UniqueLocalMemory descriptor;
     DWORD status = os().GetSecurityInfo(hObject, objectType, DACL_SECURITY_INFORMATION, nullptr, nullptr, &oldDacl,
-                                        nullptr, &descriptor);
+                                        nullptr, descriptor.put());
     if (status != 0) {
         PrintStatus("GetSecurityInfo Error %u\n", status);
     } else {
@@ -54,17 +53,15 @@ DWORD AddAccessEntry(HANDLE hObject, int objectType, const char* pszTrustee, int
         entry.Trustee.TrusteeForm = trusteeForm;
         entry.Trustee.TrusteeType = trusteeType;
         entry.Trustee.ptstrName = const_cast<char*>(pszTrustee);  // read only
-        status = os().SetEntriesInAclA(1, &entry, oldDacl, &newDacl);
+        status = os().SetEntriesInAclA(1, &entry, oldDacl, newDacl.put());
         if (status != 0) {
             PrintStatus("SetEntriesInAcl Error %u\n", status);
         } else {
-            status = os().SetSecurityInfo(hObject, objectType, DACL_SECURITY_INFORMATION, nullptr, nullptr, newDacl,
-                                          nullptr);
+            status = os().SetSecurityInfo(hObject, objectType, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                          newDacl.get(), nullptr);
             if (status != 0) PrintStatus("SetSecurityInfo Error %u\n", status);
         }
     }
-    if (descriptor != nullptr) os().LocalFree(descriptor);
-    if (newDacl != nullptr) os().LocalFree(newDacl);
     return status;
 }
 
@@ -74,9 +71,8 @@ void GrantAccessToKeyTree(const char* szKeyPath) {
         // Changing a DACL needs WRITE_DAC on the handle, which a handle for
         // reading lacks; the reading handle is the fallback, so that a key
         // whose DACL cannot be changed still reports why.
-        ScopedRegKey key;
-        key.reset(item.Open(READ_CONTROL | WRITE_DAC));
-        if (!key) key.reset(item.Open());
+        UniqueRegKey key = item.Open(READ_CONTROL | WRITE_DAC);
+        if (!key) key = item.Open();
         AddAccessEntry(key.get(), SE_REGISTRY_KEY, kCurrentUser, TRUSTEE_IS_NAME, TRUSTEE_IS_UNKNOWN, KEY_ALL_ACCESS,
                        GRANT_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
     }
@@ -95,9 +91,10 @@ BOOL CAction::DeleteRegistryEntry(LPCSTR szKeyPath) {
         return FALSE;
     }
     {
-        ScopedToken token;
-        if (!OpenTokenWithPrivilege(*this, token, "SeRestorePrivilege", "CTool::DeleteRegistryEntry")) return FALSE;
+        ScopedPrivilege restore(*this, "SeRestorePrivilege", "CTool::DeleteRegistryEntry");
+        if (!restore.Enable("CTool::DeleteRegistryEntry")) return FALSE;
         // The privilege stays enabled for the rest of the process.
+        restore.Keep();
     }
     for (int attempt = 1; attempt <= 2; ++attempt) {
         if (attempt == 2) GrantAccessToKeyTree(szKeyPath);

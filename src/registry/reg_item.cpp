@@ -75,10 +75,10 @@ CRegItem::~CRegItem() {
     delete[] m_pData;
 }
 
-HKEY CRegItem::Open(REGSAM samDesired) const {
-    if (m_pszPath == nullptr) return nullptr;
-    HKEY key = nullptr;
-    if (os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_pszPath, 0, samDesired, &key) != 0) return nullptr;
+UniqueRegKey CRegItem::Open(REGSAM samDesired) const {
+    UniqueRegKey key;
+    if (m_pszPath != nullptr && os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_pszPath, 0, samDesired, key.put()) != 0)
+        key.release();  // a failed open holds nothing
     return key;
 }
 
@@ -88,10 +88,9 @@ CRegSubKeyIterator::CRegSubKeyIterator(const CRegItem& key)
       m_hKey(m_Key.Open()),
       m_pszSubKey(nullptr),
       m_pszParent(CopyText(m_Key.GetPath())),
-      m_bValid(m_hKey != nullptr ? 1 : 0) {}
+      m_bValid(m_hKey ? 1 : 0) {}
 
 CRegSubKeyIterator::~CRegSubKeyIterator() {
-    if (m_hKey != nullptr) os().RegCloseKey(m_hKey);
     delete[] m_pszSubKey;
     delete[] m_pszParent;
 }
@@ -99,8 +98,8 @@ CRegSubKeyIterator::~CRegSubKeyIterator() {
 BOOL CRegSubKeyIterator::Next() {
     char name[256] = {};
     DWORD length = sizeof(name);
-    LONG status = m_hKey != nullptr
-                      ? os().RegEnumKeyExA(m_hKey, m_dwIndex, name, &length, nullptr, nullptr, nullptr, nullptr)
+    LONG status = m_hKey
+                      ? os().RegEnumKeyExA(m_hKey.get(), m_dwIndex, name, &length, nullptr, nullptr, nullptr, nullptr)
                       : static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (status == 0) {
         name[sizeof(name) - 1] = '\0';

@@ -4,6 +4,7 @@
 
 #include "platform/constants.h"
 #include "platform/types.h"
+#include "platform/unique_handle.h"
 
 class CRegItem {
 public:
@@ -13,9 +14,9 @@ public:
     CRegItem& operator=(const CRegItem& other);
     virtual ~CRegItem();
 
-    // The key opened for reading, or null. An item without a path opens
-    // nothing: it must never stand for HKEY_LOCAL_MACHINE itself.
-    gx::HKEY Open(gx::REGSAM samDesired = gx::KEY_READ) const;
+    // The key opened for reading, or an empty holder. An item without a path
+    // opens nothing: it must never stand for HKEY_LOCAL_MACHINE itself.
+    gx::UniqueRegKey Open(gx::REGSAM samDesired = gx::KEY_READ) const;
     const char* GetPath() const { return m_pszPath; }
 
     char* m_pszPath;
@@ -43,7 +44,7 @@ public:
 
     CRegItem m_Key;
     gx::DWORD m_dwIndex;
-    gx::HKEY m_hKey;
+    gx::UniqueRegKey m_hKey;
     char* m_pszSubKey;
     char* m_pszParent;
     gx::BYTE m_bValid;

@@ -1,9 +1,11 @@
 // A fake Windows installed for one test, with the trace log reset around it.
-// A failure the test injected and never saw fire fails the test.
+// A failure the test injected and never saw fire fails the test, as does a
+// handle left open; a failed test prints the fake's state.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,9 @@ protected:
         // Ends the simulated run while this fake is still installed.
         TraceShutdown();
         ExpectFaultsFired();
+        std::string open = fake.OpenHandles();
+        EXPECT_TRUE(open.empty()) << "left open:\n" << open;
+        if (HasFailure()) std::cout << fake.DescribeState();
     }
 
     // Every injected failure happened; then forgets them (for tables of cases).

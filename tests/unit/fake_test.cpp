@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_fixture.h"
+#include "platform/unique_handle.h"
 
 using gx::FakeOp;
 
@@ -53,4 +54,17 @@ TEST(FakeFixture, FailsATestWhoseInjectionNeverFired) {
             inner.fake.RegOpenKeyExA(gx::HKEY_LOCAL_MACHINE, "Software\\Other", 0, gx::KEY_READ, &key);
         },
         "injected failure of RegOpenKeyExA (code 5, skip 0, with a condition) never fired");
+}
+
+TEST_F(FakeTest, HandleHolderClosesThroughTheBoundaryOnce) {
+    fake.MakeKey("Software\\A");
+    gx::UniqueRegKey key;
+    ASSERT_EQ(fake.RegOpenKeyExA(gx::HKEY_LOCAL_MACHINE, "Software\\A", 0, gx::KEY_READ, key.put()), 0);
+    // A second open into the same holder closes the first key.
+    ASSERT_EQ(fake.RegOpenKeyExA(gx::HKEY_LOCAL_MACHINE, "Software\\A", 0, gx::KEY_READ, key.put()), 0);
+    EXPECT_EQ(fake.OpenHandles(), "key A\n");
+    gx::UniqueRegKey moved = std::move(key);
+    EXPECT_FALSE(key);
+    moved = gx::UniqueRegKey();
+    EXPECT_EQ(fake.OpenHandles(), "");
 }

@@ -471,7 +471,7 @@ TEST_F(FoldersTest, ProductKeyHolderCreatesTheKeyAndClosesIt) {
     {
         C_F_Reg reg;
         EXPECT_EQ(reg.m_lStatus, 0);
-        EXPECT_NE(reg.m_hKey, nullptr);
+        EXPECT_TRUE(reg.m_hKey);
         EXPECT_EQ(fake.openKeys, 1);
     }
     EXPECT_EQ(fake.openKeys, 0);
@@ -486,7 +486,7 @@ TEST_F(FoldersTest, ProductKeyHolderCreatesTheKeyAndClosesIt) {
     C_F_Reg again;
     EXPECT_EQ(again.m_lStatus, 0);
     EXPECT_EQ(again.Close(), 0);
-    EXPECT_EQ(again.m_hKey, nullptr);
+    EXPECT_FALSE(again.m_hKey);
     EXPECT_EQ(again.Close(), 0);
     EXPECT_FALSE(fake.Exists("C:\\WINDOWS\\CorNetPC_LOG.txt"));
 }
@@ -497,7 +497,7 @@ TEST_F(FoldersTest, RefusedProductKeyIsNotedInTheSetupLogOnly) {
     fake.Fail(gx::FakeOp::RegCreateKeyExA, 5, 1);
     {
         C_F_Reg reg;
-        EXPECT_EQ(reg.m_hKey, nullptr);
+        EXPECT_FALSE(reg.m_hKey);
         EXPECT_EQ(reg.m_lStatus, 5);
         gx::BYTE data[8];
         gx::DWORD size = sizeof(data);
@@ -516,7 +516,7 @@ TEST_F(FoldersTest, OpenHolderKeepsTheStatusOfAFailedOpen) {
     C_F_Reg reg(gx::HKEY_LOCAL_MACHINE, "SOFTWARE\\Missing", gx::KEY_ALL_ACCESS, &status);
     EXPECT_EQ(status, 2);
     EXPECT_EQ(reg.m_lStatus, 2);
-    EXPECT_EQ(reg.m_hKey, nullptr);
+    EXPECT_FALSE(reg.m_hKey);
     gx::DWORD size = 4;
     EXPECT_EQ(reg.QueryValue("v", nullptr, &size), 2);
 }

@@ -66,10 +66,4 @@ protected:
         for (const gx::FakeCall& call : fake.CallsOf(name)) args.push_back(call.args.empty() ? "" : call.args[0]);
         return args;
     }
-
-    void ExpectNothingLeftOpen() {
-        EXPECT_EQ(fake.openKeys, 0);
-        EXPECT_EQ(fake.openTokens, 0);
-        EXPECT_EQ(fake.localAllocs, 0);
-    }
 };

@@ -39,7 +39,6 @@ TEST_F(UserInfoTest, AllFieldsEmptyGiveTheFiveEnglishLabelsAndLimitsAreSet) {
               "\r\n\r\nemail address: \r\n"
               "\r\n\r\nshort explanation of the problem: \r\n");
     EXPECT_TRUE(fake.messageBoxes.empty());
-    EXPECT_EQ(fake.openFiles, 0);
 }
 
 TEST_F(UserInfoTest, GermanLabelsValuesAndAMultiLineDescriptionStandAsTyped) {

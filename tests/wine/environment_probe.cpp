@@ -30,7 +30,7 @@ std::map<std::string, std::string> ProbeEnvironment() {
 
 long HoldProductKey(bool* held) {
     C_F_Reg reg;
-    *held = reg.m_hKey != nullptr;
+    *held = static_cast<bool>(reg.m_hKey);
     return reg.m_lStatus;
 }
 

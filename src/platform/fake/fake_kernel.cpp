@@ -90,6 +90,58 @@ std::string FakePlatform::UnfiredFaults() const {
     return text;
 }
 
+std::string FakePlatform::OpenHandles() const {
+    std::string text;
+    for (const KeyHandle* key : keys_) text += "key " + key->node->name + "\n";
+    for (const FindState* find : finds_)
+        text += "search of " + std::to_string(find->entries.size()) + " entries\n";
+    for (const FileState* file : files_) text += "file " + file->hostPath.substr(root.size()) + "\n";
+    if (openTokens > 0) text += std::to_string(openTokens) + " token(s)\n";
+    for (const std::string* log : eventLogHandles_) text += "event log " + *log + "\n";
+    for (const SecurityBlock* block : securityBlocks_)
+        text += std::string(block->isAcl ? "ACL" : "security descriptor") + " of " + block->node->name + "\n";
+    return text;
+}
+
+namespace {
+
+void DescribeKey(const FakeRegNode& node, const std::string& path, std::string& out) {
+    out += "  " + path;
+    if (node.isVolatile) out += " (volatile)";
+    if (node.openDenied) out += " (open denied)";
+    if (node.deleteDenied) out += " (delete denied)";
+    if (node.writeDacDenied) out += " (DACL fixed)";
+    if (node.ownerOnly) out += " (owner only)";
+    for (const auto& value : node.values) out += " " + value.first + "=" + std::to_string(value.second.data.size()) + "B";
+    out += "\n";
+    for (const std::string& child : node.childOrder) {
+        const FakeRegNode& sub = *node.children.at(child);
+        DescribeKey(sub, path + "\\" + sub.name, out);
+    }
+}
+
+}  // namespace
+
+std::string FakePlatform::DescribeState() const {
+    std::string out = "fake Windows:\n files below " + root + ":\n";
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        std::string path = it->path().string().substr(root.size());
+        out += "  " + path + (it->is_directory(error) ? "\\" : " " + std::to_string(it->file_size(error)) + "B") + "\n";
+    }
+    out += " keys:\n";
+    DescribeKey(*hklm, "HKLM", out);
+    for (const std::string& path : lockedFiles) out += " locked: " + path + "\n";
+    for (const std::string& path : readOnlyFolders) out += " protected: " + path + "\n";
+    std::string open = OpenHandles();
+    out += " open handles:" + std::string(open.empty() ? " none\n" : "\n" + open);
+    for (const FakeFault& fault : faults_)
+        out += std::string(" injected failure of ") + FakeOpName(fault.op) + " code " + std::to_string(fault.code) +
+               (fault.when ? " with a condition" : "") + ", fired " + std::to_string(fault.fired) + "\n";
+    return out;
+}
+
 bool FakePlatform::Injected(FakeOp op, const std::vector<std::string>& args, DWORD* code) {
     for (FakeFault& fault : faults_) {
         if (fault.op != op || fault.times == 0) continue;

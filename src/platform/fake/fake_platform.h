@@ -190,6 +190,12 @@ public:
     // The injections that never fired and may not stay silent, one a line.
     std::string UnfiredFaults() const;
     void ClearFaults() { faults_.clear(); }
+    // What is still open (keys, searches, files, tokens, event logs, security
+    // memory), one a line; empty when everything was closed.
+    std::string OpenHandles() const;
+    // The small Windows as a test failure shows it: files, keys, locked and
+    // protected paths, open handles, injected failures.
+    std::string DescribeState() const;
     std::vector<FakeCall> calls;
     std::vector<FakeCall> CallsOf(const std::string& name) const;
     int CountOf(const std::string& name) const;

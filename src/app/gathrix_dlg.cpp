@@ -21,17 +21,17 @@ CGathrixDlg::CGathrixDlg(CWnd* pParent)
 
 void CGathrixDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1004, m_stcMessage);
+    DDX_Control(pDX, IDC_MESSAGE, m_stcMessage);
     DDX_Control(pDX, gx::IDOK, m_btnStart);
     DDX_Control(pDX, gx::IDCANCEL, m_btnEnd);
-    DDX_Control(pDX, 1003, m_stcStatus);
-    DDX_Control(pDX, 1002, m_ctlProgress);
+    DDX_Control(pDX, IDC_STATUS, m_stcStatus);
+    DDX_Control(pDX, IDC_PROGRESS, m_ctlProgress);
 }
 
 bool CGathrixDlg::OnCommand(int id, int notifyCode) {
     static const CommandEntry<CGathrixDlg> table[] = {
         {gx::IDOK, &CGathrixDlg::OnStart},
-        {9, &CGathrixDlg::OnInfo},
+        {IDC_INFO, &CGathrixDlg::OnInfo},
         {gx::IDCANCEL, &CGathrixDlg::OnCancel},
     };
     return Dispatch(this, table, id, notifyCode) || CDialog::OnCommand(id, notifyCode);

@@ -50,14 +50,14 @@ CRegImportDlg::CRegImportDlg(CWnd* pParent)
 
 void CRegImportDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1008, m_editUser);
-    DDX_Text(pDX, 1001, m_strInfo);
+    DDX_Control(pDX, IDC_SUBFOLDER, m_editUser);
+    DDX_Text(pDX, IDC_IMPORT_TEXT, m_strInfo);
 }
 
 bool CRegImportDlg::OnCommand(int id, int notifyCode) {
     static const CommandEntry<CRegImportDlg> table[] = {
-        {1000, &CRegImportDlg::OnButtonImport},
-        {1002, &CRegImportDlg::OnButtonDelete},
+        {IDC_IMPORT, &CRegImportDlg::OnButtonImport},
+        {IDC_DELETE, &CRegImportDlg::OnButtonDelete},
     };
     return Dispatch(this, table, id, notifyCode) || CDialog::OnCommand(id, notifyCode);
 }

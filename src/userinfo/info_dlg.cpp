@@ -26,6 +26,6 @@ gx::BOOL CInfoDlg::OnInitDialog() {
 
 void CInfoDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Text(pDX, 1005, m_strTitle);
-    DDX_Text(pDX, 1007, m_strText);
+    DDX_Text(pDX, IDC_INFO_TITLE, m_strTitle);
+    DDX_Text(pDX, IDC_INFO_TEXT, m_strText);
 }

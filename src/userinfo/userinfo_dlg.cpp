@@ -52,22 +52,22 @@ BOOL CUserInfoDlg::OnInitDialog() {
 
 void CUserInfoDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Text(pDX, 1012, m_strProblem);
+    DDX_Text(pDX, IDC_PROBLEM, m_strProblem);
     DDV_MaxChars(pDX, m_strProblem, kProblemMaxChars);
-    DDX_Text(pDX, 1010, m_strName);
+    DDX_Text(pDX, IDC_NAME, m_strName);
     DDV_MaxChars(pDX, m_strName, kFieldMaxChars);
-    DDX_Text(pDX, 1009, m_strLabelIntro);
-    DDX_Text(pDX, 1014, m_strLabelComputer);
-    DDX_Text(pDX, 1015, m_strLabelProblem);
-    DDX_Text(pDX, 1013, m_strLabelName);
-    DDX_Text(pDX, 1011, m_strComputer);
+    DDX_Text(pDX, IDC_INTRO, m_strLabelIntro);
+    DDX_Text(pDX, IDC_COMPUTER_LABEL, m_strLabelComputer);
+    DDX_Text(pDX, IDC_PROBLEM_LABEL, m_strLabelProblem);
+    DDX_Text(pDX, IDC_NAME_LABEL, m_strLabelName);
+    DDX_Text(pDX, IDC_COMPUTER, m_strComputer);
     DDV_MaxChars(pDX, m_strComputer, kFieldMaxChars);
-    DDX_Text(pDX, 1020, m_strEmail);
+    DDX_Text(pDX, IDC_EMAIL, m_strEmail);
     DDV_MaxChars(pDX, m_strEmail, kFieldMaxChars);
-    DDX_Text(pDX, 1018, m_strProduct);
+    DDX_Text(pDX, IDC_PRODUCT, m_strProduct);
     DDV_MaxChars(pDX, m_strProduct, kFieldMaxChars);
-    DDX_Text(pDX, 1021, m_strLabelEmail);
-    DDX_Text(pDX, 1019, m_strLabelProduct);
+    DDX_Text(pDX, IDC_EMAIL_LABEL, m_strLabelEmail);
+    DDX_Text(pDX, IDC_PRODUCT_LABEL, m_strLabelProduct);
 }
 
 void CUserInfoDlg::WriteBlocks(CFile& file) const {

@@ -10,6 +10,11 @@ mkdir -p "$SHOTS"
 C="$WINEPREFIX/drive_c"
 CAPTION="CORVANE NET TOOL - Gathrix "
 MAIN="title=$CAPTION"
+# The program's dialog and control ids by their names in resource.h, and the
+# standard button ids.
+eval "$(sed -n 's/^#define \(ID[A-Z0-9_]*\) (\{0,1\}\(-\{0,1\}[0-9]*\))\{0,1\}\r\{0,1\}$/\1=\2/p' \
+    "$E2E_DIR/../../src/resources/resource.h")"
+IDOK=1; IDCANCEL=2; IDYES=6; IDNO=7
 FAILED=0
 SCENARIO=""
 
@@ -62,23 +67,23 @@ collect() {
     local tag="$1" name="$2" computer="$3" product="$4" email="$5" problem="$6"
     drive wait "$MAIN" 10000 >/dev/null || { fail "no collection dialog"; return 1; }
     shot "$tag-ready"
-    drive click "$MAIN" 1 >/dev/null
+    drive click "$MAIN" $IDOK >/dev/null
     sleep 1
-    expect_eq "$(drive enabled "$MAIN" 1)" 0 "Start disabled during the run"
-    expect_eq "$(drive enabled "$MAIN" 2)" 0 "End disabled during the run"
+    expect_eq "$(drive enabled "$MAIN" $IDOK)" 0 "Start disabled during the run"
+    expect_eq "$(drive enabled "$MAIN" $IDCANCEL)" 0 "End disabled during the run"
     shot "$tag-running"
-    drive wait ctl=1012 120000 >/dev/null || { fail "no questionnaire"; return 1; }
-    drive type ctl=1012 1010 "$name"
-    drive type ctl=1012 1011 "$computer"
-    drive type ctl=1012 1018 "$product"
-    drive type ctl=1012 1020 "$email"
-    drive type ctl=1012 1012 "$problem"
+    drive wait ctl=$IDC_PROBLEM 120000 >/dev/null || { fail "no questionnaire"; return 1; }
+    drive type ctl=$IDC_PROBLEM $IDC_NAME "$name"
+    drive type ctl=$IDC_PROBLEM $IDC_COMPUTER "$computer"
+    drive type ctl=$IDC_PROBLEM $IDC_PRODUCT "$product"
+    drive type ctl=$IDC_PROBLEM $IDC_EMAIL "$email"
+    drive type ctl=$IDC_PROBLEM $IDC_PROBLEM "$problem"
     shot "$tag-questionnaire"
-    drive click ctl=1012 1 >/dev/null
+    drive click ctl=$IDC_PROBLEM $IDOK >/dev/null
     BOX=$(drive box 10000) || { fail "no final message box"; return 1; }
     shot "$tag-final"
-    FINAL_TEXT=$(drive text "$MAIN" 1004)
-    drive answer 1 >/dev/null
+    FINAL_TEXT=$(drive text "$MAIN" $IDC_MESSAGE)
+    drive answer $IDOK >/dev/null
     wait_exit
 }
 

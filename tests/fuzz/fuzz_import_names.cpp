@@ -15,6 +15,7 @@
 #include "fuzz_support.h"
 #include "registry/hive_table.h"
 #include "registry/reg_import_dlg.h"
+#include "resource.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return (type & 0xF) == gx::MB_OKCANCEL && !yes ? gx::IDCANCEL : gx::IDOK;
     };
     fake.user.actions.clear();
-    fake.user.Type(1008, typed).Click(1000).Click(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, typed).Click(IDC_IMPORT).Click(gx::IDOK);
     {
         CRegImportDlg dialog;
         app->m_pMainWnd = &dialog;

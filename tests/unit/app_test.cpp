@@ -3,6 +3,7 @@
 
 #include "app/gathrix_app.h"
 #include "fake_fixture.h"
+#include "resource.h"
 
 namespace {
 
@@ -30,13 +31,13 @@ protected:
 };
 
 TEST_F(StartupTest, MarkerAnywhereInTheRawCommandLineChoosesTheImportTool) {
-    EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\""), 129);
-    EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\""), 102);
-    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe /xCORVANE NET PC SOFTWAREy"), 102);
-    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe corvane net pc software"), 129);
-    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe CORVANE NET PC SOFTWAR"), 129);
-    EXPECT_EQ(RunWith("\"C:\\CORVANE NET PC SOFTWARE\\gathrix.exe\""), 102);
-    EXPECT_EQ(RunWith(""), 129);
+    EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\""), IDD_GATHRIX_DIALOG);
+    EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\""), IDD_REGIMPORT_DIALOG);
+    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe /xCORVANE NET PC SOFTWAREy"), IDD_REGIMPORT_DIALOG);
+    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe corvane net pc software"), IDD_GATHRIX_DIALOG);
+    EXPECT_EQ(RunWith("C:\\Tools\\gathrix.exe CORVANE NET PC SOFTWAR"), IDD_GATHRIX_DIALOG);
+    EXPECT_EQ(RunWith("\"C:\\CORVANE NET PC SOFTWARE\\gathrix.exe\""), IDD_REGIMPORT_DIALOG);
+    EXPECT_EQ(RunWith(""), IDD_GATHRIX_DIALOG);
 }
 
 TEST_F(StartupTest, LogBeginsWithVersionAndTheRawCommandLine) {
@@ -52,7 +53,7 @@ TEST_F(StartupTest, LogBeginsWithVersionAndTheRawCommandLine) {
 
 TEST_F(StartupTest, VeryLongCommandLineIsTracedCutAndStillSearchedWhole) {
     std::string longLine = "\"C:\\Tools\\gathrix.exe\" " + std::string(10000, 'z') + " CORVANE NET PC SOFTWARE";
-    EXPECT_EQ(RunWith(longLine), 102);
+    EXPECT_EQ(RunWith(longLine), IDD_REGIMPORT_DIALOG);
     std::vector<std::string> lines = LogMessages();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1].rfind("CGathrixApp::InitInstance:\"C:\\Tools\\gathrix.exe\" zzz", 0), 0u);
@@ -64,7 +65,7 @@ TEST_F(StartupTest, FrameworkNamesTheApplicationAfterTheExecutable) {
     CGathrixApp app;
     EXPECT_EQ(AfxWinMain(), 0);
     EXPECT_EQ(app.m_strAppName, "Gathrix.Tool");
-    EXPECT_EQ(dialogs, std::vector<int>{129});
+    EXPECT_EQ(dialogs, std::vector<int>{IDD_GATHRIX_DIALOG});
 }
 
 }  // namespace

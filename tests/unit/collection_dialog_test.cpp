@@ -8,12 +8,13 @@
 #include "app/messages.h"
 #include "dialog_fixture.h"
 #include "files/file_table.h"
+#include "resource.h"
 
 namespace {
 
-constexpr int kMain = 129;
-constexpr int kQuestionnaire = 131;
-constexpr int kInfo = 130;
+constexpr int kMain = IDD_GATHRIX_DIALOG;
+constexpr int kQuestionnaire = IDD_USERINFO_DIALOG;
+constexpr int kInfo = IDD_INFO_DIALOG;
 const char kOutput[] = "C:\\Tools\\CollectInfo";
 const char kEnglishFinal[] =
     "The program terminated successfully. The information has been stored in: C:\\Tools\\CollectInfo";
@@ -37,7 +38,7 @@ protected:
     std::vector<std::string> Progress(const std::string& message) {
         std::vector<std::string> sent;
         for (const gx::FakeCall& call : fake.CallsOf("SendMessageA"))
-            if (call.args[0] == "1002" && call.args[1] == message) sent.push_back(call.args[3]);
+            if (call.args[0] == std::to_string(IDC_PROGRESS) && call.args[1] == message) sent.push_back(call.args[3]);
         return sent;
     }
 
@@ -49,10 +50,10 @@ protected:
     }
 
     void ExpectReady(const std::string& message) {
-        EXPECT_EQ(Text(kMain, 1004), message);
+        EXPECT_EQ(Text(kMain, IDC_MESSAGE), message);
         EXPECT_TRUE(Enabled(kMain, gx::IDOK));
         EXPECT_TRUE(Enabled(kMain, gx::IDCANCEL));
-        EXPECT_TRUE(Enabled(kMain, 9));
+        EXPECT_TRUE(Enabled(kMain, IDC_INFO));
     }
 
 private:
@@ -77,15 +78,15 @@ TEST_F(CollectionDialogTest, ReadyTextsFollowTheLanguageAndEndOrEscCancel) {
         fake.user.Check([&] {
             gx::FakePlatform::FakeWindow& dialog = fake.Window(fake.DialogOf(kMain));
             EXPECT_EQ(dialog.text, "CORVANE NET TOOL - Gathrix ");
-            EXPECT_EQ(dialog.bigIcon, fake.LoadIconA(nullptr, 128));
+            EXPECT_EQ(dialog.bigIcon, fake.LoadIconA(nullptr, IDR_MAINFRAME));
             EXPECT_EQ(dialog.smallIcon, dialog.bigIcon);
             ExpectReady(c.prompt);
             EXPECT_EQ(Text(kMain, gx::IDOK), "Start");
             EXPECT_EQ(Text(kMain, gx::IDCANCEL), c.end);
-            EXPECT_EQ(Text(kMain, 9), "Info");
-            EXPECT_EQ(Text(kMain, 1003), "");
-            EXPECT_EQ(fake.Control(kMain, 1002).rangeMax, 100);
-            EXPECT_EQ(fake.Control(kMain, 1002).position, 0);
+            EXPECT_EQ(Text(kMain, IDC_INFO), "Info");
+            EXPECT_EQ(Text(kMain, IDC_STATUS), "");
+            EXPECT_EQ(fake.Control(kMain, IDC_PROGRESS).rangeMax, 100);
+            EXPECT_EQ(fake.Control(kMain, IDC_PROGRESS).position, 0);
         });
         // Outside a run a logoff may go ahead.
         fake.user.LogOff();
@@ -102,20 +103,20 @@ TEST_F(CollectionDialogTest, ReadyTextsFollowTheLanguageAndEndOrEscCancel) {
 TEST_F(CollectionDialogTest, ACompleteRunAsksTheQuestionsShowsTheFinalTextAndEnds) {
     fake.user.Click(gx::IDOK);
     fake.user.Check([this] {
-        EXPECT_EQ(Text(kMain, 1004), "Collecting data\n");
+        EXPECT_EQ(Text(kMain, IDC_MESSAGE), "Collecting data\n");
         EXPECT_FALSE(Enabled(kMain, gx::IDOK));
         EXPECT_FALSE(Enabled(kMain, gx::IDCANCEL));
-        EXPECT_TRUE(Enabled(kMain, 9));
+        EXPECT_TRUE(Enabled(kMain, IDC_INFO));
     }).DuringPump();
     fake.user.Check([this] {
         // The questionnaire comes after the last step, with the final text shown.
         EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\fileattr.txt"));
-        EXPECT_EQ(Text(kMain, 1004), kEnglishFinal);
+        EXPECT_EQ(Text(kMain, IDC_MESSAGE), kEnglishFinal);
         EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, fake.DialogOf(kMain));
     }).In(kQuestionnaire);
     FinishRun([this] {
         EXPECT_FALSE(Enabled(kMain, gx::IDOK));
-        EXPECT_EQ(Text(kMain, 1004), fake.messageBoxes.back().text);
+        EXPECT_EQ(Text(kMain, IDC_MESSAGE), fake.messageBoxes.back().text);
     });
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(IconsSet(kMain), (std::vector<std::string>{"big", "small"}));
@@ -132,7 +133,7 @@ TEST_F(CollectionDialogTest, ACompleteRunAsksTheQuestionsShowsTheFinalTextAndEnd
     EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\Registry_Save"));
     // Start stays disabled; the status line keeps the last hive.
     EXPECT_FALSE(fake.ClosedControl(kMain, gx::IDOK).enabled);
-    EXPECT_EQ(fake.ClosedControl(kMain, 1003).text, "SOFTWARE\\Classes\\Installer\\Features");
+    EXPECT_EQ(fake.ClosedControl(kMain, IDC_STATUS).text, "SOFTWARE\\Classes\\Installer\\Features");
     std::vector<std::string> ends;
     for (const gx::FakeCall& call : fake.CallsOf("EndDialog")) ends.push_back(call.args[0]);
     EXPECT_EQ(ends, (std::vector<std::string>{"1", "1"}));  // questionnaire, then the dialog
@@ -203,16 +204,16 @@ TEST_F(CollectionDialogTest, InfoDuringARunOpensAtTheNextDispatchAndTheRunWaitsF
     std::string statusWhenOpened;
     int peeksWhenOpened = 0;
     fake.user.Click(gx::IDOK);
-    fake.user.Click(9).DuringPump(5);
+    fake.user.Click(IDC_INFO).DuringPump(5);
     fake.user.Check([&] {
         EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, fake.DialogOf(kMain));
         EXPECT_FALSE(fake.Window(fake.DialogOf(kMain)).enabled);  // the info box is modal
-        statusWhenOpened = Text(kMain, 1003);
+        statusWhenOpened = Text(kMain, IDC_STATUS);
         peeksWhenOpened = fake.CountOf("PeekMessageA");
     }).In(kInfo);
     fake.user.Check([&] {
         // Nothing of the run went on while the box was open.
-        EXPECT_EQ(Text(kMain, 1003), statusWhenOpened);
+        EXPECT_EQ(Text(kMain, IDC_STATUS), statusWhenOpened);
         EXPECT_EQ(fake.CountOf("PeekMessageA"), peeksWhenOpened);
     }).In(kInfo);
     fake.user.Click(gx::IDOK).In(kInfo);
@@ -235,7 +236,7 @@ TEST_F(CollectionDialogTest, EveryCloseRequestAndASecondStartDuringARunAreRefuse
     int closeBeeps = -1;
     fake.onSleep = [&] {
         gx::HWND dialog = fake.DialogOf(kMain);
-        if (dialog == nullptr || Text(kMain, 1003) != "System\\CurrentControlSet\\Services" || !duringExport.empty())
+        if (dialog == nullptr || Text(kMain, IDC_STATUS) != "System\\CurrentControlSet\\Services" || !duringExport.empty())
             return;
         duringExport.push_back(fake.SendMessageA(dialog, gx::WM_QUERYENDSESSION, 0, 0));
         int beeps = fake.beeps;
@@ -245,7 +246,7 @@ TEST_F(CollectionDialogTest, EveryCloseRequestAndASecondStartDuringARunAreRefuse
         fake.PostMessageA(dialog, gx::WM_COMMAND, gx::IDCANCEL, 0);
         fake.PostMessageA(dialog, gx::WM_COMMAND, gx::IDOK, 0);
     };
-    fake.user.Check([this] { EXPECT_EQ(Text(kMain, 1004), kEnglishFinal); }).In(kQuestionnaire);
+    fake.user.Check([this] { EXPECT_EQ(Text(kMain, IDC_MESSAGE), kEnglishFinal); }).In(kQuestionnaire);
     fake.user.LogOff().In(kQuestionnaire);  // the questions belong to the run too
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
@@ -302,7 +303,7 @@ TEST_F(StartupDialogTest, EachModeRunsItsDialogAsTheOwnerlessMainWindow) {
     EXPECT_EQ(program.m_hMainWnd, nullptr);
 
     fake.commandLine = "\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\"";
-    fake.user.Check([&] { EXPECT_EQ(fake.Window(fake.ActiveDialog()).templateId, 102); }).Escape();
+    fake.user.Check([&] { EXPECT_EQ(fake.Window(fake.ActiveDialog()).templateId, IDD_REGIMPORT_DIALOG); }).Escape();
     EXPECT_EQ(program.InitInstance(), FALSE);
 }
 

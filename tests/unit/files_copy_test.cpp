@@ -5,6 +5,7 @@
 
 #include "files_fixture.h"
 #include "framework/winapp.h"
+#include "resource.h"
 
 using namespace filestest;
 
@@ -130,7 +131,7 @@ TEST_F(CollectFilesTest, TypeOutsideTheTableIsTracedAndSteppedButNotTouched) {
     FileTable[3].iRet = 7;
     FileTable[kFileTableGroup1].iSourceType = 0;
     CProgressCtrl progress;
-    progress.Attach(fake.AddWindow(1002, "msctls_progress32"));
+    progress.Attach(fake.AddWindow(IDC_PROGRESS, "msctls_progress32"));
     CAction action(&progress, nullptr);
     SetFolders(action);
     action.Collect_Files();
@@ -152,7 +153,7 @@ TEST_F(CollectFilesTest, TypeOutsideTheTableIsTracedAndSteppedButNotTouched) {
 std::vector<std::string> ProgressMessages(const gx::FakePlatform& fake) {
     std::vector<std::string> messages;
     for (const auto& args : ArgsOf(fake, "SendMessageA")) {
-        EXPECT_EQ(args[0], "1002");
+        EXPECT_EQ(args[0], std::to_string(IDC_PROGRESS));
         messages.push_back(args[1] + " " + args[2] + " " + args[3]);
     }
     return messages;
@@ -169,8 +170,8 @@ std::vector<std::string> Group(int maximum, int steps) {
 class ProgressTest : public FilesTest {
 protected:
     ProgressTest() {
-        progress.Attach(fake.AddWindow(1002, "msctls_progress32"));
-        status.Attach(fake.AddWindow(1003, "Static"));
+        progress.Attach(fake.AddWindow(IDC_PROGRESS, "msctls_progress32"));
+        status.Attach(fake.AddWindow(IDC_STATUS, "Static"));
     }
     CProgressCtrl progress;
     CStatic status;
@@ -207,7 +208,7 @@ TEST_F(ProgressTest, EachRowShowsItsNameDrainsTheQueueAndPausesBeforeItsCopy) {
 
     std::vector<std::string> texts;
     for (const auto& args : ArgsOf(fake, "SetWindowTextA")) {
-        EXPECT_EQ(args[0], "1003");
+        EXPECT_EQ(args[0], std::to_string(IDC_STATUS));
         texts.push_back(args[1]);
     }
     ASSERT_EQ(texts.size(), 114u);
@@ -246,7 +247,7 @@ TEST_F(FilesTest, WithoutControlsThereIsNoProgressNoPumpAndNoPause) {
 
 TEST_F(FilesTest, StatusWithoutProgressPumpsButSendsNoProgressMessages) {
     CStatic status;
-    status.Attach(fake.AddWindow(1003, "Static"));
+    status.Attach(fake.AddWindow(IDC_STATUS, "Static"));
     CAction action(nullptr, &status);
     SetFolders(action);
     action.Collect_Files();
@@ -259,7 +260,7 @@ TEST_F(FilesTest, CopyIsOneShellCopyWithListsFlagsAndTheMainWindowAsOwner) {
     fake.WriteFile(kWindows + "\\setupapi.log", "device log");
     fake.WriteFile("C:\\HvBootInst.log", "root log");
     CWinApp app("gathrix");
-    app.m_hMainWnd = fake.AddWindow(129, "#32770");
+    app.m_hMainWnd = fake.AddWindow(IDD_GATHRIX_DIALOG, "#32770");
     CAction action;
     SetFolders(action);
     action.Collect_Files();

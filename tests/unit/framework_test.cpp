@@ -6,10 +6,11 @@
 #include "framework/dialog.h"
 #include "framework/file.h"
 #include "framework/file_dialog.h"
+#include "resource.h"
 
 namespace {
 
-constexpr int kInfoTemplate = 130;
+constexpr int kInfoTemplate = IDD_INFO_DIALOG;
 
 // A dialog on the info template whose OK button runs a test's handler.
 class ProbeDialog : public CDialog {
@@ -96,12 +97,12 @@ TEST_F(FrameworkTest, BoundControlsLeaveWithTheWindow) {
     class Bound : public CDialog {
     public:
         explicit Bound(CStatic& text) : CDialog(kInfoTemplate), text_(text) {}
-        void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, 1005, text_); }
+        void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_INFO_TITLE, text_); }
         CStatic& text_;
     } dialog(text);
     fake.user.Check([&] {
         ASSERT_NE(text.m_hWnd, nullptr);
-        EXPECT_EQ(fake.Window(text.m_hWnd).id, 1005);
+        EXPECT_EQ(fake.Window(text.m_hWnd).id, IDC_INFO_TITLE);
     });
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(dialog.DoModal(), gx::IDOK);

@@ -14,10 +14,11 @@
 #include "registry/hive_table.h"
 #include "registry/reg_import_dlg.h"
 #include "userinfo/userinfo_dlg.h"
+#include "resource.h"
 
 namespace {
 
-constexpr int kImport = 102;
+constexpr int kImport = IDD_REGIMPORT_DIALOG;
 const char kInvalid[] = "Ung\xFCltiges Unterverzeichnis!";
 const char kSuccess[] = "Die R\xFC" "cksicherung wurde erfolgreich ausgef\xFChrt !";
 
@@ -40,7 +41,7 @@ protected:
 TEST_F(ImportNameTest, NamesWithoutAKeyOfTheirOwnAreInvalidAndNoEarlierImportIsTouched) {
     // Each would name the branch itself: a deletion would take Usr1 and Usr2.
     const char* names[] = {"\\", " \\\\ ", "\\Usr1", "Usr1\\", "Usr1\\\\x", " \t ", ""};
-    for (const char* name : names) fake.user.Type(1008, name).Click(1000).Answer(gx::IDOK);
+    for (const char* name : names) fake.user.Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK);
     fake.user.Click(gx::IDOK);
     fake.calls.clear();
     EXPECT_EQ(Run(), gx::IDOK);
@@ -53,9 +54,9 @@ TEST_F(ImportNameTest, NamesWithoutAKeyOfTheirOwnAreInvalidAndNoEarlierImportIsT
 }
 
 TEST_F(ImportNameTest, AnInnerBackslashImportsTwoLevelsDownAndReplacesOnlyThatKey) {
-    fake.user.Type(1008, "Kunde\\Usr1").Click(1000).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, "Kunde\\Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
     // The same name again: asked, then only Kunde\Usr1 is replaced.
-    fake.user.Type(1008, "Kunde\\Usr1").Click(1000).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, "Kunde\\Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
     fake.user.Answer(gx::IDOK).Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 7u);
@@ -71,7 +72,7 @@ TEST_F(ImportNameTest, CharactersOutsideWindows1252ArriveAsReplacementsAndHighBy
     // What an ANSI edit hands over for "Kunde 東京 ä€": replacements and
     // single bytes, some of them without a character in the code page.
     const std::string name = "Kunde ?? \xE4\x80\x81\x8D\xFF";
-    fake.user.Type(1008, name).Click(1000).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 3u);
@@ -83,7 +84,7 @@ TEST_F(ImportNameTest, CharactersOutsideWindows1252ArriveAsReplacementsAndHighBy
 }
 
 TEST_F(ImportNameTest, AThreeHundredCharacterNameIsRefusedBeforeAnyKeyOrFileIsNamed) {
-    fake.user.Type(1008, std::string(300, 'x')).Click(1000).Answer(gx::IDOK).Click(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, std::string(300, 'x')).Click(IDC_IMPORT).Answer(gx::IDOK).Click(gx::IDOK);
     fake.calls.clear();
     fake.longestPath = 0;
     EXPECT_EQ(Run(), gx::IDOK);
@@ -91,12 +92,12 @@ TEST_F(ImportNameTest, AThreeHundredCharacterNameIsRefusedBeforeAnyKeyOrFileIsNa
     EXPECT_EQ(fake.messageBoxes[0].text.rfind("Der Name des Unterverzeichnisses ist zu lang", 0), 0u);
     EXPECT_LT(fake.longestPath, 260u);
     EXPECT_EQ(fake.CountOf("RegOpenKeyExA") + fake.CountOf("GetFileAttributesA"), 0);
-    EXPECT_EQ(fake.ClosedControl(kImport, 1008).text, std::string(300, 'x')) << "kept for the user to shorten";
+    EXPECT_EQ(fake.ClosedControl(kImport, IDC_SUBFOLDER).text, std::string(300, 'x')) << "kept for the user to shorten";
 }
 
 TEST_F(ImportNameTest, AFilePickedWithAPathLongerThanTheDialogsBufferImportsNothing) {
     const std::string picked = "C:\\" + std::string(120, 'a') + "\\" + std::string(150, 'b') + "\\x.sav";
-    fake.user.Type(1008, "Usr3").Click(1000).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(picked).Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, "Usr3").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(picked).Answer(gx::IDOK);
     fake.user.Click(gx::IDOK);
     fake.calls.clear();
     EXPECT_EQ(Run(), gx::IDOK);
@@ -115,7 +116,7 @@ TEST_F(LockedQuestionnaireTest, AnswersThatCannotReachUserinfoTxtAreKeptWholeInT
     std::string problem;
     for (int line = 0; problem.size() < 2000; ++line) problem += "Zeile " + std::to_string(line) + " \xE4\xF6\xFC\r\n";
     problem = problem.substr(0, 2048);
-    fake.user.Type(1010, "Erika Muster, Firma").Type(1011, "PC-7").Type(1012, problem);
+    fake.user.Type(IDC_NAME, "Erika Muster, Firma").Type(IDC_COMPUTER, "PC-7").Type(IDC_PROBLEM, problem);
     fake.user.Click(gx::IDOK).Answer(gx::IDOK);
     {
         CUserInfoDlg dialog;
@@ -190,9 +191,9 @@ TEST_F(BrokenOutputTest, AnOutputThatCannotTakeTheHivesShowsErrorTwoAndStartWork
         c.arrange(fake);
         fake.longestPath = 0;
         fake.user.Click(gx::IDOK).Check([this] {
-            EXPECT_EQ(Text(129, 1004), "Error 0x80000002 has occurred.\n");
-            EXPECT_TRUE(Enabled(129, gx::IDOK));
-            EXPECT_TRUE(Enabled(129, gx::IDCANCEL));
+            EXPECT_EQ(Text(IDD_GATHRIX_DIALOG, IDC_MESSAGE), "Error 0x80000002 has occurred.\n");
+            EXPECT_TRUE(Enabled(IDD_GATHRIX_DIALOG, gx::IDOK));
+            EXPECT_TRUE(Enabled(IDD_GATHRIX_DIALOG, gx::IDCANCEL));
         });
         fake.user.Click(gx::IDCANCEL);
         EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDCANCEL);

@@ -5,10 +5,11 @@
 #include "environment/action.h"
 #include "registry/hive_table.h"
 #include "registry/reg_import_dlg.h"
+#include "resource.h"
 
 namespace {
 
-constexpr int kImport = 102;
+constexpr int kImport = IDD_REGIMPORT_DIALOG;
 const char kCaption[] = "CORVANE NET TOOL - Gathrix ";
 const char kDefaultFolder[] = "C:\\Tools\\CollectInfo\\Registry_Save\\";
 const char kSuccess[] = "Die R\xFC" "cksicherung wurde erfolgreich ausgef\xFChrt !";
@@ -35,7 +36,7 @@ protected:
 
     // Import under `name` with the default folder, up to the folder question.
     void ImportDefault(const std::string& name) {
-        fake.user.Type(1008, name).Click(1000).Answer(gx::IDOK).Answer(gx::IDYES);
+        fake.user.Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES);
     }
 
     std::vector<std::string> Texts() {
@@ -51,13 +52,13 @@ TEST_F(ImportDialogTest, OpensWithTheInfoTextTheCaptionAndUsr1AndEndsByOkOrEsc) 
     fake.user.Check([this] {
         gx::FakePlatform::FakeWindow& dialog = fake.Window(fake.DialogOf(kImport));
         EXPECT_EQ(dialog.text, kCaption);
-        EXPECT_EQ(dialog.bigIcon, fake.LoadIconA(nullptr, 128));
+        EXPECT_EQ(dialog.bigIcon, fake.LoadIconA(nullptr, IDR_MAINFRAME));
         EXPECT_EQ(dialog.smallIcon, dialog.bigIcon);
-        EXPECT_EQ(Text(kImport, 1001),
+        EXPECT_EQ(Text(kImport, IDC_IMPORT_TEXT),
                   "Default-Verzeichnis f\xFCr Registry-Dateien:\n <C:\\Tools\\CollectInfo\\Registry_Save\\> \n\n"
                   "Sie werden in der Registry unter dem Key <HKLM\\Software\\Gathrix\\UsrX> abgelegt.");
-        EXPECT_EQ(Text(kImport, 1008), "Usr1");
-        EXPECT_EQ(fake.Control(kImport, 1008).textLimit, 0);
+        EXPECT_EQ(Text(kImport, IDC_SUBFOLDER), "Usr1");
+        EXPECT_EQ(fake.Control(kImport, IDC_SUBFOLDER).textLimit, 0);
     });
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
@@ -68,8 +69,8 @@ TEST_F(ImportDialogTest, OpensWithTheInfoTextTheCaptionAndUsr1AndEndsByOkOrEsc) 
 }
 
 TEST_F(ImportDialogTest, ABlankNameOrACancelledConfirmationTouchesNothing) {
-    fake.user.Type(1008, " \t ").Click(1000).Answer(gx::IDOK);
-    fake.user.Type(1008, "  Kunde A\t").Click(1000).Answer(gx::IDCANCEL);
+    fake.user.Type(IDC_SUBFOLDER, " \t ").Click(IDC_IMPORT).Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, "  Kunde A\t").Click(IDC_IMPORT).Answer(gx::IDCANCEL);
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 2u);
@@ -113,9 +114,9 @@ TEST_F(ImportDialogTest, AFileChosenElsewhereGivesItsFolderForAllFiveNames) {
         fake.WriteFile(std::string("C:\\Support\\Kunde 7\\") + hive.szSaveFile,
                        fake.ReadFile(std::string(kDefaultFolder) + hive.szSaveFile));
     fake.WriteFile("C:\\Support\\Kunde 7\\notes.txt", "anything");
-    fake.user.Type(1008, "Kunde7").Click(1000).Answer(gx::IDOK).Answer(gx::IDNO);
+    fake.user.Type(IDC_SUBFOLDER, "Kunde7").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO);
     fake.user.PickFile("C:\\Support\\Kunde 7\\notes.txt").Answer(gx::IDOK);
-    fake.user.Click(1000).Answer(gx::IDOK).Answer(gx::IDNO).CancelFile().Answer(gx::IDOK);
+    fake.user.Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).CancelFile().Answer(gx::IDOK);
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
 
@@ -139,9 +140,9 @@ TEST_F(ImportDialogTest, AFileChosenElsewhereGivesItsFolderForAllFiveNames) {
 }
 
 TEST_F(ImportDialogTest, AMissingFolderIsNamedAndNothingIsRestored) {
-    fake.user.Type(1008, "Usr1").Click(1000).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, "Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
     // A chosen name without any folder is taken whole.
-    fake.user.Click(1000).Answer(gx::IDOK).Answer(gx::IDNO).PickFile("hive.sav").Answer(gx::IDOK);
+    fake.user.Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile("hive.sav").Answer(gx::IDOK);
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 6u);
@@ -196,13 +197,13 @@ TEST_F(ImportDialogTest, AFailedRestoreIsReported) {
 }
 
 TEST_F(ImportDialogTest, DeleteRemovesTheWholeBranchSilentlyAndDoesNothingWithoutIt) {
-    fake.user.Click(1002).Check([this] {
+    fake.user.Click(IDC_DELETE).Check([this] {
         EXPECT_EQ(fake.CountOf("SHDeleteKeyA"), 0);
         fake.SetString("Software\\Gathrix\\Usr1\\SOFTWARE\\Halvorn", "v", "x");
         fake.SetString("Software\\Gathrix\\Usr2", "v", "y");
         fake.SetString("Software\\Other", "v", "z");
     });
-    fake.user.Click(1002).Click(gx::IDOK);
+    fake.user.Click(IDC_DELETE).Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_FALSE(HasKey("Software\\Gathrix"));
     EXPECT_TRUE(HasKey("Software\\Other"));
@@ -212,10 +213,10 @@ TEST_F(ImportDialogTest, DeleteRemovesTheWholeBranchSilentlyAndDoesNothingWithou
 TEST_F(ImportDialogTest, NamesAndFoldersThatWouldPassThePathLimitAreRefusedBeforeAnythingIsTouched) {
     // "Software\Gathrix\" + name + "\" + the longest subkey (51) within 259.
     const std::string longest(190, 'n');
-    fake.user.Type(1008, longest + "x").Click(1000).Answer(gx::IDOK);
-    fake.user.Type(1008, longest).Click(1000).Answer(gx::IDCANCEL);
+    fake.user.Type(IDC_SUBFOLDER, longest + "x").Click(IDC_IMPORT).Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, longest).Click(IDC_IMPORT).Answer(gx::IDCANCEL);
     const std::string deep = "C:\\" + std::string(250, 'f');
-    fake.user.Type(1008, "Usr1").Click(1000).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(deep + "\\x.sav").Answer(gx::IDOK);
+    fake.user.Type(IDC_SUBFOLDER, "Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(deep + "\\x.sav").Answer(gx::IDOK);
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     std::vector<std::string> texts = Texts();
@@ -240,7 +241,7 @@ TEST_F(ImportDialogTest, AMinimisedDialogDrawsItsIconCentred) {
         fake.Window(dialog).iconic = true;
         fake.SendMessageA(dialog, gx::WM_PAINT, 0, 0);
         EXPECT_EQ(fake.SendMessageA(dialog, gx::WM_QUERYDRAGICON, 0, 0),
-                  reinterpret_cast<gx::LRESULT>(fake.LoadIconA(nullptr, 128)));
+                  reinterpret_cast<gx::LRESULT>(fake.LoadIconA(nullptr, IDR_MAINFRAME)));
     });
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);

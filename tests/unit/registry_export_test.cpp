@@ -3,6 +3,7 @@
 
 #include "environment/c_f_reg.h"
 #include "registry_fixture.h"
+#include "resource.h"
 
 using namespace gx;
 
@@ -134,8 +135,8 @@ TEST_F(HiveExportTest, AFileInPlaceOfTheFolderIsNotTouchedAndStopsTheExport) {
 }
 
 TEST_F(HiveExportTest, ProgressBarGetsOneRangeOneStepAndFiveAdvancesEachBeforeItsHive) {
-    HWND bar = fake.AddWindow(1000, "msctls_progress32");
-    HWND text = fake.AddWindow(1001, "Static");
+    HWND bar = fake.AddWindow(IDC_PROGRESS, "msctls_progress32");
+    HWND text = fake.AddWindow(IDC_STATUS, "Static");
     fake.Window(bar).position = 3;  // left there by the file copy
     CProgressCtrl progress;
     progress.Attach(bar);

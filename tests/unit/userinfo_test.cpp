@@ -5,10 +5,11 @@
 #include "dialog_fixture.h"
 #include "userinfo/info_dlg.h"
 #include "userinfo/userinfo_dlg.h"
+#include "resource.h"
 
 namespace {
 
-constexpr int kQuestionnaire = 131;
+constexpr int kQuestionnaire = IDD_USERINFO_DIALOG;
 const char kFile[] = "C:\\Tools\\CollectInfo\\userinfo.txt";
 
 class UserInfoTest : public DialogTest {
@@ -21,14 +22,14 @@ protected:
 
 TEST_F(UserInfoTest, AllFieldsEmptyGiveTheFiveEnglishLabelsAndLimitsAreSet) {
     fake.user.Check([this] {
-        EXPECT_EQ(Text(kQuestionnaire, 1009), "Please enter here additional information\n");
-        EXPECT_EQ(Text(kQuestionnaire, 1013), "name, company");
-        EXPECT_EQ(Text(kQuestionnaire, 1014), "computer");
-        EXPECT_EQ(Text(kQuestionnaire, 1015), "short explanation of the problem");
-        EXPECT_EQ(Text(kQuestionnaire, 1019), "which product do you install?");
-        EXPECT_EQ(Text(kQuestionnaire, 1021), "email address");
-        EXPECT_EQ(fake.Control(kQuestionnaire, 1012).textLimit, 2048);
-        for (int id : {1010, 1011, 1018, 1020}) EXPECT_EQ(fake.Control(kQuestionnaire, id).textLimit, 256) << id;
+        EXPECT_EQ(Text(kQuestionnaire, IDC_INTRO), "Please enter here additional information\n");
+        EXPECT_EQ(Text(kQuestionnaire, IDC_NAME_LABEL), "name, company");
+        EXPECT_EQ(Text(kQuestionnaire, IDC_COMPUTER_LABEL), "computer");
+        EXPECT_EQ(Text(kQuestionnaire, IDC_PROBLEM_LABEL), "short explanation of the problem");
+        EXPECT_EQ(Text(kQuestionnaire, IDC_PRODUCT_LABEL), "which product do you install?");
+        EXPECT_EQ(Text(kQuestionnaire, IDC_EMAIL_LABEL), "email address");
+        EXPECT_EQ(fake.Control(kQuestionnaire, IDC_PROBLEM).textLimit, 2048);
+        for (int id : {IDC_NAME, IDC_COMPUTER, IDC_PRODUCT, IDC_EMAIL}) EXPECT_EQ(fake.Control(kQuestionnaire, id).textLimit, 256) << id;
     });
     fake.user.Click(gx::IDOK).In(kQuestionnaire);
     EXPECT_EQ(Run(), gx::IDOK);
@@ -44,12 +45,12 @@ TEST_F(UserInfoTest, AllFieldsEmptyGiveTheFiveEnglishLabelsAndLimitsAreSet) {
 TEST_F(UserInfoTest, GermanLabelsValuesAndAMultiLineDescriptionStandAsTyped) {
     fake.langId = 0x0C07;
     fake.WriteFile(kFile, std::string(5000, 'x'));  // an earlier run's, longer
-    fake.user.Type(1010, "Jörg Maier, Halvorn")
-        .Type(1011, "PC-17")
-        .Type(1018, "NET PC 7")
-        .Type(1020, "jm@example.com")
-        .Type(1012, "Setup bricht ab.\r\nZweite Zeile")
-        .Enter(1012)
+    fake.user.Type(IDC_NAME, "Jörg Maier, Halvorn")
+        .Type(IDC_COMPUTER, "PC-17")
+        .Type(IDC_PRODUCT, "NET PC 7")
+        .Type(IDC_EMAIL, "jm@example.com")
+        .Type(IDC_PROBLEM, "Setup bricht ab.\r\nZweite Zeile")
+        .Enter(IDC_PROBLEM)
         .Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(fake.ReadFile(kFile),
@@ -61,11 +62,11 @@ TEST_F(UserInfoTest, GermanLabelsValuesAndAMultiLineDescriptionStandAsTyped) {
 }
 
 TEST_F(UserInfoTest, EnterAndEscInTheFieldsNeverEndTheDialog) {
-    for (int id : {1010, 1011, 1012, 1018, 1020}) fake.user.Enter(id).Escape(id);
+    for (int id : {IDC_NAME, IDC_COMPUTER, IDC_PROBLEM, IDC_PRODUCT, IDC_EMAIL}) fake.user.Enter(id).Escape(id);
     fake.user.Check([this] {
         EXPECT_NE(fake.DialogOf(kQuestionnaire), nullptr);
-        EXPECT_EQ(Text(kQuestionnaire, 1010), "");  // one line, no room for a second
-        EXPECT_EQ(Text(kQuestionnaire, 1012), "\r\n");
+        EXPECT_EQ(Text(kQuestionnaire, IDC_NAME), "");  // one line, no room for a second
+        EXPECT_EQ(Text(kQuestionnaire, IDC_PROBLEM), "\r\n");
     });
     fake.user.Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
@@ -73,15 +74,15 @@ TEST_F(UserInfoTest, EnterAndEscInTheFieldsNeverEndTheDialog) {
 }
 
 TEST_F(UserInfoTest, TheEditsTakeNoMoreThanTheirLimitsAndLongerTextsAreRefused) {
-    fake.user.Type(1012, std::string(3000, 'p')).Type(1010, std::string(300, 'n'));
+    fake.user.Type(IDC_PROBLEM, std::string(3000, 'p')).Type(IDC_NAME, std::string(300, 'n'));
     fake.user.Check([this] {
-        EXPECT_EQ(Text(kQuestionnaire, 1012).size(), 2048u);
-        EXPECT_EQ(Text(kQuestionnaire, 1010).size(), 256u);
+        EXPECT_EQ(Text(kQuestionnaire, IDC_PROBLEM).size(), 2048u);
+        EXPECT_EQ(Text(kQuestionnaire, IDC_NAME).size(), 256u);
         // A text that got past the limit fails the check.
-        fake.Control(kQuestionnaire, 1020).text = std::string(257, 'e');
+        fake.Control(kQuestionnaire, IDC_EMAIL).text = std::string(257, 'e');
     });
     fake.user.Click(gx::IDOK).Answer(gx::IDOK).Answer(gx::IDOK);
-    fake.user.Type(1020, "ok@example.com").Click(gx::IDOK);
+    fake.user.Type(IDC_EMAIL, "ok@example.com").Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 2u);
     for (const gx::FakeMessageBox& box : fake.messageBoxes) {
@@ -98,7 +99,7 @@ TEST_F(UserInfoTest, TheEditsTakeNoMoreThanTheirLimitsAndLongerTextsAreRefused) 
 
 TEST_F(UserInfoTest, AFileThatCannotBeCreatedIsReportedAndTheDialogStillEnds) {
     fake.Fail(gx::FakeOp::CreateFileA, gx::ERROR_ACCESS_DENIED);
-    fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
+    fake.user.Type(IDC_NAME, "Name").Click(gx::IDOK).Answer(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 1u);
     EXPECT_EQ(fake.messageBoxes[0].text, "Could not open userinfo,txt");
@@ -109,7 +110,7 @@ TEST_F(UserInfoTest, AFileThatCannotBeCreatedIsReportedAndTheDialogStillEnds) {
 
 TEST_F(UserInfoTest, AWriteErrorIsReportedLikeAnOpenFailureAndTheDialogEndsNormally) {
     fake.Fail(gx::FakeOp::WriteFile, gx::ERROR_DISK_FULL, 1, 2);
-    fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
+    fake.user.Type(IDC_NAME, "Name").Click(gx::IDOK).Answer(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 1u);
     EXPECT_EQ(fake.messageBoxes[0].text, "Could not open userinfo,txt");
@@ -150,8 +151,8 @@ protected:
     std::string ShownText() {
         std::string text;
         fake.user.Check([&] {
-            EXPECT_EQ(Text(130, 1005), "CORVANE NET TOOL - Gathrix V 07.00.1.3402");
-            text = Text(130, 1007);
+            EXPECT_EQ(Text(IDD_INFO_DIALOG, IDC_INFO_TITLE), "CORVANE NET TOOL - Gathrix V 07.00.1.3402");
+            text = Text(IDD_INFO_DIALOG, IDC_INFO_TEXT);
         });
         fake.user.Click(gx::IDOK);
         CInfoDlg dialog;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "wine_support.h"
+#include "resource.h"
 
 using namespace winetest;
 
@@ -80,16 +81,16 @@ TEST(CollectionRun, CloseRequestsAndASecondStartDuringTheRunAreRefusedAndTheRunC
     PostMessageA(main, WM_COMMAND, IDCANCEL, 0);
     PostMessageA(main, WM_COMMAND, IDOK, 0);
 
-    HWND questions = WaitForDialog(id, [](HWND w) { return GetDlgItem(w, 1010) != nullptr; }, 120000);
+    HWND questions = WaitForDialog(id, [](HWND w) { return GetDlgItem(w, IDC_NAME) != nullptr; }, 120000);
     ASSERT_NE(questions, nullptr) << "the run did not reach the questionnaire";
     EXPECT_TRUE(IsWindow(main));
     const std::string final =
         "The program terminated successfully. The information has been stored in: " + folder.path() + "\\CollectInfo";
-    EXPECT_EQ(TextOf(GetDlgItem(main, 1004)), final);
-    SendMessageA(GetDlgItem(questions, 1010), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Wine suite"));
+    EXPECT_EQ(TextOf(GetDlgItem(main, IDC_MESSAGE)), final);
+    SendMessageA(GetDlgItem(questions, IDC_NAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Wine suite"));
     PostMessageA(GetDlgItem(questions, IDOK), BM_CLICK, 0, 0);
 
-    HWND box = WaitForDialog(id, [](HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr && GetDlgItem(w, 1010) == nullptr; },
+    HWND box = WaitForDialog(id, [](HWND w) { return GetDlgItem(w, 0xFFFF) != nullptr && GetDlgItem(w, IDC_NAME) == nullptr; },
                              20000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(TextOf(box), "CORVANE NET TOOL - Gathrix ");

@@ -9,6 +9,7 @@
 
 #include "platform/fake/fake_templates.h"
 #include "wine_support.h"
+#include "resource.h"
 
 #include <commctrl.h>
 
@@ -185,7 +186,7 @@ TEST_P(Dialogs, ResourceHoldsTheTabledTemplate) {
         EXPECT_EQ(got.cx, want.cx);
         EXPECT_EQ(got.cy, want.cy);
         if ((want.style & 0xF) == SS_ICON && want.cls == std::string("Static"))
-            EXPECT_EQ(got.textOrdinal, 128);  // the program's icon
+            EXPECT_EQ(got.textOrdinal, IDR_MAINFRAME);
         else
             EXPECT_EQ(got.text, want.text);
     }
@@ -245,21 +246,23 @@ TEST_P(Dialogs, TemplateBuildsIntoARealDialogWithItsControlsInPlace) {
     DestroyWindow(dialog);
 }
 
-INSTANTIATE_TEST_SUITE_P(Product, Dialogs, ::testing::Values(129, 131, 130, 102));
+INSTANTIATE_TEST_SUITE_P(Product, Dialogs,
+                         ::testing::Values(IDD_GATHRIX_DIALOG, IDD_USERINFO_DIALOG, IDD_INFO_DIALOG,
+                                           IDD_REGIMPORT_DIALOG));
 
 // A few facts written out, so that a slip in the shared table shows too.
 TEST(DialogTable, SaysWhatTheProductPromises) {
-    const gx::FakeDialogTemplate* import = gx::FindDialogTemplate(102);
+    const gx::FakeDialogTemplate* import = gx::FindDialogTemplate(IDD_REGIMPORT_DIALOG);
     ASSERT_NE(import, nullptr);
     EXPECT_EQ(import->exStyle, static_cast<DWORD>(WS_EX_APPWINDOW));
     EXPECT_STREQ(import->controls[5].text, "User-Registry komplett wieder l\xF6schen");
     EXPECT_EQ(import->controls[1].style & (WS_VISIBLE | WS_DISABLED), static_cast<DWORD>(WS_DISABLED));
-    const gx::FakeDialogTemplate* collection = gx::FindDialogTemplate(129);
+    const gx::FakeDialogTemplate* collection = gx::FindDialogTemplate(IDD_GATHRIX_DIALOG);
     ASSERT_NE(collection, nullptr);
     EXPECT_EQ(collection->style & WS_SYSMENU, 0u);
     EXPECT_EQ(collection->cx, 366);
     EXPECT_EQ(collection->cy, 88);
-    const gx::FakeDialogTemplate* questionnaire = gx::FindDialogTemplate(131);
+    const gx::FakeDialogTemplate* questionnaire = gx::FindDialogTemplate(IDD_USERINFO_DIALOG);
     ASSERT_NE(questionnaire, nullptr);
     EXPECT_EQ(questionnaire->caption, nullptr);
     EXPECT_EQ(questionnaire->style & WS_CAPTION, 0u);
@@ -267,7 +270,7 @@ TEST(DialogTable, SaysWhatTheProductPromises) {
         if (std::string(control.cls) == "Edit") {
             EXPECT_EQ(control.style & (ES_MULTILINE | ES_WANTRETURN), static_cast<DWORD>(ES_MULTILINE | ES_WANTRETURN));
         }
-    EXPECT_EQ(gx::FindDialogTemplate(130)->controls[0].style & 0xF, static_cast<DWORD>(SS_ICON));
+    EXPECT_EQ(gx::FindDialogTemplate(IDD_INFO_DIALOG)->controls[0].style & 0xF, static_cast<DWORD>(SS_ICON));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/fake/fake_templates.h"
 
 #include "platform/constants.h"
+#include "resources/resource.h"
 
 namespace gx {
 
@@ -21,50 +22,50 @@ constexpr DWORD kDialog = DS_MODALFRAME | DS_SETFONT | WS_POPUP;
 
 std::vector<FakeDialogTemplate> Build() {
     return {
-        {129, "Gathrix", kDialog | WS_CAPTION, 0, 8, "MS Sans Serif", 366, 88,
+        {IDD_GATHRIX_DIALOG, "Gathrix", kDialog | WS_CAPTION, 0, 8, "MS Sans Serif", 366, 88,
          {
-             {1, "Button", "Start", kDefPush, 309, 41, 50, 14},
-             {2, "Button", "Beenden", kPush, 309, 66, 50, 14},
-             {1002, "msctls_progress32", "", kChild | WS_BORDER, 24, 43, 273, 15},
-             {1003, "Static", "", kCText, 24, 63, 278, 8},
-             {1004, "Static", "Static", kCText, 23, 10, 276, 27},
-             {9, "Button", "Info", kDefPush, 309, 7, 50, 14},
+             {IDOK, "Button", "Start", kDefPush, 309, 41, 50, 14},
+             {IDCANCEL, "Button", "Beenden", kPush, 309, 66, 50, 14},
+             {IDC_PROGRESS, "msctls_progress32", "", kChild | WS_BORDER, 24, 43, 273, 15},
+             {IDC_STATUS, "Static", "", kCText, 24, 63, 278, 8},
+             {IDC_MESSAGE, "Static", "Static", kCText, 23, 10, 276, 27},
+             {IDC_INFO, "Button", "Info", kDefPush, 309, 7, 50, 14},
          }},
-        {131, nullptr, kDialog, 0, 8, "MS Sans Serif", 292, 214,
+        {IDD_USERINFO_DIALOG, nullptr, kDialog, 0, 8, "MS Sans Serif", 292, 214,
          {
-             {1010, "Edit", "", kShortField, 15, 45, 92, 12},
-             {1, "Button", "OK", kPush, 235, 185, 50, 14},
-             {2, "Button", "Cancel", (kDefPush & ~WS_VISIBLE) | kHidden, 235, 157, 50, 14},
-             {1009, "Static", "", kCText, 7, 9, 239, 9},
-             {1011, "Edit", "", kShortField, 15, 81, 92, 12},
-             {1012, "Edit", "", kEdit | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL, 16, 119,
+             {IDC_NAME, "Edit", "", kShortField, 15, 45, 92, 12},
+             {IDOK, "Button", "OK", kPush, 235, 185, 50, 14},
+             {IDCANCEL, "Button", "Cancel", (kDefPush & ~WS_VISIBLE) | kHidden, 235, 157, 50, 14},
+             {IDC_INTRO, "Static", "", kCText, 7, 9, 239, 9},
+             {IDC_COMPUTER, "Edit", "", kShortField, 15, 81, 92, 12},
+             {IDC_PROBLEM, "Edit", "", kEdit | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL, 16, 119,
               208, 79},
-             {1013, "Static", "", kLText, 16, 33, 53, 9},
-             {1014, "Static", "", kLText, 15, 70, 57, 8},
-             {1015, "Static", "", kLText, 17, 105, 238, 10},
-             {1018, "Edit", "", kShortField, 129, 45, 94, 12},
-             {1019, "Static", "", kLText, 130, 33, 116, 9},
-             {1020, "Edit", "", kShortField, 129, 82, 95, 12},
-             {1021, "Static", "", kLText, 130, 70, 73, 9},
+             {IDC_NAME_LABEL, "Static", "", kLText, 16, 33, 53, 9},
+             {IDC_COMPUTER_LABEL, "Static", "", kLText, 15, 70, 57, 8},
+             {IDC_PROBLEM_LABEL, "Static", "", kLText, 17, 105, 238, 10},
+             {IDC_PRODUCT, "Edit", "", kShortField, 129, 45, 94, 12},
+             {IDC_PRODUCT_LABEL, "Static", "", kLText, 130, 33, 116, 9},
+             {IDC_EMAIL, "Edit", "", kShortField, 129, 82, 95, 12},
+             {IDC_EMAIL_LABEL, "Static", "", kLText, 130, 70, 73, 9},
          }},
-        {130, nullptr, kDialog, 0, 8, "MS Sans Serif", 240, 146,
+        {IDD_INFO_DIALOG, nullptr, kDialog, 0, 8, "MS Sans Serif", 240, 146,
          {
-             {-1, "Static", "", kChild | SS_ICON, 15, 17, 20, 20},
-             {1005, "Static", "", kLText, 13, 36, 208, 11},
-             {1007, "Static", "", kLText, 14, 55, 219, 64},
-             {1, "Button", "OK", kDefPush | WS_GROUP, 183, 125, 50, 14},
+             {IDC_STATIC, "Static", "", kChild | SS_ICON, 15, 17, 20, 20},
+             {IDC_INFO_TITLE, "Static", "", kLText, 13, 36, 208, 11},
+             {IDC_INFO_TEXT, "Static", "", kLText, 14, 55, 219, 64},
+             {IDOK, "Button", "OK", kDefPush | WS_GROUP, 183, 125, 50, 14},
          }},
-        {102, "Gathrix 1.0", kDialog | WS_VISIBLE | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW, 8,
+        {IDD_REGIMPORT_DIALOG, "Gathrix 1.0", kDialog | WS_VISIBLE | WS_CAPTION | WS_SYSMENU, WS_EX_APPWINDOW, 8,
          "MS Sans Serif", 337, 146,
          {
-             {1, "Button", "OK", kDefPush, 151, 125, 50, 14},
-             {2, "Button", "Cancel", (kPush & ~WS_VISIBLE) | kHidden, 235, 125, 50, 14},
-             {1000, "Button", "User-Registry importieren", kPush, 185, 67, 145, 14},
-             {1001, "Static", "", kLText, 15, 15, 309, 35},
-             {-1, "Button", "Registry-Daten", kChild | BS_GROUPBOX, 7, 7, 323, 108},
-             {1002, "Button", "User-Registry komplett wieder löschen", kPush, 186, 90, 144, 14},
-             {1008, "Edit", "", kEdit | ES_AUTOHSCROLL, 185, 51, 24, 13},
-             {-1, "Static", "UsrX", kLText, 218, 53, 54, 9},
+             {IDOK, "Button", "OK", kDefPush, 151, 125, 50, 14},
+             {IDCANCEL, "Button", "Cancel", (kPush & ~WS_VISIBLE) | kHidden, 235, 125, 50, 14},
+             {IDC_IMPORT, "Button", "User-Registry importieren", kPush, 185, 67, 145, 14},
+             {IDC_IMPORT_TEXT, "Static", "", kLText, 15, 15, 309, 35},
+             {IDC_STATIC, "Button", "Registry-Daten", kChild | BS_GROUPBOX, 7, 7, 323, 108},
+             {IDC_DELETE, "Button", "User-Registry komplett wieder löschen", kPush, 186, 90, 144, 14},
+             {IDC_SUBFOLDER, "Edit", "", kEdit | ES_AUTOHSCROLL, 185, 51, 24, 13},
+             {IDC_STATIC, "Static", "UsrX", kLText, 218, 53, 54, 9},
          }},
     };
 }

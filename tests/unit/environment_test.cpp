@@ -278,8 +278,7 @@ TEST_F(EnvironmentTest, DestinationFoldersFollowTheExecutable) {
         EXPECT_EQ(fake.beeps, 5);
     }
     Lines lines = LogMessages();  // the log was opened by the first object
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "ERR CTool::GetDest_Path -> no absolute folder: gathrix.exe"),
-              lines.end());
+    EXPECT_TRUE(testlog::HasLine(lines, "ERR CTool::GetDest_Path -> no absolute folder: gathrix.exe"));
 
     // A repeated call recomputes the same values.
     fake.modulePath = "C:\\Tools\\x.exe";

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/log_lines.h"
 #include "platform/fake/fake_platform.h"
 #include "trace/trace.h"
 

@@ -81,8 +81,8 @@ protected:
         return rows;
     }
 
-    static bool Contains(const std::vector<std::string>& lines, const std::string& wanted) {
-        return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+    static ::testing::AssertionResult Contains(const std::vector<std::string>& lines, const std::string& wanted) {
+        return testlog::HasLine(lines, wanted);
     }
 
 private:

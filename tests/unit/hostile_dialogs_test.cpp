@@ -127,8 +127,7 @@ TEST_F(LockedQuestionnaireTest, AnswersThatCannotReachUserinfoTxtAreKeptWholeInT
     EXPECT_EQ(fake.ReadFile(file), "held open by an editor");
 
     std::vector<std::string> lines = LogMessages();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "ERR CUserInfoDlg::OnOK -> open C:\\Tools\\CollectInfo\\\\userinfo.txt: 32"),
-              lines.end());
+    EXPECT_TRUE(testlog::HasLine(lines, "ERR CUserInfoDlg::OnOK -> open C:\\Tools\\CollectInfo\\\\userinfo.txt: 32"));
     std::string name, shortExplanation;
     for (const std::string& line : lines) {
         if (line.rfind("CUserInfoDlg::OnOK, name, company: ", 0) == 0) name += line.substr(35);

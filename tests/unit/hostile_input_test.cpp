@@ -98,9 +98,8 @@ protected:
         return changed;
     }
 
-    bool Logged(const std::string& line, const std::string& log = kOutput + "\\gathrix.log") {
-        std::vector<std::string> lines = LogMessages(log);
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    ::testing::AssertionResult Logged(const std::string& line, const std::string& log = kOutput + "\\gathrix.log") {
+        return testlog::HasLine(LogMessages(log), line);
     }
 
     int LoggedStartingWith(const std::string& prefix, const std::string& log = kOutput + "\\gathrix.log") {

@@ -48,10 +48,7 @@ protected:
 
     static std::string File(const RegistryHive& hive) { return std::string(kFolder) + hive.szSaveFile; }
 
-    bool Logged(const std::string& line) {
-        std::vector<std::string> lines = LogMessages();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
+    ::testing::AssertionResult Logged(const std::string& line) { return testlog::HasLine(LogMessages(), line); }
 
     int LoggedStartingWith(const std::string& prefix) {
         std::vector<std::string> lines = LogMessages();

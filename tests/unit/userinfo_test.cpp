@@ -118,21 +118,17 @@ TEST_F(UserInfoTest, AWriteErrorIsReportedLikeAnOpenFailureAndTheDialogEndsNorma
     EXPECT_EQ(fake.openFiles, 0);
     EXPECT_EQ(fake.ReadFile(kFile), "\r\nname, company: \r\nName\r\n\r\ncomputer: \r\n");
     std::vector<std::string> lines = LogMessages();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "ERR CUserInfoDlg::OnOK -> write C:\\Tools\\CollectInfo\\\\userinfo.txt: 112"),
-              lines.end());
+    EXPECT_TRUE(testlog::HasLine(lines, "ERR CUserInfoDlg::OnOK -> write C:\\Tools\\CollectInfo\\\\userinfo.txt: 112"));
 
     // A write the disk cuts short is a full disk too.
     fake.diskRoom = 20;
-    fake.user.Type(1010, "Name").Click(gx::IDOK).Answer(gx::IDOK);
+    fake.user.Type(IDC_NAME, "Name").Click(gx::IDOK).Answer(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     ASSERT_EQ(fake.messageBoxes.size(), 2u);
     EXPECT_EQ(fake.messageBoxes[1].text, "Could not open userinfo,txt");
     EXPECT_EQ(fake.ReadFile(kFile), "\r\nname, company: \r\nN");
     lines = LogMessages();
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "ERR CUserInfoDlg::OnOK -> write C:\\Tools\\CollectInfo\\\\userinfo.txt: -1"),
-              lines.end());
+    EXPECT_TRUE(testlog::HasLine(lines, "ERR CUserInfoDlg::OnOK -> write C:\\Tools\\CollectInfo\\\\userinfo.txt: -1"));
 }
 
 TEST_F(UserInfoTest, AnOutputFolderTooDeepIsNeverReplacedByARelativePath) {

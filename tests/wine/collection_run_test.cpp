@@ -55,7 +55,7 @@ TEST(CollectionRun, CloseRequestsAndASecondStartDuringTheRunAreRefusedAndTheRunC
     ScratchFolder folder("run");
     const std::string exe = folder / "gathrix.exe";
     ASSERT_TRUE(CopyFileA(ProductExe().c_str(), exe.c_str(), FALSE)) << ProductExe();
-    MakeFolders(folder / "CollectInfo");
+    EXPECT_TRUE(MakeFolders(folder / "CollectInfo"));
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);

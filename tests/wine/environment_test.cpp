@@ -16,6 +16,7 @@
 #include <regex>
 #include <sstream>
 
+#include "../common/log_lines.h"
 #include "environment_probe.h"
 #include "wine_support.h"
 
@@ -132,7 +133,7 @@ protected:
         std::string name = "envprobe-" + std::to_string(GetCurrentProcessId()) + "-" + version + ".exe";
         std::string exe = folder / name;
         EXPECT_TRUE(CopyFileA(self, exe.c_str(), FALSE)) << exe;
-        MakeFolders(folder / "CollectInfo");
+        EXPECT_TRUE(MakeFolders(folder / "CollectInfo"));
         std::string report = folder / "report.txt";
 
         std::string appKey = "Software\\Wine\\AppDefaults\\" + name;
@@ -291,8 +292,7 @@ TEST_F(EnvironmentUnderWine, EachWindowsVersionGetsItsCodeFoldersAndLogShape) {
         EXPECT_EQ(Shapes(log), expected);
         ASSERT_GE(log.size(), 12u);
         EXPECT_EQ(log[1], "CTool::GetDest_Path, m_szDest_Path_Files   :" + report["folder"] + "\\CollectInfo\\File_Save\\");
-        EXPECT_NE(std::find(log.begin(), log.end(), "< CTool::CheckOS, m_iWinOS      :" + std::to_string(c.code)),
-                  log.end());
+        EXPECT_TRUE(testlog::HasLine(log, "< CTool::CheckOS, m_iWinOS      :" + std::to_string(c.code)));
     }
 }
 

@@ -45,7 +45,7 @@ protected:
         action_.m_szDest_Path = root_ / "Tools\\CollectInfo\\";
         action_.m_szDest_Path_Files = action_.m_szDest_Path + "File_Save\\";
         action_.m_szDest_Path_Registry = action_.m_szDest_Path + "Registry_Save\\";
-        MakeFolders(root_ / "Tools\\CollectInfo");
+        EXPECT_TRUE(MakeFolders(root_ / "Tools\\CollectInfo"));
     }
     ~FilesWine() override {
         std::copy(saved_.begin(), saved_.end(), FileTable);
@@ -62,7 +62,7 @@ protected:
             std::string content = "row " + std::to_string(i) + " at " + source + "\r\n" +
                                   std::string(static_cast<std::size_t>(1000 + 37 * i), static_cast<char>('A' + i % 26));
             std::size_t slash = source.rfind('\\');
-            MakeFolders(source.substr(0, slash));
+            EXPECT_TRUE(MakeFolders(source.substr(0, slash)));
             EXPECT_TRUE(WriteFile(source, content)) << source;
             contents[source] = content;
         }
@@ -86,7 +86,7 @@ TEST_F(FilesWine, EveryExistingSourceIsCopiedByteForByteToItsMirroredPath) {
 
     // A copy from an earlier run is overwritten without a question.
     CollectedFilePaths setupapi = ComposeCollectedFilePaths(action_, FileTable[0]);
-    MakeFolders(setupapi.destination.substr(0, setupapi.destination.rfind('\\')));
+    EXPECT_TRUE(MakeFolders(setupapi.destination.substr(0, setupapi.destination.rfind('\\'))));
     WriteFile(setupapi.destination, "stale copy of an earlier run");
 
     EXPECT_EQ(action_.Collect_Files(), TRUE);
@@ -143,12 +143,12 @@ TEST_F(FilesWine, SecondRunReplacesTheCopiesWithTheSourcesOfThatRun) {
 TEST_F(FilesWine, DeleteAllRemovesNestedTreesAndLeavesTheOutputFolderAlone) {
     const std::string files = action_.m_szDest_Path_Files;
     const std::string hives = action_.m_szDest_Path_Registry;
-    MakeFolders(files + "gxtest\\WINDOWS\\setup\\logfiles");
+    EXPECT_TRUE(MakeFolders(files + "gxtest\\WINDOWS\\setup\\logfiles"));
     WriteFile(files + "gxtest\\WINDOWS\\setup\\logfiles\\a.log", "a");
     WriteFile(files + "gxtest\\WINDOWS\\ro.log", "r");
     ASSERT_TRUE(SetReadOnly(files + "gxtest\\WINDOWS\\ro.log"));
     WriteFile(files + "_SysEvent.evt", "e");
-    MakeFolders(hives + "sub");
+    EXPECT_TRUE(MakeFolders(hives + "sub"));
     WriteFile(hives + "halvorn.sav", "h");
     WriteFile(hives + "sub\\ro.sav", "r");
     ASSERT_TRUE(SetReadOnly(hives + "sub\\ro.sav"));
@@ -173,7 +173,7 @@ TEST_F(FilesWine, ReadOnlyFileDirectlyInTheFolderStopsWinesShellDelete) {
     // read-only files inside subfolders but stops at one matched by the
     // pattern itself, with code 5; the folder and the files after it stay.
     const std::string files = action_.m_szDest_Path_Files;
-    MakeFolders(files);
+    EXPECT_TRUE(MakeFolders(files));
     WriteFile(files + "a.log", "a");
     WriteFile(files + "ro.log", "r");
     WriteFile(files + "zz.log", "z");
@@ -187,8 +187,8 @@ TEST_F(FilesWine, ReadOnlyFileDirectlyInTheFolderStopsWinesShellDelete) {
 
 TEST_F(FilesWine, AttributeReportListsReadOnlyEntriesOfRealFolders) {
     const std::string system32 = action_.m_szWindowsPath + "\\system32";
-    MakeFolders(system32 + "\\drivers");
-    MakeFolders(action_.m_szProgramFiles);
+    EXPECT_TRUE(MakeFolders(system32 + "\\drivers"));
+    EXPECT_TRUE(MakeFolders(action_.m_szProgramFiles));
     for (const char* name : {"a.dll", "b.dll", "Zeta.sys"}) WriteFile(system32 + "\\" + name, name);
     WriteFile(system32 + "\\drivers\\r.sys", "r");
     WriteFile(action_.m_szProgramFiles + "\\tool.exe", "t");

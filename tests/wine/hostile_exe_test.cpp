@@ -28,7 +28,7 @@ TEST(HostileExe, DeepFoldersAndACommandLineOf10000StartEndAndWriteNoLogAnywhere)
         // The log of another installation in the parent folder, where a cut
         // executable path would lead.
         const std::string parent = folder.substr(0, folder.rfind('\\'));
-        MakeFolders(parent + "\\CollectInfo");
+        EXPECT_TRUE(MakeFolders(parent + "\\CollectInfo"));
         ASSERT_TRUE(WriteFile(parent + "\\CollectInfo\\gathrix.log", "another installation\r\n"));
         ASSERT_TRUE(CopyFileA(ProductExe().c_str(), (folder + "\\gathrix.exe").c_str(), FALSE)) << GetLastError();
 

@@ -50,7 +50,8 @@ TEST(HostileWine, FilesHeldOpenWithoutSharingAreNeitherReplacedNorWritten) {
     {
         HeldOpen reportHeld(report);
         HeldOpen answersHeld(answers);
-        ASSERT_TRUE(reportHeld.held() && answersHeld.held());
+        ASSERT_TRUE(reportHeld.held());
+        ASSERT_TRUE(answersHeld.held());
 
         TracedRun run = RunTraced([&](CAction& action) {
             action.m_iWinOS = 6;
@@ -128,8 +129,8 @@ TEST(HostileWine, SubfolderNamesOutsideWindows1252AndAtTheLimitAreRestoredAndRem
 TEST(HostileWine, ASourceHeldOpenAndABackupThatExistsAreTracedAndTheCopiesGoOn) {
     ScratchFolder root("heldsource");
     std::vector<CollectedFile> saved(std::begin(FileTable), std::end(FileTable));
-    MakeFolders(root / "WINDOWS");
-    MakeFolders(root / "Tools\\CollectInfo\\File_Save");
+    EXPECT_TRUE(MakeFolders(root / "WINDOWS"));
+    EXPECT_TRUE(MakeFolders(root / "Tools\\CollectInfo\\File_Save"));
     ASSERT_TRUE(WriteFile(root / "WINDOWS\\setupapi.log", "held by the setup"));
     ASSERT_TRUE(WriteFile(root / "WINDOWS\\CorNetPC_LOG.txt", "free"));
     ASSERT_TRUE(WriteFile(root / "Tools\\CollectInfo\\File_Save\\_SysEvent.evt", "earlier backup"));

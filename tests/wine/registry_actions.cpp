@@ -5,6 +5,7 @@
 #include <functional>
 #include <sstream>
 
+#include "../common/log_lines.h"
 #include "environment/action.h"
 #include "platform/platform.h"
 #include "trace/trace.h"
@@ -50,9 +51,7 @@ TracedRun Traced(const std::function<int(CAction&)>& operation) {
 
 }  // namespace
 
-bool TracedRun::Traced(const std::string& line) const {
-    return std::find(trace.begin(), trace.end(), line) != trace.end();
-}
+::testing::AssertionResult TracedRun::Traced(const std::string& line) const { return testlog::HasLine(trace, line); }
 
 int TracedRun::TracedStartingWith(const std::string& prefix) const {
     return static_cast<int>(std::count_if(trace.begin(), trace.end(), [&](const std::string& line) {

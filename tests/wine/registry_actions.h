@@ -3,6 +3,8 @@
 // the program's own.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,7 +17,7 @@ struct TracedRun {
     int result = 0;
     std::vector<std::string> trace;  // messages without time stamps
 
-    bool Traced(const std::string& line) const;
+    ::testing::AssertionResult Traced(const std::string& line) const;
     int TracedStartingWith(const std::string& prefix) const;
 };
 

@@ -19,7 +19,7 @@ std::string CopyProduct(const ScratchFolder& folder) {
 TEST(StartupExe, TraceLogStartsWithVersionAndCommandLineAndEndsWithTheClosingLine) {
     ScratchFolder folder("startup");
     std::string exe = CopyProduct(folder);
-    MakeFolders(folder / "CollectInfo");
+    EXPECT_TRUE(MakeFolders(folder / "CollectInfo"));
     WriteFile(folder / "CollectInfo\\gathrix.log", "left by an earlier run\r\n");
     RunResult run = RunAndCancel(exe, "--some-arg", "C:\\");
     ASSERT_TRUE(run.started);

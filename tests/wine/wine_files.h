@@ -2,6 +2,8 @@
 // include the program's own headers (their Win32-shaped types clash with it).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -24,10 +26,10 @@ private:
 void RemoveTree(const std::string& path);
 bool Exists(const std::string& path);
 std::string ReadFile(const std::string& path);
-bool WriteFile(const std::string& path, const std::string& content);
-void MakeFolders(const std::string& path);
-
-bool SetReadOnly(const std::string& path);
+// These fail with the call that failed, its result and the last error.
+::testing::AssertionResult WriteFile(const std::string& path, const std::string& content);
+::testing::AssertionResult MakeFolders(const std::string& path);
+::testing::AssertionResult SetReadOnly(const std::string& path);
 
 // An existing file held open by "another program" with no sharing allowed
 // (share mode 0) for the holder's lifetime.
@@ -37,10 +39,11 @@ public:
     ~HeldOpen();
     HeldOpen(const HeldOpen&) = delete;
     HeldOpen& operator=(const HeldOpen&) = delete;
-    bool held() const { return handle_ != nullptr; }
+    const ::testing::AssertionResult& held() const { return opened_; }
 
 private:
     void* handle_ = nullptr;
+    ::testing::AssertionResult opened_ = ::testing::AssertionFailure();
 };
 
 // Lines of a CR LF text file.

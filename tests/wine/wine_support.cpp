@@ -1,5 +1,7 @@
 #include "wine_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -8,36 +10,65 @@
 namespace winetest {
 
 namespace {
-int g_counter = 0;
+
+// One call's outcome; a failure names the call, its argument, its result
+// and the last error. `tolerated` is a last error that counts as success.
+template <class T>
+::testing::AssertionResult Check(T result, bool ok, const char* call, const std::string& argument,
+                                 DWORD tolerated = ERROR_SUCCESS) {
+    DWORD error = GetLastError();
+    if (ok || (tolerated != ERROR_SUCCESS && error == tolerated)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << call << "(" << argument << ") = " << result << ", last error " << error;
 }
 
-ScratchFolder::ScratchFolder(const std::string& name) {
-    CreateDirectoryA("C:\\gxtest", nullptr);
+// A fresh name per folder, also under --gtest_repeat.
+std::string UniqueSuffix() {
+    static LONG counter = 0;
     char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "-%lu-%d", GetCurrentProcessId(), ++g_counter);
-    path_ = "C:\\gxtest\\" + name + buffer;
-    RemoveTree(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
+    std::snprintf(buffer, sizeof(buffer), "-%lu-%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
+    return buffer;
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+    BOOL made = CreateDirectoryA("C:\\gxtest", nullptr);
+    EXPECT_TRUE(Check(made, made != FALSE, "CreateDirectoryA", "C:\\gxtest", ERROR_ALREADY_EXISTS));
+    path_ = "C:\\gxtest\\" + name + UniqueSuffix();
+    if (Exists(path_)) RemoveTree(path_);
+    made = CreateDirectoryA(path_.c_str(), nullptr);
+    EXPECT_TRUE(Check(made, made != FALSE, "CreateDirectoryA", path_));
 }
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
 void RemoveTree(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    ::testing::AssertionResult found = Check(attributes, attributes != INVALID_FILE_ATTRIBUTES, "GetFileAttributesA", path);
+    if (!found) {
+        ADD_FAILURE() << found.message();
+        return;
+    }
+    BOOL done = SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(Check(done, done != FALSE, "SetFileAttributesA", path));
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        done = DeleteFileA(path.c_str());
+        EXPECT_TRUE(Check(done, done != FALSE, "DeleteFileA", path));
+        return;
+    }
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
+    EXPECT_TRUE(Check(find, find != INVALID_HANDLE_VALUE, "FindFirstFileA", path + "\\*"));
     if (find != INVALID_HANDLE_VALUE) {
         do {
             std::string name = data.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileA(child.c_str());
+            if (name != "." && name != "..") RemoveTree(path + "\\" + name);
         } while (FindNextFileA(find, &data));
+        EXPECT_TRUE(Check(0, GetLastError() == ERROR_NO_MORE_FILES, "FindNextFileA", path + "\\*"));
         FindClose(find);
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!RemoveDirectoryA(path.c_str())) DeleteFileA(path.c_str());
+    done = RemoveDirectoryA(path.c_str());
+    EXPECT_TRUE(Check(done, done != FALSE, "RemoveDirectoryA", path));
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -49,29 +80,39 @@ std::string ReadFile(const std::string& path) {
     return content.str();
 }
 
-bool WriteFile(const std::string& path, const std::string& content) {
+::testing::AssertionResult WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out << content;
-    return static_cast<bool>(out);
+    out.close();
+    if (!out) return ::testing::AssertionFailure() << "cannot write " << content.size() << " bytes to " << path;
+    return ::testing::AssertionSuccess();
 }
 
-bool SetReadOnly(const std::string& path) {
-    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE;
+::testing::AssertionResult SetReadOnly(const std::string& path) {
+    BOOL done = SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    return Check(done, done != FALSE, "SetFileAttributesA", path);
 }
 
 HeldOpen::HeldOpen(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) handle_ = file;
+    opened_ = Check(file, file != INVALID_HANDLE_VALUE, "CreateFileA", path);
+    if (opened_) handle_ = file;
 }
 
 HeldOpen::~HeldOpen() {
     if (handle_ != nullptr) CloseHandle(static_cast<HANDLE>(handle_));
 }
 
-void MakeFolders(const std::string& path) {
-    for (std::size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+::testing::AssertionResult MakeFolders(const std::string& path) {
+    for (std::size_t i = 3; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != '\\') continue;
+        const std::string folder = path.substr(0, i);
+        BOOL made = CreateDirectoryA(folder.c_str(), nullptr);
+        ::testing::AssertionResult result = Check(made, made != FALSE, "CreateDirectoryA", folder, ERROR_ALREADY_EXISTS);
+        if (!result) return result;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 std::string ProductExe() {
@@ -118,9 +159,13 @@ RunResult RunAndCancel(const std::string& exe, const std::string& arguments,
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process))
+    BOOL started = CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &process);
+    ::testing::AssertionResult launched = Check(started, started != FALSE, "CreateProcessA", exe);
+    if (!launched) {
+        ADD_FAILURE() << launched.message();
         return result;
+    }
     result.started = true;
     DWORD waited = 0;
     while (waited < timeoutMs) {
@@ -136,8 +181,10 @@ RunResult RunAndCancel(const std::string& exe, const std::string& arguments,
     } else {
         TerminateProcess(process.hProcess, 1);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    BOOL closed = CloseHandle(process.hThread);
+    EXPECT_TRUE(Check(closed, closed != FALSE, "CloseHandle", "thread"));
+    closed = CloseHandle(process.hProcess);
+    EXPECT_TRUE(Check(closed, closed != FALSE, "CloseHandle", "process"));
     return result;
 }
 

@@ -12,7 +12,7 @@ bool HasImportMarker(const char* commandLine) {
     return commandLine != nullptr && std::strstr(commandLine, kImportMarker) != nullptr;
 }
 
-BOOL CGathrixApp::InitInstance() {
+gx::BOOL CGathrixApp::InitInstance() {
     Enable3dControls();
     const char* raw = gx::os().GetCommandLineA();
     std::string commandLine = raw != nullptr ? raw : "";

@@ -12,7 +12,7 @@ bool HasImportMarker(const char* commandLine);
 class CGathrixApp : public CWinApp {
 public:
     CGathrixApp() = default;
-    BOOL InitInstance() override;
+    gx::BOOL InitInstance() override;
 };
 
 // The two modes' dialogs, each run modally with no parent.

@@ -57,7 +57,7 @@ bool CGathrixDlg::OnWndMsg(gx::UINT message, gx::WPARAM wParam, gx::LPARAM, gx::
     }
 }
 
-BOOL CGathrixDlg::OnInitDialog() {
+gx::BOOL CGathrixDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessage(gx::WM_SETICON, gx::ICON_BIG, reinterpret_cast<gx::LPARAM>(m_hIcon));
     SendMessage(gx::WM_SETICON, gx::ICON_SMALL, reinterpret_cast<gx::LPARAM>(m_hIcon));

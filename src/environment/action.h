@@ -9,11 +9,6 @@
 #include "framework/wnd.h"
 #include "platform/types.h"
 
-// Same types as <windows.h> gives these names, so both can meet in one file.
-using gx::BOOL;
-using gx::HANDLE;
-using LPCSTR = const char*;
-
 class CAction {
 public:
     CAction();
@@ -42,20 +37,20 @@ public:
     int GetAUTSW_CorvaneNetPCRegistry();
 
     // ---- file collection (files/) ------------------------------------------
-    BOOL Collect_Files();
-    int CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath);
-    BOOL Collect_FileAttributes();
-    BOOL GetAttributeText(gx::DWORD dwAttributes, std::string& strText);
-    BOOL DeleteAllDirecory();
-    gx::DWORD Xc_del_dir(LPCSTR szDir);
+    gx::BOOL Collect_Files();
+    int CopyFileTo(gx::LPCSTR szFullSourcePath, gx::LPCSTR szFullDestPath);
+    gx::BOOL Collect_FileAttributes();
+    gx::BOOL GetAttributeText(gx::DWORD dwAttributes, std::string& strText);
+    gx::BOOL DeleteAllDirecory();
+    gx::DWORD Xc_del_dir(gx::LPCSTR szDir);
 
     // ---- registry (registry/) ----------------------------------------------
-    BOOL EnablePrivilege(HANDLE hToken, LPCSTR szPrivilege, BOOL bEnable);
-    BOOL Collect_Registry();
-    BOOL Restore_Registry(LPCSTR pszSubFolder);
-    BOOL IsRegistryEntryExit(LPCSTR szKeyName);
-    BOOL IsCollect_Registry_Exist();
-    BOOL DeleteRegistryEntry(LPCSTR szKeyPath);
+    gx::BOOL EnablePrivilege(gx::HANDLE hToken, gx::LPCSTR szPrivilege, gx::BOOL bEnable);
+    gx::BOOL Collect_Registry();
+    gx::BOOL Restore_Registry(gx::LPCSTR pszSubFolder);
+    gx::BOOL IsRegistryEntryExit(gx::LPCSTR szKeyName);
+    gx::BOOL IsCollect_Registry_Exist();
+    gx::BOOL DeleteRegistryEntry(gx::LPCSTR szKeyPath);
 
     // Shows one item of a long step: with a status control, its text, then
     // every pending message dispatched, then the 250 ms pause. Without one,

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/constants.h"
 #include "platform/types.h"
 
 class CException {
@@ -12,7 +13,7 @@ public:
     virtual ~CException() = default;
     virtual std::string GetErrorMessage() const = 0;
     // Tells the user, in a message box owned by the running dialog.
-    int ReportError(gx::UINT type = 0x30) const;
+    int ReportError(gx::UINT type = gx::MB_ICONEXCLAMATION) const;
 };
 
 // A validation failure; the user has been told already.

@@ -5,7 +5,8 @@
 #include "framework/dialog.h"
 #include "platform/platform.h"
 
-CFileDialog::CFileDialog(const char* defExt, const char* fileName, gx::DWORD flags, const char* filter, CWnd* parent)
+CFileDialog::CFileDialog(gx::BOOL, const char* defExt, const char* fileName, gx::DWORD flags, const char* filter,
+                         CWnd* parent)
     : m_ofn(), m_pParentWnd(parent), m_szFileName() {
     if (fileName != nullptr) {
         std::strncpy(m_szFileName, fileName, sizeof(m_szFileName) - 1);

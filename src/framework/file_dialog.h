@@ -9,9 +9,12 @@
 
 class CFileDialog {
 public:
-    // Only the open dialog: no filter, extension or initial name unless given.
-    CFileDialog(const char* defExt = nullptr, const char* fileName = nullptr,
-                gx::DWORD flags = gx::OFN_HIDEREADONLY, const char* filter = nullptr, CWnd* parent = nullptr);
+    // The arguments of MFC's, open/save flag first. The program only opens
+    // files, so only the open dialog is built: the flag must be TRUE. No
+    // filter, extension or initial name unless given.
+    explicit CFileDialog(gx::BOOL bOpenFileDialog, const char* defExt = nullptr, const char* fileName = nullptr,
+                         gx::DWORD flags = gx::OFN_HIDEREADONLY, const char* filter = nullptr,
+                         CWnd* parent = nullptr);
     CFileDialog(const CFileDialog&) = delete;
     CFileDialog& operator=(const CFileDialog&) = delete;
 

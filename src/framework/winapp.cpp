@@ -15,7 +15,7 @@ CWinApp::~CWinApp() {
     if (g_app == this) g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+gx::BOOL CWinApp::InitInstance() { return TRUE; }
 
 CWinApp* AfxGetApp() { return g_app; }
 

@@ -5,8 +5,6 @@
 
 #include "platform/types.h"
 
-using gx::BOOL;
-
 class CWnd;
 
 class CWinApp {
@@ -18,7 +16,7 @@ public:
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;
 
-    virtual BOOL InitInstance();
+    virtual gx::BOOL InitInstance();
 
     // The classic three-dimensional control look; Win32 dialogs have it.
     void Enable3dControls() {}

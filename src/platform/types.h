@@ -17,6 +17,7 @@ using UINT = std::uint32_t;
 using INT_PTR = std::intptr_t;
 using LANGID = std::uint16_t;
 using HRESULT = std::int32_t;
+using LPCSTR = const char*;
 using REGSAM = DWORD;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
@@ -147,11 +148,19 @@ struct OPENFILENAMEA {
     const char* lpstrDefExt;
 };
 
+struct POINT {
+    LONG x;
+    LONG y;
+};
+
+// Laid out as Windows lays it out, so the adapter hands it over whole.
 struct MSG {
     HWND hwnd;
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
+    DWORD time = 0;
+    POINT pt = {};
 };
 
 struct RECT {
@@ -161,10 +170,14 @@ struct RECT {
     LONG bottom;
 };
 
+// Laid out as Windows lays it out, so the adapter hands it over whole.
 struct PAINTSTRUCT {
     HDC hdc;
     BOOL fErase;
     RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
 };
 
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);

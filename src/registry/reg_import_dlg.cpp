@@ -75,7 +75,7 @@ bool CRegImportDlg::OnWndMsg(gx::UINT message, gx::WPARAM, gx::LPARAM, gx::INT_P
     }
 }
 
-BOOL CRegImportDlg::OnInitDialog() {
+gx::BOOL CRegImportDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessage(gx::WM_SETICON, gx::ICON_BIG, reinterpret_cast<gx::LPARAM>(m_hIcon));
     SendMessage(gx::WM_SETICON, gx::ICON_SMALL, reinterpret_cast<gx::LPARAM>(m_hIcon));
@@ -124,7 +124,7 @@ void CRegImportDlg::OnButtonImport() {
     if (MessageBox(("Unterverzeichnis = " + name).c_str(), "Unterverzeichnis", gx::MB_OKCANCEL) != gx::IDOK) return;
     const std::string question = "Default-Verzeichnis \n" + action.m_szDest_Path_Registry + "\nwählen?";
     if (MessageBox(question.c_str(), "Eine *.sav-Datei wählen", gx::MB_YESNO) == gx::IDNO) {
-        CFileDialog files(nullptr, nullptr, gx::OFN_HIDEREADONLY, nullptr, this);
+        CFileDialog files(TRUE, nullptr, nullptr, gx::OFN_HIDEREADONLY, nullptr, this);
         if (files.DoModal() != gx::IDOK) {
             MessageBox("Es wurde kein Import ausgeführt");
             return;

@@ -37,7 +37,7 @@ void TraceAnswer(const std::string& label, const std::string& answer) {
 
 CUserInfoDlg::CUserInfoDlg(CWnd* pParent) : CDialog(IDD_USERINFO_DIALOG, pParent) {}
 
-BOOL CUserInfoDlg::OnInitDialog() {
+gx::BOOL CUserInfoDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_Action.GetDest_Path();
     m_strLabelIntro = UserInfoLabels[kLabelIntro][m_Action.CheckLanguage()];

@@ -34,7 +34,7 @@ public:
     std::string m_strLabelProduct;
 
 protected:
-    BOOL OnInitDialog() override;
+    gx::BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;
 

@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The attribute text of any value.
     gx::DWORD value = in.Word();
     std::string text = "left over";
-    BOOL any = action->GetAttributeText(value, text);
+    gx::BOOL any = action->GetAttributeText(value, text);
     fuzz::Check(any == ((value & kReported) != 0 ? TRUE : FALSE), "GetAttributeText result");
     fuzz::Check(text == ExpectedText(value), "attribute text", text);
 

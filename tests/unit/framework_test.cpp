@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kInfoTemplate = IDD_INFO_DIALOG;
+constexpr int kNoSuchControl = 9999;  // an entry of the table that no control sends
 
 // A dialog on the info template whose OK button runs a test's handler.
 class ProbeDialog : public CDialog {
@@ -21,7 +22,7 @@ public:
 
 protected:
     bool OnCommand(int id, int notifyCode) override {
-        static const CommandEntry<ProbeDialog> table[] = {{9999, &ProbeDialog::OnButton}, {gx::IDOK, &ProbeDialog::OnButton}};
+        static const CommandEntry<ProbeDialog> table[] = {{kNoSuchControl, &ProbeDialog::OnButton}, {gx::IDOK, &ProbeDialog::OnButton}};
         return Dispatch(this, table, id, notifyCode) || CDialog::OnCommand(id, notifyCode);
     }
 
@@ -32,8 +33,8 @@ private:
 class FrameworkTest : public DialogTest {};
 
 TEST_F(FrameworkTest, AnExceptionInAHandlerIsReportedAndNeverLeavesTheDialogProcedure) {
-    ProbeDialog dialog([](ProbeDialog& self) {
-        static int presses = 0;
+    int presses = 0;
+    ProbeDialog dialog([&presses](ProbeDialog& self) {
         if (++presses == 1) throw CFileException(CFileException::diskFull, -1, "C:\\x.txt");
         if (presses == 2) throw std::runtime_error("anything else");
         self.EndDialog(gx::IDOK);
@@ -144,9 +145,9 @@ TEST_F(FrameworkTest, TheFileWriterTruncatesAndReportsAFailedWrite) {
 TEST_F(FrameworkTest, TheOpenFileDialogIsOwnedByTheRunningDialogAndReturnsThePath) {
     std::string picked;
     ProbeDialog dialog([&](ProbeDialog& self) {
-        CFileDialog files;
+        CFileDialog files(TRUE);
         if (files.DoModal() == gx::IDOK) picked = files.GetPathName();
-        CFileDialog cancelled;
+        CFileDialog cancelled(TRUE);
         EXPECT_EQ(cancelled.DoModal(), gx::IDCANCEL);
         self.EndDialog(gx::IDOK);
     });

@@ -30,8 +30,8 @@ const std::string kOutput = "C:\\Tools\\CollectInfo";
 // What the steps of one run returned, in the order the Start handler calls them.
 struct Steps {
     int init = -1;
-    BOOL files = -1;
-    BOOL registry = -1;
+    gx::BOOL files = -1;
+    gx::BOOL registry = -1;
 };
 
 class HostileTest : public FakeTest {
@@ -129,7 +129,7 @@ TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWher
         std::size_t length;    // of the executable's folder
         bool log;              // "gathrix.log" fits
         bool destinations;     // CollectInfo\Registry_Save\ fits
-        BOOL registry;         // the hive files fit too
+        gx::BOOL registry;         // the hive files fit too
     };
     // The log path adds 24 characters, the registry folder 27, the longest
     // hive file 41, the executable's own name 12 (past 247 the platform cuts it).

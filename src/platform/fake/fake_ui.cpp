@@ -307,7 +307,7 @@ HWND FakePlatform::GetDlgItem(HWND dialog, int id) {
         for (auto& entry : windows)
             if (entry.second.id == id && entry.second.templateId == 0) return entry.first;
     }
-    lastError_ = 1421;  // ERROR_CONTROL_ID_NOT_FOUND
+    lastError_ = ERROR_CONTROL_ID_NOT_FOUND;
     return nullptr;
 }
 

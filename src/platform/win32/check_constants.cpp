@@ -166,6 +166,7 @@ constexpr long long v_ERROR_BADKEY = static_cast<long long>(gx::ERROR_BADKEY);
 constexpr long long v_ERROR_KEY_DELETED = static_cast<long long>(gx::ERROR_KEY_DELETED);
 constexpr long long v_ERROR_CHILD_MUST_BE_VOLATILE = static_cast<long long>(gx::ERROR_CHILD_MUST_BE_VOLATILE);
 constexpr long long v_ERROR_NO_SUCH_PRIVILEGE = static_cast<long long>(gx::ERROR_NO_SUCH_PRIVILEGE);
+constexpr long long v_ERROR_CONTROL_ID_NOT_FOUND = static_cast<long long>(gx::ERROR_CONTROL_ID_NOT_FOUND);
 constexpr long long v_ERROR_RESOURCE_NAME_NOT_FOUND = static_cast<long long>(gx::ERROR_RESOURCE_NAME_NOT_FOUND);
 }  // namespace captured
 
@@ -339,4 +340,5 @@ static_assert(captured::v_ERROR_BADKEY == static_cast<long long>(ERROR_BADKEY), 
 static_assert(captured::v_ERROR_KEY_DELETED == static_cast<long long>(ERROR_KEY_DELETED), "ERROR_KEY_DELETED");
 static_assert(captured::v_ERROR_CHILD_MUST_BE_VOLATILE == static_cast<long long>(ERROR_CHILD_MUST_BE_VOLATILE), "ERROR_CHILD_MUST_BE_VOLATILE");
 static_assert(captured::v_ERROR_NO_SUCH_PRIVILEGE == static_cast<long long>(ERROR_NO_SUCH_PRIVILEGE), "ERROR_NO_SUCH_PRIVILEGE");
+static_assert(captured::v_ERROR_CONTROL_ID_NOT_FOUND == static_cast<long long>(ERROR_CONTROL_ID_NOT_FOUND), "ERROR_CONTROL_ID_NOT_FOUND");
 static_assert(captured::v_ERROR_RESOURCE_NAME_NOT_FOUND == static_cast<long long>(ERROR_RESOURCE_NAME_NOT_FOUND), "ERROR_RESOURCE_NAME_NOT_FOUND");

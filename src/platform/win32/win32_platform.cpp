@@ -7,9 +7,9 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 #include "platform/platform.h"
 
@@ -20,6 +20,13 @@ static_assert(sizeof(::WIN32_FIND_DATAA) == sizeof(gx::WIN32_FIND_DATAA), "find 
 static_assert(sizeof(::SYSTEMTIME) == sizeof(gx::SYSTEMTIME), "time record");
 static_assert(sizeof(::TOKEN_PRIVILEGES) == sizeof(gx::TOKEN_PRIVILEGES), "privilege record");
 static_assert(sizeof(::LUID) == sizeof(gx::LUID), "LUID");
+static_assert(sizeof(::MSG) == sizeof(gx::MSG) && offsetof(::MSG, time) == offsetof(gx::MSG, time) &&
+                  offsetof(::MSG, pt) == offsetof(gx::MSG, pt),
+              "message record");
+static_assert(sizeof(::PAINTSTRUCT) == sizeof(gx::PAINTSTRUCT) &&
+                  offsetof(::PAINTSTRUCT, rcPaint) == offsetof(gx::PAINTSTRUCT, rcPaint) &&
+                  offsetof(::PAINTSTRUCT, rgbReserved) == offsetof(gx::PAINTSTRUCT, rgbReserved),
+              "paint record");
 
 namespace gx {
 namespace {
@@ -51,13 +58,6 @@ INT_PTR CALLBACK DialogThunk(::HWND hwnd, ::UINT message, ::WPARAM wParam, ::LPA
     if (binding == nullptr) return FALSE;
     return binding->proc(as<HWND>(hwnd), message, static_cast<WPARAM>(wParam),
                          static_cast<LPARAM>(lParam));
-}
-
-void ToGx(const ::MSG& from, MSG* to) {
-    to->hwnd = as<HWND>(from.hwnd);
-    to->message = from.message;
-    to->wParam = static_cast<WPARAM>(from.wParam);
-    to->lParam = static_cast<LPARAM>(from.lParam);
 }
 
 class Win32Platform final : public Platform {
@@ -268,23 +268,10 @@ public:
         return ::PostMessageA(as<::HWND>(window), message, wParam, lParam);
     }
     BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove) override {
-        ::MSG real = {};
-        BOOL got = ::PeekMessageA(&real, as<::HWND>(window), first, last, remove);
-        if (got) {
-            ToGx(real, msg);
-            last_ = real;
-            lastFor_ = msg;
-        }
-        return got;
+        return ::PeekMessageA(as<::MSG*>(msg), as<::HWND>(window), first, last, remove);
     }
-    BOOL TranslateMessage(const MSG* msg) override {
-        ::MSG real = Real(msg);
-        return ::TranslateMessage(&real);
-    }
-    LRESULT DispatchMessageA(const MSG* msg) override {
-        ::MSG real = Real(msg);
-        return ::DispatchMessageA(&real);
-    }
+    BOOL TranslateMessage(const MSG* msg) override { return ::TranslateMessage(as<const ::MSG*>(msg)); }
+    LRESULT DispatchMessageA(const MSG* msg) override { return ::DispatchMessageA(as<const ::MSG*>(msg)); }
     int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override {
         return ::MessageBoxA(as<::HWND>(owner), text, caption, type);
     }
@@ -310,41 +297,14 @@ public:
     }
     int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
     HDC BeginPaint(HWND window, PAINTSTRUCT* paint) override {
-        ::PAINTSTRUCT real = {};
-        ::HDC dc = ::BeginPaint(as<::HWND>(window), &real);
-        paint->hdc = as<HDC>(real.hdc);
-        paint->fErase = real.fErase;
-        paint->rcPaint = *as<RECT*>(&real.rcPaint);
-        paints_[paint] = real;
-        return as<HDC>(dc);
+        return as<HDC>(::BeginPaint(as<::HWND>(window), as<::PAINTSTRUCT*>(paint)));
     }
     BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) override {
-        auto it = paints_.find(paint);
-        if (it == paints_.end()) return FALSE;
-        BOOL done = ::EndPaint(as<::HWND>(window), &it->second);
-        paints_.erase(it);
-        return done;
+        return ::EndPaint(as<::HWND>(window), as<const ::PAINTSTRUCT*>(paint));
     }
     BOOL DrawIcon(HDC dc, int x, int y, HICON icon) override {
         return ::DrawIcon(as<::HDC>(dc), x, y, as<::HICON>(icon));
     }
-
-private:
-    // The real record (with time and point) of the message last peeked.
-    ::MSG Real(const MSG* msg) {
-        if (msg == lastFor_ && msg->message == last_.message && as<HWND>(last_.hwnd) == msg->hwnd)
-            return last_;
-        ::MSG real = {};
-        real.hwnd = as<::HWND>(msg->hwnd);
-        real.message = msg->message;
-        real.wParam = msg->wParam;
-        real.lParam = msg->lParam;
-        return real;
-    }
-
-    ::MSG last_ = {};
-    const MSG* lastFor_ = nullptr;
-    std::map<const PAINTSTRUCT*, ::PAINTSTRUCT> paints_;
 };
 
 }  // namespace

@@ -42,34 +42,53 @@ ScratchFolder::ScratchFolder(const std::string& name) {
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
-void RemoveTree(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    ::testing::AssertionResult found = Check(attributes, attributes != INVALID_FILE_ATTRIBUTES, "GetFileAttributesA", path);
+namespace {
+
+std::wstring Wide(const std::string& text) {
+    int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+// The wide calls through "\\?\" also reach what a test made past the path limit.
+void RemoveLongTree(const std::string& path) {
+    const std::wstring full = Wide("\\\\?\\" + path);
+    DWORD attributes = GetFileAttributesW(full.c_str());
+    ::testing::AssertionResult found = Check(attributes, attributes != INVALID_FILE_ATTRIBUTES, "GetFileAttributesW", path);
     if (!found) {
         ADD_FAILURE() << found.message();
         return;
     }
-    BOOL done = SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(Check(done, done != FALSE, "SetFileAttributesA", path));
+    BOOL done = SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(Check(done, done != FALSE, "SetFileAttributesW", path));
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        done = DeleteFileA(path.c_str());
-        EXPECT_TRUE(Check(done, done != FALSE, "DeleteFileA", path));
+        done = DeleteFileW(full.c_str());
+        EXPECT_TRUE(Check(done, done != FALSE, "DeleteFileW", path));
         return;
     }
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &data);
-    EXPECT_TRUE(Check(find, find != INVALID_HANDLE_VALUE, "FindFirstFileA", path + "\\*"));
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((full + L"\\*").c_str(), &entry);
+    EXPECT_TRUE(Check(find, find != INVALID_HANDLE_VALUE, "FindFirstFileW", path + "\\*"));
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = data.cFileName;
-            if (name != "." && name != "..") RemoveTree(path + "\\" + name);
-        } while (FindNextFileA(find, &data));
-        EXPECT_TRUE(Check(0, GetLastError() == ERROR_NO_MORE_FILES, "FindNextFileA", path + "\\*"));
+            char name[MAX_PATH * 2] = {};
+            WideCharToMultiByte(CP_ACP, 0, entry.cFileName, -1, name, sizeof(name), nullptr, nullptr);
+            if (std::string(name) != "." && std::string(name) != "..") names.push_back(name);
+        } while (FindNextFileW(find, &entry));
+        EXPECT_TRUE(Check(0, GetLastError() == ERROR_NO_MORE_FILES, "FindNextFileW", path + "\\*"));
         FindClose(find);
     }
-    done = RemoveDirectoryA(path.c_str());
-    EXPECT_TRUE(Check(done, done != FALSE, "RemoveDirectoryA", path));
+    for (const std::string& name : names) RemoveLongTree(path + "\\" + name);
+    done = RemoveDirectoryW(full.c_str());
+    EXPECT_TRUE(Check(done, done != FALSE, "RemoveDirectoryW", path));
 }
+
+}  // namespace
+
+void RemoveTree(const std::string& path) { RemoveLongTree(path); }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

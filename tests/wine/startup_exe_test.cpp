@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "wine_support.h"
+#include "resource.h"
 
 using namespace winetest;
 
@@ -46,7 +47,7 @@ TEST(StartupExe, ApplicationObjectOutlivesTheClosingLineOfTheLog) {
     std::string product = ProductExe();
     std::string probe = product.substr(0, product.rfind('\\') + 1) + "gathrix_order_probe.exe";
     ASSERT_TRUE(CopyFileA(probe.c_str(), (folder / "probe.exe").c_str(), FALSE)) << probe;
-    MakeFolders(folder / "CollectInfo");
+    EXPECT_TRUE(MakeFolders(folder / "CollectInfo"));
     RunResult run = RunAndCancel(folder / "probe.exe", "", folder.path());
     ASSERT_TRUE(run.exited);
     std::vector<std::string> lines = Lines(ReadFile(folder / "CollectInfo\\gathrix.log"));
@@ -65,12 +66,12 @@ TEST(StartupExe, ManifestVersionRecordAndIconAreThoseOfTheProduct) {
         if (found == nullptr) return std::string();
         return std::string(static_cast<const char*>(LockResource(LoadResource(exe, found))), SizeofResource(exe, found));
     };
-    const std::string manifest = resource(1, 24);
+    const std::string manifest = resource(1, 24);  // RT_MANIFEST
     for (const char* part : {"name=\"gathrix.exe\"", "version=\"1.0.0.0\"", "processorArchitecture=\"X86\"",
                              "level=\"requireAdministrator\""})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     // The icon directory: one 32 x 32 image in 16 colours.
-    const std::string icons = resource(128, 14);
+    const std::string icons = resource(IDR_MAINFRAME, 14);  // RT_GROUP_ICON
     ASSERT_GE(icons.size(), 6u + 14u);
     EXPECT_EQ(icons[4], 1);
     EXPECT_EQ(static_cast<unsigned char>(icons[6]), 32u);

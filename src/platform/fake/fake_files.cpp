@@ -311,16 +311,7 @@ BOOL FakePlatform::FindNextFileA(HANDLE handle, WIN32_FIND_DATAA* data) {
     return TRUE;
 }
 
-BOOL FakePlatform::FindClose(HANDLE handle) {
-    auto* find = static_cast<FindState*>(handle);
-    if (finds_.erase(find) == 0) {
-        lastError_ = ERROR_INVALID_HANDLE;
-        return FALSE;
-    }
-    delete find;
-    --openFinds;
-    return TRUE;
-}
+BOOL FakePlatform::FindClose(HANDLE handle) { return Release(finds_, static_cast<FindState*>(handle), &openFinds); }
 
 HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, void*,
                                  DWORD disposition, DWORD, HANDLE) {
@@ -525,14 +516,7 @@ BOOL FakePlatform::BackupEventLogA(HANDLE log, const char* file) {
 }
 
 BOOL FakePlatform::CloseEventLog(HANDLE log) {
-    auto* name = static_cast<std::string*>(log);
-    if (eventLogHandles_.erase(name) == 0) {
-        lastError_ = ERROR_INVALID_HANDLE;
-        return FALSE;
-    }
-    delete name;
-    --openEventLogs;
-    return TRUE;
+    return Release(eventLogHandles_, static_cast<std::string*>(log), &openEventLogs);
 }
 
 }  // namespace gx

@@ -433,6 +433,19 @@ private:
     };
 
     KeyHandle* Key(HKEY key);
+    // A handle on `node` for `access`, unless the key's DACL refuses it.
+    LONG NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result);
+    // Closes a handle of `open`; a foreign one fails with ERROR_INVALID_HANDLE.
+    template <class T>
+    BOOL Release(std::set<T*>& open, T* handle, int* count) {
+        if (open.erase(handle) == 0) {
+            lastError_ = ERROR_INVALID_HANDLE;
+            return FALSE;
+        }
+        delete handle;
+        --*count;
+        return TRUE;
+    }
     std::shared_ptr<FakeRegNode> Walk(const std::shared_ptr<FakeRegNode>& from,
                                       const std::string& path, bool create, bool isVolatile,
                                       LONG* status, bool* created);

@@ -181,7 +181,10 @@ LONG FakePlatform::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, R
     if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     LONG status = 0;
     std::shared_ptr<FakeRegNode> node = Walk(base, subKey != nullptr ? subKey : "", false, false, &status, nullptr);
-    if (node == nullptr) return status;
+    return node == nullptr ? status : NewKeyHandle(node, access, result);
+}
+
+LONG FakePlatform::NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result) {
     if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     auto* handle = new KeyHandle{node, access};
     keys_.insert(handle);
@@ -205,13 +208,10 @@ LONG FakePlatform::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, 
     std::shared_ptr<FakeRegNode> node =
         Walk(base, subKey != nullptr ? subKey : "", true, options == REG_OPTION_VOLATILE, &status, &created);
     if (node == nullptr) return status;
-    if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
-    auto* handle = new KeyHandle{node, access};
-    keys_.insert(handle);
-    peakOpenKeys = std::max(peakOpenKeys, ++openKeys);
-    *result = reinterpret_cast<HKEY>(handle);
-    if (disposition != nullptr) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return 0;
+    status = NewKeyHandle(node, access, result);
+    if (status == 0 && disposition != nullptr)
+        *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return status;
 }
 
 LONG FakePlatform::RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data,

@@ -19,4 +19,17 @@ inline ::testing::AssertionResult HasLine(const std::vector<std::string>& lines,
     return result;
 }
 
+// Exactly `times` of `lines` start with `prefix`; -1: at least one.
+inline ::testing::AssertionResult HasLinesStartingWith(const std::vector<std::string>& lines,
+                                                       const std::string& prefix, int times) {
+    int found = static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.compare(0, prefix.size(), prefix) == 0;
+    }));
+    bool ok = times < 0 ? found > 0 : found == times;
+    ::testing::AssertionResult result = ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure();
+    result << found << " lines start with [" << prefix << "] in " << lines.size() << " lines:\n";
+    for (const std::string& line : lines) result << "  [" << line << "]\n";
+    return result;
+}
+
 }  // namespace testlog

@@ -102,11 +102,9 @@ protected:
         return testlog::HasLine(LogMessages(log), line);
     }
 
-    int LoggedStartingWith(const std::string& prefix, const std::string& log = kOutput + "\\gathrix.log") {
-        std::vector<std::string> lines = LogMessages(log);
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.rfind(prefix, 0) == 0;
-        }));
+    ::testing::AssertionResult LoggedStartingWith(const std::string& prefix, int times,
+                                                  const std::string& log = kOutput + "\\gathrix.log") {
+        return testlog::HasLinesStartingWith(LogMessages(log), prefix, times);
     }
 
 private:
@@ -167,7 +165,7 @@ TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWher
         }
         if (!c.log) continue;
         if (!c.destinations) {
-            EXPECT_EQ(LoggedStartingWith("ERR CTool::GetDest_Path -> path too long", log), 1);
+            EXPECT_TRUE(LoggedStartingWith("ERR CTool::GetDest_Path -> path too long", 1, log));
             EXPECT_TRUE(Logged("ERR CAction::Collect_Files -> no destination folder", log));
             continue;
         }
@@ -175,7 +173,7 @@ TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWher
         // so are event-log backups.
         const std::string copy = folder + "\\CollectInfo\\File_Save\\WINDOWS\\setupapi.log";
         EXPECT_EQ(fake.Exists(copy), copy.size() < 260u);
-        EXPECT_GT(LoggedStartingWith("ERR CTool::CopyFileTo -> path too long", log), 0);
+        EXPECT_TRUE(LoggedStartingWith("ERR CTool::CopyFileTo -> path too long", -1, log));
         const std::string backup = folder + "\\CollectInfo\\File_Save\\_SysEvent.evt";
         // Only a copy creates the file folder the backups go to.
         EXPECT_EQ(fake.Exists(backup), copy.size() < 260u);
@@ -184,7 +182,7 @@ TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWher
             EXPECT_TRUE(fake.Exists(folder + "\\CollectInfo\\Registry_Save\\msinstfeat.sav"));
             EXPECT_TRUE(fake.Exists(folder + "\\CollectInfo\\fileattr.txt"));
         } else {
-            EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry -> registry folder refused", log), 1);
+            EXPECT_TRUE(LoggedStartingWith("ERR Tool::Collect_Registry -> registry folder refused", 1, log));
         }
         fake.modulePath = "C:\\Tools\\gathrix.exe";
     }
@@ -341,11 +339,10 @@ TEST_F(HostileTest, AFullDiskIsTracedByEveryWriterAndNoStepStopsTheRun) {
     TraceShutdown();
     // Both removals and every copy of a seeded file met the full disk.
     EXPECT_TRUE(Logged("DeleteAllDirecory -> dwRet:112 m_szDest_Path_Files:C:\\Tools\\CollectInfo\\File_Save\\"));
-    EXPECT_EQ(LoggedStartingWith("ERR1(112) CAction::Collect_Files -> SHFileOperation:"),
-              fake.CountOf("SHFileOperationA") - 2);
-    EXPECT_EQ(LoggedStartingWith("Tool::Could not BackupEventLog("), 3);
+    EXPECT_TRUE(LoggedStartingWith("ERR1(112) CAction::Collect_Files -> SHFileOperation:", fake.CountOf("SHFileOperationA") - 2));
+    EXPECT_TRUE(LoggedStartingWith("Tool::Could not BackupEventLog(", 3));
     EXPECT_TRUE(Logged("Tool::Could not BackupEventLog(_SecEvent.evt)112"));
-    EXPECT_EQ(LoggedStartingWith("ERR Tool::Collect_Registry("), 5);
+    EXPECT_TRUE(LoggedStartingWith("ERR Tool::Collect_Registry(", 5));
     EXPECT_TRUE(Logged("Tool::Could not write fileattr.txt(112)"));
     // Every line that was kept is whole: a time stamp, a TAB, the message
     // (or the empty line after a message that ends in a line feed).

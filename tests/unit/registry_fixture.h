@@ -50,11 +50,8 @@ protected:
 
     ::testing::AssertionResult Logged(const std::string& line) { return testlog::HasLine(LogMessages(), line); }
 
-    int LoggedStartingWith(const std::string& prefix) {
-        std::vector<std::string> lines = LogMessages();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.compare(0, prefix.size(), prefix) == 0;
-        }));
+    ::testing::AssertionResult LoggedStartingWith(const std::string& prefix, int times) {
+        return testlog::HasLinesStartingWith(LogMessages(), prefix, times);
     }
 
     // Arguments of every call of `name`, the first of each.

@@ -73,7 +73,7 @@ TEST_F(HiveRestoreTest, SavedHivesComeBackWithTheSameValues) {
     }
     CAction action;
     EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
-    EXPECT_EQ(LoggedStartingWith("Tool::Restore_Registry("), 0);
+    EXPECT_TRUE(LoggedStartingWith("Tool::Restore_Registry(", 0));
     for (const RegistryHive& hive : HiveTable) {
         std::shared_ptr<FakeRegNode> original = fake.FindKey(hive.szSubKey);
         std::shared_ptr<FakeRegNode> restored = fake.FindKey(UserKey(hive));
@@ -110,7 +110,7 @@ TEST_F(HiveRestoreTest, AnUnreadableFileIsTracedAndTheLoopGoesOn) {
     EXPECT_EQ(action.Restore_Registry(nullptr), TRUE);
     EXPECT_TRUE(Logged("Tool::Restore_Registry(SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall): "
                        "RegRestoreKey(1010) File: C:\\Tools\\CollectInfo\\Registry_Save\\msuninst.sav"));
-    EXPECT_EQ(LoggedStartingWith("Tool::Restore_Registry("), 5);
+    EXPECT_TRUE(LoggedStartingWith("Tool::Restore_Registry(", 5));
     // Without a subfolder name the rows land directly below the branch.
     EXPECT_NE(fake.FindKey("Software\\Gathrix\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"), nullptr);
     EXPECT_EQ(fake.CallsOf("RegCreateKeyExA")[1].args[0], "Software\\Gathrix\\SOFTWARE\\Halvorn\\");

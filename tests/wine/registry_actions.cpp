@@ -53,10 +53,8 @@ TracedRun Traced(const std::function<int(CAction&)>& operation) {
 
 ::testing::AssertionResult TracedRun::Traced(const std::string& line) const { return testlog::HasLine(trace, line); }
 
-int TracedRun::TracedStartingWith(const std::string& prefix) const {
-    return static_cast<int>(std::count_if(trace.begin(), trace.end(), [&](const std::string& line) {
-        return line.compare(0, prefix.size(), prefix) == 0;
-    }));
+::testing::AssertionResult TracedRun::TracedStartingWith(const std::string& prefix, int times) const {
+    return testlog::HasLinesStartingWith(trace, prefix, times);
 }
 
 TracedRun RunTraced(const std::function<int(CAction&)>& operation) { return Traced(operation); }

@@ -18,7 +18,7 @@ struct TracedRun {
     std::vector<std::string> trace;  // messages without time stamps
 
     ::testing::AssertionResult Traced(const std::string& line) const;
-    int TracedStartingWith(const std::string& prefix) const;
+    ::testing::AssertionResult TracedStartingWith(const std::string& prefix, int times) const;
 };
 
 // Any operation of a CAction built for it, as one run of the program.

@@ -1,13 +1,26 @@
-// The floor of the collection benchmark: the same platform calls a
-// collection makes (one shell copy per existing file, one hive save per
-// branch, the three event-log backups), with no trace, no pauses and no
-// dialog. Prints the milliseconds they took.
+// The two floors of the collection benchmark. Both make the platform calls
+// a collection makes for its copies, saves and backups (one shell copy per
+// existing file, one hive save per branch, the three event-log backups).
 //
-//   floor <manifest> <groups: 2 or 12> <output folder>
+// plain     no trace, no pauses, no window.
+// mandated  adds what a visible, traced run must do and nothing else: per
+//           item one progress step, one status text, one drain of the
+//           message queue and Sleep(250), on the visible collection dialog,
+//           which also owns the copies; as many trace lines as the
+//           collection wrote, each opened, appended and closed.
+//
+//   floor <manifest> <groups: 2 or 12> <output folder> [<trace lines>]
+//
+// Prints the milliseconds beyond the pauses first; the mandated floor adds
+// where they went.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -37,10 +50,129 @@ std::vector<Row> ReadManifest(const char* path) {
     return rows;
 }
 
-int Copy(const std::string& from, const std::string& to) {
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Adds the time from its construction to its end to a sum.
+class Timed {
+public:
+    explicit Timed(double& sum) : sum_(sum), start_(NowMs()) {}
+    ~Timed() { sum_ += NowMs() - start_; }
+
+private:
+    double& sum_;
+    double start_;
+};
+
+struct Costs {
+    double trace = 0, controls = 0, drain = 0, pauses = 0, copies = 0, saves = 0;
+    int lines = 0, items = 0;
+};
+
+// One log line, stamped like the program's, in a file opened, appended and
+// closed for it alone.
+class TraceFile {
+public:
+    TraceFile(std::string path, Costs& costs) : path_(std::move(path)), costs_(costs) {}
+
+    void Line(const char* format, ...) {
+        Timed timed(costs_.trace);
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        char line[512];
+        int length = std::snprintf(line, sizeof(line), "%u:%u:%u:%u\t", now.wHour, now.wMinute, now.wSecond,
+                                   now.wMilliseconds);
+        va_list args;
+        va_start(args, format);
+        int message = std::vsnprintf(line + length, sizeof(line) - length - 2, format, args);
+        va_end(args);
+        if (message > 0) length += std::min(message, static_cast<int>(sizeof(line)) - length - 3);
+        line[length++] = '\r';
+        line[length++] = '\n';
+        HANDLE file = CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return;
+        DWORD written = 0;
+        WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+        CloseHandle(file);
+        ++costs_.lines;
+    }
+
+private:
+    std::string path_;
+    Costs& costs_;
+};
+
+// The collection dialog itself (template 129, linked in from the program's
+// resources with its manifest), visible and in its running state: a
+// themed progress bar repaints at every step, and its cost depends on the
+// control's size.
+INT_PTR CALLBACK KeepDefaults(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+class Window {
+public:
+    explicit Window(Costs& costs) : costs_(costs) {
+        InitCommonControls();
+        frame_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(129), nullptr, KeepDefaults, 0);
+        SetWindowTextA(frame_, "CORVANE NET TOOL - Gathrix ");
+        SetDlgItemTextA(frame_, 1004, "Collecting data\n");
+        EnableWindow(GetDlgItem(frame_, IDCANCEL), FALSE);
+        EnableWindow(GetDlgItem(frame_, IDOK), FALSE);
+        progress_ = GetDlgItem(frame_, 1002);
+        status_ = GetDlgItem(frame_, 1003);
+        ShowWindow(frame_, SW_SHOW);
+        UpdateWindow(frame_);
+        Drain();
+    }
+    ~Window() { DestroyWindow(frame_); }
+    HWND frame() const { return frame_; }
+
+    void Range(int items) {
+        SendMessageA(progress_, PBM_SETRANGE, 0, MAKELPARAM(0, items));
+        SendMessageA(progress_, PBM_SETSTEP, 1, 0);
+    }
+
+    void Item(const char* text) {
+        ++costs_.items;
+        {
+            Timed timed(costs_.controls);
+            SendMessageA(progress_, PBM_STEPIT, 0, 0);
+            SetWindowTextA(status_, text);
+        }
+        {
+            Timed timed(costs_.drain);
+            Drain();
+        }
+        Timed timed(costs_.pauses);
+        Sleep(250);
+    }
+
+private:
+    static void Drain() {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+
+    Costs& costs_;
+    HWND frame_, progress_, status_;
+};
+
+int Copy(HWND owner, const std::string& from, const std::string& to) {
     std::string fromList = from + '\0';
     std::string toList = to + '\0';
     SHFILEOPSTRUCTA op = {};
+    op.hwnd = owner;
     op.wFunc = FO_COPY;
     op.pFrom = fromList.c_str();
     op.pTo = toList.c_str();
@@ -57,6 +189,11 @@ bool Backup(HANDLE token, BOOL enable) {
     return GetLastError() == 0;
 }
 
+const char* FileName(const std::string& path) {
+    std::size_t slash = path.rfind('\\');
+    return path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +201,8 @@ int main(int argc, char** argv) {
     std::vector<Row> rows = ReadManifest(argv[1]);
     std::string groups = argv[2];
     std::string out = argv[3];
+    const bool mandated = argc > 4;
+    const int wanted = mandated ? std::atoi(argv[4]) : 0;
     std::string files = out + "\\File_Save\\";
     std::string hives = out + "\\Registry_Save\\";
     const char* branches[][2] = {{"SOFTWARE\\Halvorn\\", "halvorn.sav"},
@@ -73,28 +212,66 @@ int main(int argc, char** argv) {
                                  {"SOFTWARE\\Classes\\Installer\\Features", "msinstfeat.sav"}};
     const char* logs[][2] = {{"System", "_SysEvent.evt"}, {"Application", "_AppEvent.evt"}, {"Security", "_SecEvent.evt"}};
 
-    LARGE_INTEGER frequency, begin, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&begin);
+    Costs costs;
+    CreateDirectoryA(out.c_str(), nullptr);
+    TraceFile trace(out + "\\floor.log", costs);
+    Window* window = mandated ? new Window(costs) : nullptr;
+    HWND owner = window != nullptr ? window->frame() : nullptr;
+    // Lines a run writes beside the four or five of each row: headings,
+    // folders, the registry step.
+    int rowLines = 0;
+    for (const Row& row : rows)
+        if (groups.find(row.group) != std::string::npos) rowLines += row.present ? 4 : 5;
+    const int otherLines = wanted - rowLines;
+
+    double begin = NowMs();
+    for (int i = 0; mandated && i < otherLines / 2; ++i) trace.Line("CAction::Collect_Files, heading %d", i);
     int copies = 0, failures = 0;
-    for (const Row& row : rows) {
-        if (groups.find(row.group) == std::string::npos || !row.present) continue;
-        if (GetFileAttributesA(row.source.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        if (Copy(row.source, files + row.below) == 0) ++copies;
-        else ++failures;
+    for (char group : groups) {
+        int items = 0;
+        for (const Row& row : rows) items += row.group[0] == group;
+        if (window != nullptr) window->Range(items);
+        int i = 0;
+        for (const Row& row : rows) {
+            if (row.group[0] != group) continue;
+            if (window != nullptr) {
+                window->Item(FileName(row.source));
+                trace.Line("CAction::Collect_Files, 1_1 i:%d iCopyMode:1 iSourceType:1 iRet:0", i);
+                trace.Line("CAction::Collect_Files, 2_1 i:%d szFileName:%s szSourcePath:????", i, FileName(row.source));
+                trace.Line("> CTool::CopyFileTo, From %s To %s", row.source.c_str(), (files + row.below).c_str());
+            }
+            ++i;
+            DWORD attributes = GetFileAttributesA(row.source.c_str());
+            if (window != nullptr)
+                trace.Line("CTool::CopyFileTo -> GetFileAttributes, (LPCSTR)szFullSourcePath:%s,dwRet=%ld",
+                           row.source.c_str(), static_cast<long>(attributes));
+            if (attributes == INVALID_FILE_ATTRIBUTES) {
+                if (window != nullptr) trace.Line("Tool::CopyFileTo -> File not exist");
+                continue;
+            }
+            Timed timed(costs.copies);
+            if (Copy(owner, row.source, files + row.below) == 0) ++copies;
+            else ++failures;
+        }
     }
-    for (const auto& log : logs) {
-        HANDLE handle = OpenEventLogA(nullptr, log[0]);
-        if (handle == nullptr) continue;
-        BackupEventLogA(handle, (files + log[1]).c_str());
-        CloseEventLog(handle);
+    {
+        Timed timed(costs.saves);
+        for (const auto& log : logs) {
+            HANDLE handle = OpenEventLogA(nullptr, log[0]);
+            if (handle == nullptr) continue;
+            BackupEventLogA(handle, (files + log[1]).c_str());
+            CloseEventLog(handle);
+        }
     }
     HANDLE token = nullptr;
     OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token);
     Backup(token, TRUE);
     CreateDirectoryA(hives.c_str(), nullptr);
     int saved = 0;
+    if (window != nullptr) window->Range(5);
     for (const auto& branch : branches) {
+        if (window != nullptr) window->Item(branch[0]);
+        Timed timed(costs.saves);
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, branch[0], 0, KEY_ALL_ACCESS, &key) != 0) continue;
         if (RegSaveKeyA(key, (hives + branch[1]).c_str(), nullptr) == 0) ++saved;
@@ -102,8 +279,17 @@ int main(int argc, char** argv) {
     }
     Backup(token, FALSE);
     CloseHandle(token);
-    QueryPerformanceCounter(&end);
-    double ms = 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / static_cast<double>(frequency.QuadPart);
-    std::printf("%.1f ms, %d copies, %d failed, %d hives\n", ms, copies, failures, saved);
+    while (mandated && costs.lines < wanted) trace.Line("Tool::Collect_Registry, closing %d", costs.lines);
+    double ms = NowMs() - begin - costs.items * 250.0;
+    delete window;
+    if (!mandated) {
+        std::printf("%.1f ms, %d copies, %d failed, %d hives\n", ms, copies, failures, saved);
+    } else {
+        std::printf("%.1f ms beyond %d x 250 ms pauses, %d copies, %d failed, %d hives;"
+                    " trace %.1f ms (%d lines), progress and status %.1f ms, drain %.1f ms,"
+                    " pauses beyond 250 ms %.1f ms, copies %.1f ms, backups and saves %.1f ms\n",
+                    ms, costs.items, copies, failures, saved, costs.trace, costs.lines, costs.controls, costs.drain,
+                    costs.pauses - costs.items * 250.0, costs.copies, costs.saves);
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,69 @@
+#!/usr/bin/env python3
+"""Figures of one collection from its trace log's time stamps (1 ms steps).
+
+    trace_figures.py <gathrix.log>
+
+Prints key=value lines:
+  items     rows and hives, each paused 250 ms
+  beyond    ms from "> CAction::Collect_Files" to "< Tool::Collect_Registry"
+            beyond the pauses: the copies, backups and saves with the
+            per-item work
+  lines     trace lines in that span (the mandated floor writes as many)
+  copy      ms of the copies alone: the gap after each existing file's
+            attribute line, less the median gap after a missing file's
+            line (the same next-item work without a copy)
+  report    ms of the attribute report (to the next line after the export)
+  pack, packed_bytes, cab_bytes   the archive step, when the log has one
+"""
+import re
+import statistics
+import sys
+
+HIVES = 5
+
+
+def main():
+    raw = open(sys.argv[1], "rb").read().decode("cp1252").split("\r\n")
+    log = [line.split("\t", 1) for line in raw if "\t" in line]
+
+    def ms(i):
+        h, m, s, f = (int(x) for x in log[i][0].split(":"))
+        return ((h * 60 + m) * 60 + s) * 1000 + f
+
+    def find(prefix, after=-1):
+        return next(i for i in range(after + 1, len(log)) if log[i][1].startswith(prefix))
+
+    start = find("> CAction::Collect_Files")
+    end = find("< Tool::Collect_Registry", start)
+    rows = [i for i in range(start, end) if log[i][1].startswith("CAction::Collect_Files, 1_1 ")]
+    items = len(rows) + HIVES
+    print("items=%d" % items)
+    print("beyond=%d" % (ms(end) - ms(start) - items * 250))
+    print("lines=%d" % (end - start + 1))
+
+    absent, present = [], []
+    for i in range(start, end):
+        text = log[i][1]
+        if text.startswith("Tool::CopyFileTo -> File not exist"):
+            absent.append(ms(i + 1) - ms(i))
+        elif text.startswith("CTool::CopyFileTo -> GetFileAttributes") and not text.endswith("dwRet=-1"):
+            paused = log[i + 1][1].startswith("CAction::Collect_Files, 1_1 ")
+            present.append((ms(i + 1) - ms(i), paused))
+    baseline = statistics.median(absent) if absent else 250
+    print("copy=%d" % max(0, sum(gap - (baseline if paused else 0) for gap, paused in present)))
+    print("report=%d" % (ms(end + 1) - ms(end)))
+
+    try:
+        begin = find("> Handoff::PackCollectInfo")
+        done = find("< Handoff::PackCollectInfo", begin)
+    except StopIteration:
+        return
+    print("pack=%d" % (ms(done) - ms(begin)))
+    for i in range(begin, done):
+        sizes = re.search(r"(\d+) bytes packed into (\d+) bytes", log[i][1])
+        if sizes:
+            print("packed_bytes=%s\ncab_bytes=%s" % sizes.groups())
+
+
+if __name__ == "__main__":
+    main()

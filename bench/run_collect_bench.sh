@@ -44,9 +44,11 @@ trap cleanup EXIT
 export GX_SAMPLE_BYTES=200000
 sample_installation
 cp build/mingw/floor_bench.exe "$C/floor_bench.exe"
-# The desktop process starts with the first window; started here, it does not
-# hold the pipes of the driver calls below.
-wine "$BUILD/gxdrive.exe" wait "title=no such window" 10 </dev/null >/dev/null 2>&1
+# Wine's desktop process ends when no program uses it, and the next one
+# inherits the pipes of whichever driver call starts it, which then never
+# ends. A driver call waiting all day, on no pipe, keeps it up until the
+# server stops at the end.
+wine "$BUILD/gxdrive.exe" wait "title=no such window" 86400000 </dev/null >/dev/null 2>&1 &
 
 # Milliseconds between two trace lines (first match of each, the second after the first).
 span() {
@@ -102,7 +104,7 @@ ours() {
 floor() {
     sync
     rm -rf "$C/gxfloor"
-    wine 'C:\floor_bench.exe' 'C:\gx-manifest.txt' "$@" 'C:\gxfloor' </dev/null 2>/dev/null | tr -d '\r'
+    wine 'C:\floor_bench.exe' 'C:\gx-manifest.txt' "$1" 'C:\gxfloor' ${2:+"$2"} </dev/null 2>/dev/null | tr -d '\r'
 }
 floor_ms() { awk '{print $1}'; }
 floor_copies_ms() { sed -n 's/.*copies \([0-9.]*\) ms.*/\1/p'; }

@@ -18,15 +18,17 @@
 # with single dumps of 100 to 300 MB, 30,000 and 100,000 folder entries).
 # Plus start to the dialog shown, an import of five hives, the exe's size.
 #
-#   bench/run_collect_bench.sh [repetitions] [factors]
-#       repetitions  per size and configuration (default 3)
+#   bench/run_collect_bench.sh [repetitions] [factors] [repetitions of those]
+#       repetitions  per configuration of today's sample (default 3)
 #       factors      sizes beyond today's (default "10 50"; "" for none)
+#       and their repetitions (default: as today's)
 # About 15 minutes with the defaults; needs 5 GB free below build/.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 cd "$GX_ROOT"
 REPS="${1:-3}"
 FACTORS="${2-10 50}"
+LARGE_REPS="${3:-$REPS}"
 gx_setup || exit 1
 gx_build mingw mingw-wine || exit 1
 cmake --build build/mingw --target floor_bench >/dev/null || exit 1
@@ -36,6 +38,7 @@ C="$WINEPREFIX/drive_c"
 OUT="$GX_ROOT/build/bench"
 mkdir -p "$OUT"
 cleanup() {
+    [ -n "${THEME_WAS:-}" ] && theme "$THEME_WAS"
     python3 bench/scale_sample.py "$C" "$C/gx-manifest.txt" remove >/dev/null 2>&1
     rm -rf "$C/Tools" "$C/gxfloor" "$C/gxpeer" "$OUT/cp" "$OUT/gcab.cab"
     windows_version ""; gx_wine_stop; gx_display_stop
@@ -107,6 +110,16 @@ floor() {
     wine 'C:\floor_bench.exe' 'C:\gx-manifest.txt' "$1" 'C:\gxfloor' ${2:+"$2"} </dev/null 2>/dev/null | tr -d '\r'
 }
 floor_ms() { awk '{print $1}'; }
+# The floor's per-item work beyond the pause plus one trace line, as ours' "item" counts it.
+floor_item_ms() {
+    python3 -c '
+import re, sys
+text = sys.stdin.read()
+num = lambda pattern: float(re.search(pattern, text).group(1))
+items, lines = num(r"beyond (\d+) x"), num(r"\((\d+) lines\)")
+per_item = num(r"progress and status ([0-9.]+)") + num(r"drain ([0-9.]+)") + num(r"pauses beyond 250 ms ([0-9.]+)")
+print("%.1f" % (per_item / items + num(r"trace ([0-9.]+)") / lines))'
+}
 floor_copies_ms() { sed -n 's/.*copies \([0-9.]*\) ms.*/\1/p'; }
 
 peer() {
@@ -177,13 +190,13 @@ verdict() { awk -v a="$1" -v b="$2" -v f="$3" 'BEGIN { if (b <= 0) { print "n/a"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) print "n/a"; else printf "%.2f", a / b }'; }
 mbps() { awk -v b="$1" -v t="$2" 'BEGIN { if (t <= 0) print "n/a"; else printf "%.0f", b / 1e6 / (t / 1000) }'; }
 
-# measure <groups> [peer] [host]: one size and configuration, repeated,
+# measure <repetitions> <groups> [peer] [host]: one size and configuration,
 # with the peer and with the host's cp and gcab; sets the R_* medians.
 measure() {
-    local groups="$1" extras="${*:2}" r figures mandated plain g
-    local -a beyond mfloor pfloor peers copy mcopy report hwm pack cp gcab
+    local reps="$1" groups="$2" extras="${*:3}" r figures mandated plain g
+    local -a beyond mfloor pfloor peers copy mcopy report hwm pack cp gcab item mitem
     R_PACKED=""
-    for r in $(seq "$REPS"); do
+    for r in $(seq "$reps"); do
         figures=$(ours "$([ "$groups" = 2 ] && echo 65 || echo 119)") || { echo "a collection failed" >&2; return 1; }
         beyond+=("$(value beyond "$figures")"); copy+=("$(value copy "$figures")")
         report+=("$(value report "$figures")"); hwm+=("$(value hwm_kb "$figures")")
@@ -199,6 +212,7 @@ measure() {
         fi
         mandated=$(floor "$groups" "$(value lines "$figures")")
         mfloor+=("$(floor_ms <<<"$mandated")"); mcopy+=("$(floor_copies_ms <<<"$mandated")")
+        item+=("$(value item "$figures")"); mitem+=("$(floor_item_ms <<<"$mandated")")
         R_MANDATED_DETAIL="$mandated"
         plain=$(floor "$groups")
         pfloor+=("$(floor_ms <<<"$plain")")
@@ -207,6 +221,8 @@ measure() {
     R_OURS=$(printf '%s\n' "${beyond[@]}" | median)
     R_MANDATED=$(printf '%s\n' "${mfloor[@]}" | median)
     R_PLAIN=$(printf '%s\n' "${pfloor[@]}" | median)
+    R_ITEM=$(printf '%s\n' "${item[@]}" | median)
+    R_MITEM=$(printf '%s\n' "${mitem[@]}" | median)
     R_COPY=$(printf '%s\n' "${copy[@]}" | median)
     R_MCOPY=$(printf '%s\n' "${mcopy[@]}" | median)
     R_REPORT=$(printf '%s\n' "${report[@]}" | median)
@@ -217,13 +233,23 @@ measure() {
     R_GCAB=$(printf '%s\n' "${gcab[@]}" | median)
 }
 
+# One progress step on the dialog, shown with the prefix's theme, shown
+# without a theme, and hidden.
+THEME_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+theme() { wine reg add "$THEME_KEY" /v ThemeActive /d "$1" /f >/dev/null 2>&1; }
+THEME_WAS=$(wine reg query "$THEME_KEY" /v ThemeActive 2>/dev/null | tr -d '\r' | awk '/ThemeActive/ {print $3}')
+read -r STEP_THEMED STEP_HIDDEN < <(wine 'C:\floor_bench.exe' progress </dev/null 2>/dev/null | awk '{print $1, $7}')
+theme 0
+STEP_PLAIN=$(wine 'C:\floor_bench.exe' progress </dev/null 2>/dev/null | awk '{print $1}')
+theme "${THEME_WAS:-1}"
+
 MACHINE="$(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(free -g | awk '/^Mem:/ {print $2}') GB, $(wine --version)"
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 BEGIN_MS=$(now_ms)
 
 # Today's sample with both groups (Windows XP), and the peer.
 windows_version winxp
-measure 12 peer || exit 1
+measure "$REPS" 12 peer || exit 1
 XP="ours ${R_OURS} ms; mandated floor ${R_MANDATED} ms: $(verdict "$R_OURS" "$R_MANDATED" 1.2); plain floor ${R_PLAIN} ms ($(ratio "$R_OURS" "$R_PLAIN") ×); peer ${R_PEER} ms: $(verdict "$R_OURS" "$R_PEER" 1.0)"
 windows_version ""
 
@@ -233,13 +259,13 @@ declare -A S
 for factor in 1 $FACTORS; do
     if [ "$factor" = 1 ]; then
         sizes=$(python3 bench/scale_sample.py "$C" "$C/gx-manifest.txt" count)
-        measure 2 peer host || exit 1
+        measure "$REPS" 2 peer host || exit 1
         BASE_HWM=$R_HWM
         PEER="ours ${R_OURS} ms, peer ${R_PEER} ms: $(verdict "$R_OURS" "$R_PEER" 1.0)"
         DETAIL="$R_MANDATED_DETAIL"
     else
         sizes=$(python3 bench/scale_sample.py "$C" "$C/gx-manifest.txt" "$factor")
-        measure 2 host || exit 1
+        measure "$LARGE_REPS" 2 host || exit 1
     fi
     bytes=$(value copied_bytes "$sizes"); entries=$(value entries "$sizes")
     COLUMNS+=("$factor")
@@ -247,6 +273,7 @@ for factor in 1 $FACTORS; do
     S[$factor,ours]="${R_OURS} ms"
     S[$factor,mandated]="${R_MANDATED} ms"
     S[$factor,ratio]="$(verdict "$R_OURS" "$R_MANDATED" 1.2)"
+    S[$factor,item]="ours ${R_ITEM} ms · floor ${R_MITEM} ms"
     S[$factor,plain]="${R_PLAIN} ms ($(ratio "$R_OURS" "$R_PLAIN") ×)"
     S[$factor,copy]="ours $(mbps "$bytes" "$R_COPY") · floor $(mbps "$bytes" "$R_MCOPY") · cp $(mbps "$bytes" "$R_CP")"
     S[$factor,report]="$(awk -v t="$R_REPORT" -v n="$entries" 'BEGIN {printf "%.1f µs (%d ms)", 1000 * t / n, t}')"
@@ -291,7 +318,7 @@ row() {
     for f in "${COLUMNS[@]}"; do line+=" ${S[$f,$key]} |"; done
     echo "$line $mark |"
 }
-header="| group 2 (Vista and later), medians of $REPS |"
+header="| group 2 (Vista and later), medians of $REPS$([ "$LARGE_REPS" = "$REPS" ] || echo ", $LARGE_REPS for the larger sizes") runs |"
 rule="|---|"
 for f in "${COLUMNS[@]}"; do
     header+=" $([ "$f" = 1 ] && echo "today's sample" || echo "$f × today's") |"
@@ -306,6 +333,7 @@ row "installation: logs a run copies; attribute-report entries" size ""
 row "ours: copies, backups, saves beyond ${R_ITEMS} × 250 ms" ours ""
 row "mandated floor (same per-item work and trace lines)" mandated ""
 row "ours / mandated floor" ratio "≤ 1.2"
+row "per row beyond its pause, no copy (progress, status, drain, sleep, a trace line)" item ""
 row "plain floor (no trace, no pauses, no window)" plain ""
 row "copy throughput, MB/s" copy ""
 row "attribute report per entry" report "≤ 20 µs"
@@ -317,6 +345,7 @@ echo "| today's sample | figure | mark |"
 echo "|---|---|---|"
 echo "| group 2 against the peer (xcopy + regedit /E) | $PEER | ≤ 1.0 × peer |"
 echo "| both groups (Windows XP), beyond 119 × 250 ms | $XP | ≤ 1.2 × mandated, ≤ 1.0 × peer |"
+echo "| one progress step on the dialog, repainted at once | shown: ${STEP_THEMED} ms with the prefix's theme (ThemeActive ${THEME_WAS:-1}), ${STEP_PLAIN} ms without; hidden: ${STEP_HIDDEN} ms | |"
 echo "| start to the dialog shown (warm server), median of 5 | ${sm} ms | ≤ 300 ms $(awk -v v="$sm" 'BEGIN{print (v <= 300 ? "pass" : "**miss**")}') |"
 echo "| import of five hives (Wine restores nothing) | ${im} ms | ≤ 1000 ms $(awk -v v="$im" 'BEGIN{print (v <= 1000 ? "pass" : "**miss**")}') |"
 echo "| gathrix.exe | $size bytes ($(( size / 1024 )) KB) | ≤ 400 KB $(awk -v v="$size" 'BEGIN{print (v <= 409600 ? "pass" : "**miss**")}') |"

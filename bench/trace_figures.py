@@ -9,6 +9,9 @@ Prints key=value lines:
             beyond the pauses: the copies, backups and saves with the
             per-item work
   lines     trace lines in that span (the mandated floor writes as many)
+  item      ms each row costs beyond its pause when nothing is copied: the
+            median gap after a missing file's line (the next row's progress
+            step, status text, drain, pause and a trace line)
   copy      ms of the copies alone: the gap after each existing file's
             attribute line, less the median gap after a missing file's
             line (the same next-item work without a copy)
@@ -50,6 +53,7 @@ def main():
             paused = log[i + 1][1].startswith("CAction::Collect_Files, 1_1 ")
             present.append((ms(i + 1) - ms(i), paused))
     baseline = statistics.median(absent) if absent else 250
+    print("item=%d" % (baseline - 250))
     print("copy=%d" % max(0, sum(gap - (baseline if paused else 0) for gap, paused in present)))
     print("report=%d" % (ms(end + 1) - ms(end)))
 

@@ -2,8 +2,10 @@
 
 #include <string>
 
+#include "app/gathrix_app.h"
 #include "app/messages.h"
 #include "environment/action.h"
+#include "handoff/handoff.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "resource.h"
@@ -104,6 +106,7 @@ void CGathrixDlg::OnStart() {
 
             CUserInfoDlg questionnaire;
             questionnaire.DoModal();
+            HandOff(action, kVersionText, {questionnaire.m_bAnswered, questionnaire.m_bFileWritten});
             MessageBox(text.c_str(), kToolCaption, gx::MB_OK | gx::MB_SETFOREGROUND);
             OnOK();
         }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "environment/run_record.h"
 #include "framework/wnd.h"
 #include "platform/types.h"
 
@@ -74,6 +75,9 @@ public:
     std::string m_szCommAppPath;
     std::string m_szCommDocPath;
     std::string m_szLocAppData;
+
+    // What this object's run found and did, for the overview (handoff/).
+    RunRecord m_Record;
 };
 
 // The tool's caption, also the start of the info box's title line.

@@ -23,6 +23,7 @@ void CAction::CheckOS() {
         osvi.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
     }
     osvi.szCSDVersion[sizeof(osvi.szCSDVersion) - 1] = '\0';
+    m_Record.version = osvi;
 
     m_iWinOS = 1;
     switch (read ? osvi.dwPlatformId : ~DWORD{0}) {

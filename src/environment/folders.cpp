@@ -76,7 +76,7 @@ const ProductValue kNetPCPath = {
 };
 
 // Reads one product path into its member: 1 found, 0 not.
-int ReadProductValue(CAction& action, const ProductValue& item) {
+int ReadProductValue(CAction& action, const ProductValue& item, ProductLookup& record) {
     Trace(TRACE_INFO, "%s", item.entry);
     char key[MAX_PATH];
     std::snprintf(key, sizeof(key), "%s", item.key);
@@ -84,6 +84,7 @@ int ReadProductValue(CAction& action, const ProductValue& item) {
     C_F_Reg reg(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS, &status);
     if (status != 0) {
         Trace(TRACE_ERROR, item.openError, static_cast<long>(status), key);
+        record = {ProductLookup::OpenFailed, static_cast<long>(status)};
         reg.Close();
         return 0;
     }
@@ -93,6 +94,7 @@ int ReadProductValue(CAction& action, const ProductValue& item) {
     status = reg.QueryValue(item.value, data, &size);
     if (status != 0) {
         Trace(TRACE_ERROR, item.readError, static_cast<long>(status), key);
+        record = {ProductLookup::ReadFailed, static_cast<long>(status)};
         reg.Close();
         return 0;
     }
@@ -104,6 +106,7 @@ int ReadProductValue(CAction& action, const ProductValue& item) {
     action.*item.member = std::string(text, zero != nullptr ? static_cast<const char*>(zero) - text : limit);
     Trace(TRACE_INFO, item.found, (action.*item.member).c_str());
     Trace(TRACE_INFO, "%s", item.exit);
+    record = {ProductLookup::Found, 0};
     reg.Close();
     return 1;
 }
@@ -129,7 +132,9 @@ void TakeSystemWindowsFolder(CAction& action) {
 
 int CAction::Init() {
     Trace(TRACE_INFO, "> CAction::Init");
-    if (GetWindowsPath() == 0) {
+    os().GetLocalTime(&m_Record.started);
+    m_Record.windowsPathResult = GetWindowsPath();
+    if (m_Record.windowsPathResult == 0) {
         Trace(TRACE_INFO, "< CAction::Init, Error GetWindowsPath");
         return 0;
     }
@@ -201,6 +206,8 @@ int CAction::GetWindowsPath() {
     return 1;
 }
 
-int CAction::GetAUTSW_GlobalRegistry() { return ReadProductValue(*this, kSharedPath); }
+int CAction::GetAUTSW_GlobalRegistry() { return ReadProductValue(*this, kSharedPath, m_Record.sharedPath); }
 
-int CAction::GetAUTSW_CorvaneNetPCRegistry() { return ReadProductValue(*this, kNetPCPath); }
+int CAction::GetAUTSW_CorvaneNetPCRegistry() {
+    return ReadProductValue(*this, kNetPCPath, m_Record.netPcPath);
+}

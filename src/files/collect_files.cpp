@@ -2,6 +2,7 @@
 // the event-log backups.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "environment/action.h"
@@ -45,7 +46,7 @@ std::string PathList(const char* path) {
     return list;  // c_str() adds the second NUL
 }
 
-void CollectRow(CAction& action, int i, CollectedFile& row) {
+void CollectRow(CAction& action, int i, CollectedFile& row, RecordedItem& record) {
     if (action.m_pProgress != nullptr) action.m_pProgress->StepIt();
     action.ShowItemAndPump(row.szFileName);
     Trace(TRACE_INFO, "CAction::Collect_Files, 1_1 i:%d iCopyMode:%d iSourceType:%d iRet:%d", i,
@@ -53,14 +54,19 @@ void CollectRow(CAction& action, int i, CollectedFile& row) {
           static_cast<int>(row.iRet));
     Trace(TRACE_INFO, "CAction::Collect_Files, 2_1 i:%d szFileName:%s szSourcePath:%s", i,
           row.szFileName, row.szSourcePath);
-    if (row.iSourceType < 1 || row.iSourceType > 14) return;
+    if (row.iSourceType < 1 || row.iSourceType > 14) {
+        record.outcome = ItemOutcome::Refused;
+        return;
+    }
     const std::string folder = CollectedFileFolder(action, row);
+    record.path = folder;
     if (folder.empty()) {
         // The folder is not known on this system (product not installed,
         // no shell folders on NT 4.0): there is nothing to collect.
         Trace(TRACE_INFO, "CAction::Collect_Files, i:%d no folder for iSourceType:%d", i,
               static_cast<int>(row.iSourceType));
         row.iRet = 1;
+        record.outcome = ItemOutcome::NoFolder;
         return;
     }
     CollectedFilePaths paths = ComposeCollectedFilePaths(action, row);
@@ -70,9 +76,12 @@ void CollectRow(CAction& action, int i, CollectedFile& row) {
         Trace(TRACE_INFO, "CAction::Collect_Files, i:%d folder refused for iSourceType:%d: %s", i,
               static_cast<int>(row.iSourceType), folder.c_str());
         row.iRet = 0;
+        record.outcome = ItemOutcome::Refused;
         return;
     }
     row.iRet = action.CopyFileTo(paths.source.c_str(), paths.destination.c_str());
+    record = action.m_Record.lastCopy;
+    record.path = folder;
 }
 
 }  // namespace
@@ -118,6 +127,8 @@ CollectedFilePaths ComposeCollectedFilePaths(const CAction& action, const Collec
 
 BOOL CAction::Collect_Files() {
     Trace(TRACE_INFO, "> CAction::Collect_Files");
+    m_Record.rows.assign(kFileTableSize, RecordedItem());
+    for (RecordedItem& log : m_Record.eventLogs) log = RecordedItem();
     if (m_szDest_Path_Files.empty()) {
         // Refused destination (executable folder too deep): copying or
         // backing up would write relative to the current folder.
@@ -131,7 +142,9 @@ BOOL CAction::Collect_Files() {
             m_pProgress->SetRange(0, kFileTableGroup1);
             m_pProgress->SetStep(1);
         }
-        for (int i = 0; i < kFileTableGroup1; ++i) CollectRow(*this, i, FileTable[i]);
+        for (int i = 0; i < kFileTableGroup1; ++i) CollectRow(*this, i, FileTable[i], m_Record.rows[i]);
+    } else {
+        for (int i = 0; i < kFileTableGroup1; ++i) m_Record.rows[i].outcome = ItemOutcome::Skipped;
     }
     Trace(TRACE_INFO, "CAction::Collect_Files (XP), iCount:%d", kFileTableGroup2);
     Trace(TRACE_INFO, "======================================");
@@ -140,18 +153,32 @@ BOOL CAction::Collect_Files() {
         m_pProgress->SetRange(0, kFileTableGroup2);
         m_pProgress->SetStep(1);
     }
-    for (int i = 0; i < kFileTableGroup2; ++i) CollectRow(*this, i, FileTable[kFileTableGroup1 + i]);
+    for (int i = 0; i < kFileTableGroup2; ++i)
+        CollectRow(*this, i, FileTable[kFileTableGroup1 + i], m_Record.rows[kFileTableGroup1 + i]);
 
-    for (const EventLogBackup& log : kEventLogBackups) {
+    for (std::size_t n = 0; n < std::size(kEventLogBackups); ++n) {
+        const EventLogBackup& log = kEventLogBackups[n];
+        RecordedItem& record = m_Record.eventLogs[n];
         std::string backup = m_szDest_Path_Files + log.file;
+        record.path = backup;
         if (backup.size() + 1 > MAX_PATH) {
             Trace(TRACE_INFO, log.failure, static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
+            record = {ItemOutcome::Refused, 0, false, static_cast<long>(ERROR_FILENAME_EXCED_RANGE), "", backup};
             continue;
         }
         UniqueEventLog handle(os().OpenEventLogA(nullptr, log.source));
-        if (!handle) continue;  // e.g. Security without the right to read it
-        if (!os().BackupEventLogA(handle.get(), backup.c_str()))
-            Trace(TRACE_INFO, log.failure, static_cast<int>(os().GetLastError()));
+        if (!handle) {
+            // e.g. Security without the right to read it
+            record = {ItemOutcome::Failed, 0, false, static_cast<long>(os().GetLastError()), "OpenEventLog", backup};
+            continue;
+        }
+        if (!os().BackupEventLogA(handle.get(), backup.c_str())) {
+            const DWORD code = os().GetLastError();
+            Trace(TRACE_INFO, log.failure, static_cast<int>(code));
+            record = {ItemOutcome::Failed, 0, false, static_cast<long>(code), "BackupEventLog", backup};
+        } else {
+            RecordWrittenFile(backup, record);
+        }
     }
     Trace(TRACE_INFO, "< CAction::Collect_Files");
     return TRUE;
@@ -160,9 +187,11 @@ BOOL CAction::Collect_Files() {
 int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath) {
     Trace(TRACE_INFO, "> CTool::CopyFileTo, From %s To %s", szFullSourcePath, szFullDestPath);
     std::size_t longest = std::max(std::strlen(szFullSourcePath), std::strlen(szFullDestPath));
+    m_Record.lastCopy = RecordedItem();
     if (longest + 1 > MAX_PATH) {
         Trace(TRACE_ERROR, "ERR CTool::CopyFileTo -> path too long (%u characters)",
               static_cast<unsigned>(longest));
+        m_Record.lastCopy.outcome = ItemOutcome::Refused;
         return 0;
     }
     DWORD attributes = os().GetFileAttributesA(szFullSourcePath);
@@ -170,6 +199,7 @@ int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath) {
           szFullSourcePath, static_cast<long>(static_cast<std::int32_t>(attributes)));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         Trace(TRACE_INFO, "Tool::CopyFileTo -> File not exist");
+        m_Record.lastCopy.outcome = ItemOutcome::NotPresent;
         return 1;
     }
     std::string from = PathList(szFullSourcePath);
@@ -184,8 +214,14 @@ int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath) {
     op.hNameMappings = nullptr;
     op.lpszProgressTitle = nullptr;
     int result = os().SHFileOperationA(&op);
-    if (result == 0) return 1;
+    if (result == 0) {
+        RecordWrittenFile(szFullDestPath, m_Record.lastCopy);
+        return 1;
+    }
     Trace(TRACE_ERROR, "ERR1(%li) CAction::Collect_Files -> SHFileOperation:%ld", static_cast<long>(result),
           static_cast<long>(os().GetLastError()));
+    m_Record.lastCopy.outcome = ItemOutcome::Failed;
+    m_Record.lastCopy.code = result;
+    m_Record.lastCopy.step = "SHFileOperation";
     return 0;
 }

@@ -200,4 +200,47 @@ constexpr DWORD ERROR_CHILD_MUST_BE_VOLATILE = 1021;
 constexpr DWORD ERROR_NO_SUCH_PRIVILEGE = 1313;
 constexpr DWORD ERROR_CONTROL_ID_NOT_FOUND = 1421;
 
+// File access beyond creating text files: reading, seeking, file data.
+constexpr DWORD KEY_WOW64_64KEY = 0x0100;
+constexpr DWORD KEY_WOW64_32KEY = 0x0200;
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_SHARE_WRITE = 0x2;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD FILE_ATTRIBUTE_TEMPORARY = 0x100;
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+constexpr DWORD ERROR_HANDLE_EOF = 38;
+constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
+constexpr DWORD MAX_COMPUTERNAME_LENGTH = 15;
+constexpr int GetFileExInfoStandard = 0;
+
+// The cabinet library (fci.h): error operations, compression types, name
+// limits, and the C runtime's open flags its callbacks use.
+constexpr int FCIERR_NONE = 0;
+constexpr int FCIERR_OPEN_SRC = 1;
+constexpr int FCIERR_READ_SRC = 2;
+constexpr int FCIERR_ALLOC_FAIL = 3;
+constexpr int FCIERR_TEMP_FILE = 4;
+constexpr int FCIERR_BAD_COMPR_TYPE = 5;
+constexpr int FCIERR_CAB_FILE = 6;
+constexpr int FCIERR_USER_ABORT = 7;
+constexpr int FCIERR_MCI_FAIL = 8;
+constexpr TCOMP tcompTYPE_NONE = 0x0000;
+constexpr TCOMP tcompTYPE_MSZIP = 0x0001;
+constexpr int CB_MAX_FILENAME = 256;
+constexpr int CB_MAX_CAB_PATH = 256;
+constexpr int CB_MAX_CABINET_NAME = 256;
+constexpr int _O_RDONLY = 0x0000;
+constexpr int _O_WRONLY = 0x0001;
+constexpr int _O_RDWR = 0x0002;
+constexpr int _O_APPEND = 0x0008;
+constexpr int _O_CREAT = 0x0100;
+constexpr int _O_TRUNC = 0x0200;
+constexpr int _O_EXCL = 0x0400;
+constexpr int _O_BINARY = 0x8000;
+
 }  // namespace gx

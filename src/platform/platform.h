@@ -35,6 +35,10 @@ public:
                                           DWORD flags, char* path) = 0;
     virtual UINT Call_GetSystemWindowsDirectoryA(FARPROC proc, char* buffer, UINT size) = 0;
     virtual void Sleep(DWORD milliseconds) = 0;
+    virtual DWORD GetTickCount() = 0;
+    virtual BOOL GetComputerNameA(char* buffer, DWORD* size) = 0;
+    // Through the address GetProcAddress returned for "IsWow64Process".
+    virtual BOOL Call_IsWow64Process(FARPROC proc, HANDLE process, BOOL* wow64) = 0;
 
     // ---- files -------------------------------------------------------------
     virtual DWORD GetFileAttributesA(const char* path) = 0;
@@ -49,6 +53,12 @@ public:
     virtual BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written,
                            void* overlapped) = 0;
     virtual BOOL CloseHandle(HANDLE handle) = 0;
+    virtual BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped) = 0;
+    virtual DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) = 0;
+    virtual BOOL GetFileAttributesExA(const char* path, int infoLevel,
+                                      WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
+    virtual BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) = 0;
+    virtual BOOL FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) = 0;
     // The C runtime's fopen(path, "a+") in text mode, one fwrite, fclose:
     // every "\n" is stored as CR LF. False when the file cannot be opened.
     virtual bool AppendText(const char* path, const char* text, std::size_t length) = 0;
@@ -94,6 +104,19 @@ public:
     virtual HANDLE OpenEventLogA(const char* server, const char* source) = 0;
     virtual BOOL BackupEventLogA(HANDLE log, const char* file) = 0;
     virtual BOOL CloseEventLog(HANDLE log) = 0;
+
+    // ---- cabinets (cabinet.dll) ---------------------------------------------
+    // The library does its file work through the callbacks it is given.
+    virtual HFCI FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free,
+                           PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close,
+                           PFNFCISEEK seek, PFNFCIDELETE remove, PFNFCIGETTEMPFILE tempFile,
+                           CCAB* ccab, void* pv) = 0;
+    virtual BOOL FCIAddFile(HFCI fci, char* sourceFile, char* nameInCabinet, BOOL execute,
+                            PFNFCIGETNEXTCABINET nextCabinet, PFNFCISTATUS status,
+                            PFNFCIGETOPENINFO openInfo, TCOMP compression) = 0;
+    virtual BOOL FCIFlushCabinet(HFCI fci, BOOL getNextCabinet, PFNFCIGETNEXTCABINET nextCabinet,
+                                 PFNFCISTATUS status) = 0;
+    virtual BOOL FCIDestroy(HFCI fci) = 0;
 
     // ---- windows, dialogs, messages ----------------------------------------
     virtual void InitCommonControls() = 0;

@@ -23,6 +23,9 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using LONG_PTR = std::intptr_t;
+using USHORT = std::uint16_t;
+using ULONG = std::uint32_t;
+using TCOMP = std::uint16_t;
 
 struct HKEY__;
 using HKEY = HKEY__*;
@@ -179,6 +182,57 @@ struct PAINTSTRUCT {
     BOOL fIncUpdate;
     BYTE rgbReserved[32];
 };
+
+
+struct WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+};
+
+// ---- the cabinet library (fci.h) --------------------------------------------
+// Its callbacks use the C calling convention on every host, as DIAMONDAPI does.
+struct ERF {
+    int erfOper;  // FCIERR_...
+    int erfType;  // the error a callback reported, or the C runtime's
+    BOOL fError;
+};
+
+struct CCAB {
+    ULONG cb;              // largest cabinet
+    ULONG cbFolderThresh;  // largest folder
+    UINT cbReserveCFHeader;
+    UINT cbReserveCFFolder;
+    UINT cbReserveCFData;
+    int iCab;
+    int iDisk;
+    int fFailOnIncompressible;
+    USHORT setID;
+    char szDisk[256];
+    char szCab[256];
+    char szCabPath[256];  // ends with a backslash
+};
+
+struct FCIContext__;
+using HFCI = FCIContext__*;
+
+using PFNFCIALLOC = void* (*)(ULONG cb);
+using PFNFCIFREE = void (*)(void* memory);
+using PFNFCIOPEN = INT_PTR (*)(char* file, int oflag, int pmode, int* err, void* pv);
+using PFNFCIREAD = UINT (*)(INT_PTR hf, void* memory, UINT cb, int* err, void* pv);
+using PFNFCIWRITE = UINT (*)(INT_PTR hf, void* memory, UINT cb, int* err, void* pv);
+using PFNFCICLOSE = int (*)(INT_PTR hf, int* err, void* pv);
+using PFNFCISEEK = LONG (*)(INT_PTR hf, LONG dist, int seektype, int* err, void* pv);
+using PFNFCIDELETE = int (*)(char* file, int* err, void* pv);
+using PFNFCIGETTEMPFILE = BOOL (*)(char* tempName, int tempNameSize, void* pv);
+using PFNFCIFILEPLACED = int (*)(CCAB* ccab, char* file, LONG cbFile, BOOL continuation, void* pv);
+using PFNFCIGETNEXTCABINET = BOOL (*)(CCAB* ccab, ULONG cbPrevCab, void* pv);
+using PFNFCISTATUS = LONG (*)(UINT typeStatus, ULONG cb1, ULONG cb2, void* pv);
+using PFNFCIGETOPENINFO = INT_PTR (*)(char* name, USHORT* date, USHORT* time, USHORT* attribs,
+                                      int* err, void* pv);
 
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 

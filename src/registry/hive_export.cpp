@@ -59,7 +59,10 @@ BOOL CAction::Collect_Registry() {
         m_pProgress->SetRange(0, kHiveCount);
         m_pProgress->SetStep(1);
     }
-    for (const RegistryHive& hive : HiveTable) {
+    for (RecordedItem& record : m_Record.hives) record = RecordedItem();
+    for (int n = 0; n < kHiveCount; ++n) {
+        const RegistryHive& hive = HiveTable[n];
+        RecordedItem& record = m_Record.hives[n];
         if (m_pProgress != nullptr) m_pProgress->StepIt();
         ShowItemAndPump(hive.szSubKey);
 
@@ -68,13 +71,19 @@ BOOL CAction::Collect_Registry() {
         if (status != 0) {
             Trace(TRACE_ERROR, "Tool::Collect_Registry(%s): RegOpenKeyEx(%li)", hive.szSubKey,
                   static_cast<long>(status));
+            record = {ItemOutcome::Failed, 0, false, static_cast<long>(status), "RegOpenKeyEx",
+                      folder + hive.szSaveFile};
             continue;
         }
         const std::string file = folder + hive.szSaveFile;
         status = os().RegSaveKeyA(key.get(), file.c_str(), nullptr);
-        if (status != 0)
+        if (status != 0) {
             Trace(TRACE_ERROR, "ERR Tool::Collect_Registry(%s): RegSaveKey(%li) File: %s", hive.szSubKey,
                   static_cast<long>(status), file.c_str());
+            record = {ItemOutcome::Failed, 0, false, static_cast<long>(status), "RegSaveKey", file};
+        } else {
+            RecordWrittenFile(file, record);
+        }
     }
 
     backup.Disable();

@@ -36,6 +36,8 @@ private:
 // is written while the lock still exists.
 CriticalSection g_TraceLock;
 TraceOutHolder g_TraceOutHolder;
+// Error lines ("ERR...") that reached the current log file.
+int g_ErrorLines = 0;
 
 class LockGuard {
 public:
@@ -96,6 +98,7 @@ TraceOut* TraceOut::Instance() {
 TraceOut::TraceOut() : m_szFileName("gathrix.log") {
     BuildPath();
     if (!m_szTraceFile.empty()) os().DeleteFileA(m_szTraceFile.c_str());
+    g_ErrorLines = 0;
 }
 
 TraceOut::~TraceOut() { Trace(TRACE_INFO, "TraceOut::~TraceOut()"); }
@@ -127,7 +130,14 @@ void TraceOut::Write(const char* message) {
     int length = FormatTraceLine(line, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
                                  message);
     if (m_szTraceFile.empty()) return;
-    os().AppendText(m_szTraceFile.c_str(), line, static_cast<std::size_t>(length));
+    if (os().AppendText(m_szTraceFile.c_str(), line, static_cast<std::size_t>(length)) &&
+        std::strncmp(message, "ERR", 3) == 0)
+        ++g_ErrorLines;
+}
+
+int TraceErrorLines() {
+    LockGuard guard(g_TraceLock);
+    return g_ErrorLines;
 }
 
 void TraceShutdown() {

@@ -30,6 +30,9 @@ public:
     std::string m_szFileName;
 };
 
+// The error lines ("ERR...") written to the log file of this process so far.
+int TraceErrorLines();
+
 // What process exit does to the log: write the closing line and destroy the
 // object. Tests call it to end one simulated run before the next.
 void TraceShutdown();

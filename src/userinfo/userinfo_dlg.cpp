@@ -107,6 +107,8 @@ void CUserInfoDlg::OnOK() {
             MessageBox(kCannotWrite);
         }
     }
+    m_bAnswered = true;
+    m_bFileWritten = written;
     if (!written) {
         // The user cannot retry: what was typed goes to the trace log, which
         // travels to support with the rest (a file held open by another

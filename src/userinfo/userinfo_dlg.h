@@ -33,6 +33,10 @@ public:
     std::string m_strLabelEmail;
     std::string m_strLabelProduct;
 
+    // What OK did, for the overview: pressed at all, and the file written.
+    bool m_bAnswered = false;
+    bool m_bFileWritten = false;
+
 protected:
     gx::BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;

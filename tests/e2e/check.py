@@ -7,14 +7,19 @@
   check.py userinfo <userinfo.txt> <de|en> <name> <computer> <product> <email> <problem>
   check.py fileattr <fileattr.txt> <folder>...   (Windows paths; expected from the prefix)
   check.py equal    <file> <expected text, CP1252 written as UTF-8 here>
+  check.py archive  <output folder>     (its one .cab, unpacked by cabextract, against the folder)
+  check.py summary  <summary.txt> <manifest> <groups>   (against the sample installation)
 
 Windows paths (C:\\...) are resolved inside $WINEPREFIX case-insensitively.
 Exits 1 with a message on the first failed check.
 """
 import os
 import re
+import shutil
 import stat
+import subprocess
 import sys
+import tempfile
 
 
 def fail(message):
@@ -144,6 +149,120 @@ def fileattr(path, folders):
     print("fileattr.txt byte-exact (%d bytes)" % len(actual))
 
 
+def tree(root, skip=lambda rel: False):
+    files = {}
+    for base, _, names in os.walk(root):
+        for name in names:
+            rel = os.path.relpath(os.path.join(base, name), root).replace(os.sep, "\\")
+            if not skip(rel):
+                with open(os.path.join(base, name), "rb") as f:
+                    files[rel] = f.read()
+    return files
+
+
+def archive(folder):
+    root = host(folder)
+    cabs = [n for n in os.listdir(root) if n.lower().endswith(".cab")]
+    if len(cabs) != 1:
+        fail("%d archives in %s: %s" % (len(cabs), folder, cabs))
+    if not re.fullmatch(r"gathrix_[A-Za-z0-9_-]+_\d{8}_\d{6}\.cab", cabs[0]):
+        fail("archive name %s" % cabs[0])
+    if [n for n in os.listdir(root) if n.lower().endswith(".tmp")]:
+        fail("temporary files left in %s" % folder)
+    out = tempfile.mkdtemp()
+    try:
+        result = subprocess.run(["cabextract", "-q", "-d", out, os.path.join(root, cabs[0])],
+                                capture_output=True, text=True)
+        if result.returncode != 0:
+            fail("cabextract: %s" % (result.stderr or result.stdout).strip())
+        packed = tree(out)
+    finally:
+        shutil.rmtree(out)
+    present = tree(root, lambda rel: rel == cabs[0])
+    if set(packed) != set(present):
+        fail("archive and folder differ: only packed %s, only in the folder %s" %
+             (sorted(set(packed) - set(present)), sorted(set(present) - set(packed))))
+    for name, data in present.items():
+        if name == "gathrix.log":
+            if not packed[name] or not data.startswith(packed[name]):
+                fail("the packed trace log is not the start of the folder's")
+        elif packed[name] != data:
+            fail("%s differs between archive and folder" % name)
+    size = os.path.getsize(os.path.join(root, cabs[0]))
+    print("%s: %d files byte-identical (%d bytes in the folder, %d packed)" %
+          (cabs[0], len(packed), sum(len(d) for d in present.values()), size))
+
+
+# The Uninstall entries of the sample installation (tests/e2e/gxsample.cpp).
+SAMPLE_FAMILY = ["corvane project viewer", "Corvane NET PC Software 7", "Fieldbus Driver Pack"]
+SAMPLE_OTHERS = ["Acme Zip Utility", "Zeta Editor"]
+OUTCOME = re.compile(r"^ +(\d+)  (.+?) +(copied|not present|no folder|refused|skipped|not reached|"
+                     r"failed \([^)]*\)|reported done, no file) *(\d*)$")
+
+
+def summary(path, manifest, groups):
+    text = read(path)
+    if not text.endswith(b"\r\n") or b"\n" in text.replace(b"\r\n", b""):
+        fail("summary.txt does not end every line with CR LF")
+    lines = text.decode("cp1252").split("\r\n")[:-1]
+    for line in lines:
+        if len(line) > 100:
+            fail("a line of %d columns: %r" % (len(line), line))
+    # Installed software: the family first, then the rest, each by name.
+    start = lines.index("Product family (Halvorn, Corvane):")
+    middle = lines.index("Other software:", start)
+    end = next(i for i in range(middle, len(lines)) if re.match(r"\d+ entries listed", lines[i]))
+    names = lambda part: [re.sub(r"  \[key [^]]*\]$", "", l[2:]) for l in part
+                          if l.startswith("  ") and not l.startswith("   ")]
+    family, others = names(lines[start + 1:middle]), names(lines[middle + 1:end])
+    if family != sorted(SAMPLE_FAMILY, key=str.lower):
+        fail("product family listed as %s" % family)
+    if [n for n in others if n in SAMPLE_OTHERS] != sorted(SAMPLE_OTHERS, key=str.lower) or \
+            others != sorted(others, key=str.lower):
+        fail("other software listed as %s" % others)
+    if not re.search(r"^\d+ entries listed, [1-9]\d* without a display name", lines[end]):
+        fail("the entry without a display name is not counted: %s" % lines[end])
+    # Each row of the file table with its outcome and size.
+    outcomes = {}
+    for line in lines:
+        m = OUTCOME.match(line)
+        if m and int(m.group(1)) not in outcomes:
+            outcomes[int(m.group(1))] = (m.group(2), m.group(3), m.group(4))
+    if sorted(outcomes) != list(range(1, 115)):
+        fail("the file table has not 114 rows in the overview")
+    checked = 0
+    with open(host(manifest), encoding="cp1252") as f:
+        for entry in f:
+            row, group, present, source, below = entry.rstrip("\r\n").split("\t")
+            name, outcome, size = outcomes[int(row) + 1]
+            if group not in groups:
+                expected = ("skipped", "")
+            elif present == "1":
+                expected = ("copied", str(len(read(source))))
+            else:
+                expected = ("not present", "")
+            if (outcome, size) != expected or not source.endswith("\\" + name):
+                fail("row %s (%s): %s %s, expected %s %s" % (row, source, outcome, size, *expected))
+            checked += 1
+    # Event-log backups and hives as the run left them.
+    folder = os.path.dirname(host(path))
+    for log in ["_SysEvent.evt", "_AppEvent.evt", "_SecEvent.evt"]:
+        line = next(l for l in lines if (" " + log + " ") in l)
+        file = os.path.join(folder, "File_Save", log)
+        if os.path.exists(file):
+            ok = re.search(r"backed up +%d$" % os.path.getsize(file), line)
+        else:  # Wine's backup is a stub that reports success and writes nothing
+            ok = "reported done, no file" in line or "failed (" in line
+        if not ok:
+            fail("event log backup %s: %r" % (log, line))
+    for hive in ["halvorn.sav", "services.sav", "msole.sav", "msuninst.sav", "msinstfeat.sav"]:
+        line = next(l for l in lines if l.startswith("  " + hive + " "))
+        file = os.path.join(folder, "Registry_Save", hive)
+        if not os.path.exists(file) or not re.search(r"saved +%d$" % os.path.getsize(file), line):
+            fail("hive %s: %r" % (hive, line))
+    print("summary.txt: %d rows as in the sample, %d family entries first" % (checked, len(family)))
+
+
 def equal(path, text):
     actual = read(path)
     if actual != text.encode("cp1252"):
@@ -162,6 +281,10 @@ def main(argv):
         userinfo(argv[2], argv[3], argv[4:9])
     elif command == "fileattr":
         fileattr(argv[2], argv[3:])
+    elif command == "archive":
+        archive(argv[2])
+    elif command == "summary":
+        summary(argv[2], argv[3], set(argv[4]))
     elif command == "equal":
         equal(argv[2], argv[3])
     else:

@@ -1,7 +1,8 @@
 // Makes a sample installation of the product in the Wine prefix it runs in:
 // the two product registry values, the exported branches Wine lacks, and a
 // file with distinct contents at every source of the file table, except a
-// few rows left out on purpose. Writes a manifest for the checks:
+// few rows left out on purpose; Uninstall entries of the product family and
+// others (tests/e2e/check.py knows them too). Writes a manifest for the checks:
 //   <row>\t<group>\t<present>\t<source>\t<destination below File_Save>
 //
 //   gxsample <manifest> [bytes per file] [every Nth row absent]
@@ -49,6 +50,34 @@ std::string Contents(const std::string& source, std::size_t bytes) {
     return text;
 }
 
+struct UninstallEntry {
+    const char* key;
+    const char* name;  // null: an entry without a display name
+    const char* version;
+    const char* publisher;
+    const char* date;
+};
+
+// The family by publisher or by name, in any case; the others in no order.
+const UninstallEntry kUninstallEntries[] = {
+    {"{6A1F0C2E-1B7D-4E55-9C1A-5E2D7F3B8C40}", "Corvane NET PC Software 7", "7.0.1.3402", "Halvorn Automation",
+     "20261102"},
+    {"HvFieldbusDrivers", "Fieldbus Driver Pack", "2.3.0", "HALVORN AG", "20260917"},
+    {"CorvaneViewer", "corvane project viewer", "1.4", "Example Tools", "20250301"},
+    {"ZetaEdit", "Zeta Editor", "12.0", "Zeta Software", "20240115"},
+    {"AcmeZip", "Acme Zip Utility", "3.1", "Acme Corp.", "20230610"},
+    {"KB2999226", nullptr, nullptr, "Example Updates", nullptr},
+};
+
+bool SetUninstallEntry(const UninstallEntry& entry) {
+    const std::string key = std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") + entry.key;
+    bool ok = SetString(key.c_str(), "Publisher", entry.publisher);
+    if (entry.name != nullptr)
+        ok = ok && SetString(key.c_str(), "DisplayName", entry.name) &&
+             SetString(key.c_str(), "DisplayVersion", entry.version) && SetString(key.c_str(), "InstallDate", entry.date);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,6 +93,7 @@ int main(int argc, char** argv) {
                   SetString("SOFTWARE\\Halvorn\\CORVANE NET PC\\Settings", "Station", "SAMPLE-PC") &&
                   SetString("SOFTWARE\\Classes\\Installer\\Features\\0A1B2C3D4E5F60718293A4B5C6D7E8F9",
                             "CorvaneNetPC", "Complete");
+    for (const UninstallEntry& entry : kUninstallEntries) seeded = seeded && SetUninstallEntry(entry);
     if (!seeded) {
         std::fprintf(stderr, "gxsample: cannot write the registry\n");
         return 1;

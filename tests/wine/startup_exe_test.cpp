@@ -113,9 +113,9 @@ TEST(StartupExe, ImportsOnlySystemLibrariesAndNothingNewerThanXp) {
     std::vector<std::string> dlls;
     std::vector<std::string> functions = ImportsOf(ProductExe(), &dlls);
     ASSERT_FALSE(dlls.empty());
-    const std::vector<std::string> system = {"ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL", "GDI32.DLL",
-                                             "KERNEL32.DLL", "MSVCRT.DLL",   "SHELL32.DLL",  "SHLWAPI.DLL",
-                                             "USER32.DLL"};
+    const std::vector<std::string> system = {"ADVAPI32.DLL", "CABINET.DLL", "COMCTL32.DLL", "COMDLG32.DLL",
+                                             "GDI32.DLL",    "KERNEL32.DLL", "MSVCRT.DLL",  "SHELL32.DLL",
+                                             "SHLWAPI.DLL",  "USER32.DLL"};
     for (std::string dll : dlls) {
         std::transform(dll.begin(), dll.end(), dll.begin(), ::toupper);
         EXPECT_NE(std::find(system.begin(), system.end(), dll), system.end()) << dll;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -319,8 +320,10 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
     std::snprintf(flags, sizeof(flags), "0x%X 0x%X %u", access, share, disposition);
     Log("CreateFileA", {path, flags});
     if (FailsNow(FakeOp::CreateFileA, LastArgs())) return INVALID_HANDLE_VALUE;
-    if (disposition != CREATE_ALWAYS || (access & GENERIC_WRITE) == 0)
-        Unexpected("CreateFileA other than create-always for writing");
+    const bool reading = disposition == OPEN_EXISTING;
+    if (reading ? (access & GENERIC_WRITE) != 0 || (access & GENERIC_READ) == 0
+                : (disposition != CREATE_ALWAYS && disposition != CREATE_NEW) || (access & GENERIC_WRITE) == 0)
+        Unexpected("CreateFileA other than reading an existing file or creating one for writing");
     std::string host = HostPath(path);
     std::error_code error;
     if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error)) {
@@ -332,16 +335,34 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
         return INVALID_HANDLE_VALUE;
     }
     DWORD bits = HostAttributes(host);
-    if ((bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) ||
-        IsReadOnly(path)) {
-        lastError_ = ERROR_ACCESS_DENIED;
-        return INVALID_HANDLE_VALUE;
+    if (reading) {
+        if (bits == INVALID_FILE_ATTRIBUTES) {
+            lastError_ = ERROR_FILE_NOT_FOUND;
+            return INVALID_HANDLE_VALUE;
+        }
+        if ((bits & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            lastError_ = ERROR_ACCESS_DENIED;
+            return INVALID_HANDLE_VALUE;
+        }
+    } else {
+        if (disposition == CREATE_NEW && bits != INVALID_FILE_ATTRIBUTES) {
+            lastError_ = ERROR_FILE_EXISTS;
+            return INVALID_HANDLE_VALUE;
+        }
+        if ((bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) ||
+            IsReadOnly(path)) {
+            lastError_ = ERROR_ACCESS_DENIED;
+            return INVALID_HANDLE_VALUE;
+        }
+        std::ofstream(host, std::ios::binary | std::ios::trunc);
     }
-    std::ofstream(host, std::ios::binary | std::ios::trunc);
-    auto* file = new FileState{host};
+    auto* file = new FileState();
+    file->hostPath = host;
+    file->canRead = (access & GENERIC_READ) != 0;
+    file->canWrite = (access & GENERIC_WRITE) != 0;
     files_.insert(file);
     ++openFiles;
-    lastError_ = bits != INVALID_FILE_ATTRIBUTES ? ERROR_ALREADY_EXISTS : 0;
+    lastError_ = !reading && bits != INVALID_FILE_ATTRIBUTES ? ERROR_ALREADY_EXISTS : 0;
     return file;
 }
 
@@ -352,15 +373,91 @@ BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD*
         lastError_ = ERROR_INVALID_HANDLE;
         return FALSE;
     }
+    if (!file->canWrite) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
     if (FailsNow(FakeOp::WriteFile, {file->hostPath, std::to_string(size)})) return FALSE;
     DWORD stored = size;
     if (diskRoom >= 0) {
         if (static_cast<long long>(stored) > diskRoom) stored = static_cast<DWORD>(diskRoom);
         diskRoom -= stored;
     }
-    std::ofstream out(file->hostPath, std::ios::binary | std::ios::app);
+    std::fstream out(file->hostPath, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(file->position));
     out.write(static_cast<const char*>(data), stored);
+    file->position += stored;
     if (written != nullptr) *written = stored;
+    return TRUE;
+}
+
+BOOL FakePlatform::ReadFile(HANDLE handle, void* data, DWORD size, DWORD* read, void*) {
+    auto* file = static_cast<FileState*>(handle);
+    if (read != nullptr) *read = 0;
+    if (files_.count(file) == 0) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return FALSE;
+    }
+    if (!file->canRead) {
+        lastError_ = ERROR_ACCESS_DENIED;
+        return FALSE;
+    }
+    if (FailsNow(FakeOp::ReadFile, {file->hostPath, std::to_string(size)})) return FALSE;
+    std::ifstream in(file->hostPath, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(file->position));
+    in.read(static_cast<char*>(data), size);
+    DWORD got = static_cast<DWORD>(std::max<std::streamsize>(in.gcount(), 0));
+    file->position += got;
+    if (read != nullptr) *read = got;  // 0 at the end of the file, as Windows
+    return TRUE;
+}
+
+DWORD FakePlatform::SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD method) {
+    auto* file = static_cast<FileState*>(handle);
+    if (files_.count(file) == 0) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (distanceHigh != nullptr && *distanceHigh != 0) Unexpected("SetFilePointer beyond 4 GB");
+    if (FailsNow(FakeOp::SetFilePointer, {file->hostPath})) return INVALID_SET_FILE_POINTER;
+    std::error_code error;
+    std::int64_t base = method == FILE_BEGIN     ? 0
+                        : method == FILE_CURRENT ? static_cast<std::int64_t>(file->position)
+                                                 : static_cast<std::int64_t>(fs::file_size(file->hostPath, error));
+    std::int64_t target = base + distance;
+    if (target < 0) {
+        lastError_ = 131;  // ERROR_NEGATIVE_SEEK
+        return INVALID_SET_FILE_POINTER;
+    }
+    file->position = static_cast<std::uint64_t>(target);
+    lastError_ = 0;
+    return static_cast<DWORD>(target);
+}
+
+BOOL FakePlatform::GetFileAttributesExA(const char* path, int infoLevel, WIN32_FILE_ATTRIBUTE_DATA* data) {
+    Log("GetFileAttributesExA", {path});
+    if (infoLevel != GetFileExInfoStandard) Unexpected("GetFileAttributesExA with another level");
+    if (FailsNow(FakeOp::GetFileAttributesExA, LastArgs())) return FALSE;
+    std::string host = HostPath(path);
+    DWORD bits = host.empty() ? INVALID_FILE_ATTRIBUTES : HostAttributes(host);
+    if (bits == INVALID_FILE_ATTRIBUTES) {
+        lastError_ = ERROR_FILE_NOT_FOUND;
+        return FALSE;
+    }
+    *data = {};
+    data->dwFileAttributes = bits;
+    std::error_code error;
+    if ((bits & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        std::uint64_t size = fs::file_size(host, error);
+        data->nFileSizeLow = static_cast<DWORD>(size);
+        data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    }
+    // 100 ns since 1601 from the host's seconds since 1970.
+    struct stat info = {};
+    if (::stat(host.c_str(), &info) == 0) {
+        std::uint64_t ticks = (static_cast<std::uint64_t>(info.st_mtime) + 11644473600ull) * 10000000ull;
+        data->ftLastWriteTime = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    }
     return TRUE;
 }
 
@@ -377,6 +474,27 @@ BOOL FakePlatform::CloseHandle(HANDLE handle) {
     }
     lastError_ = ERROR_INVALID_HANDLE;
     return FALSE;
+}
+
+// The fake's local time is UTC.
+BOOL FakePlatform::FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
+    *local = *utc;
+    return TRUE;
+}
+
+BOOL FakePlatform::FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) {
+    std::uint64_t ticks = (static_cast<std::uint64_t>(time->dwHighDateTime) << 32) | time->dwLowDateTime;
+    std::int64_t seconds = static_cast<std::int64_t>(ticks / 10000000ull) - 11644473600ll;
+    if (seconds < 315532800) {  // before 1980: no DOS date
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm parts = {};
+    ::gmtime_r(&t, &parts);
+    *date = static_cast<WORD>(((parts.tm_year - 80) << 9) | ((parts.tm_mon + 1) << 5) | parts.tm_mday);
+    *dosTime = static_cast<WORD>((parts.tm_hour << 11) | (parts.tm_min << 5) | (parts.tm_sec / 2));
+    return TRUE;
 }
 
 bool FakePlatform::AppendText(const char* path, const char* text, std::size_t length) {

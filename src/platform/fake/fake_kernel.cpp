@@ -24,6 +24,7 @@ UINT CopyOut(const std::string& text, char* buffer, UINT size) {
 // Fixed tokens for the two run-time lookups the program makes.
 ProcAddress__* const kShGetFolderPath = reinterpret_cast<ProcAddress__*>(0x5A01);
 ProcAddress__* const kGetSystemWindowsDirectory = reinterpret_cast<ProcAddress__*>(0x5A02);
+ProcAddress__* const kIsWow64Process = reinterpret_cast<ProcAddress__*>(0x5A03);
 
 }  // namespace
 
@@ -278,6 +279,7 @@ FARPROC FakePlatform::GetProcAddress(HMODULE module, const char* name) {
     if (moduleName == "shell32.dll" && wanted == "SHGetFolderPathA") return kShGetFolderPath;
     if (moduleName == "kernel32.dll" && wanted == "GetSystemWindowsDirectoryA")
         return kGetSystemWindowsDirectory;
+    if (moduleName == "kernel32.dll" && wanted == "IsWow64Process") return kIsWow64Process;
     lastError_ = ERROR_PROC_NOT_FOUND;
     return nullptr;
 }
@@ -317,6 +319,31 @@ void FakePlatform::Sleep(DWORD milliseconds) {
     sleptMs += milliseconds;
     if (onSleep) onSleep();
     UserActsAt(FakeUserAction::Moment::Sleep);
+}
+
+DWORD FakePlatform::GetTickCount() {
+    DWORD now = tickCount;
+    tickCount += tickStep;
+    return now;
+}
+
+BOOL FakePlatform::GetComputerNameA(char* buffer, DWORD* size) {
+    Log("GetComputerNameA", {std::to_string(*size)});
+    if (FailsNow(FakeOp::GetComputerNameA, LastArgs())) return FALSE;
+    if (computerName.size() + 1 > *size) {
+        *size = static_cast<DWORD>(computerName.size() + 1);
+        lastError_ = ERROR_BUFFER_OVERFLOW;
+        return FALSE;
+    }
+    std::memcpy(buffer, computerName.c_str(), computerName.size() + 1);
+    *size = static_cast<DWORD>(computerName.size());
+    return TRUE;
+}
+
+BOOL FakePlatform::Call_IsWow64Process(FARPROC proc, HANDLE, BOOL* wow64) {
+    if (proc != kIsWow64Process) Unexpected("Call_IsWow64Process with a foreign address");
+    *wow64 = isWow64 ? TRUE : FALSE;
+    return TRUE;
 }
 
 void FakePlatform::WriteStdout(const char* text) { stdoutText += text; }

@@ -35,7 +35,9 @@ namespace gx {
     X(IsWindowEnabled) X(SetWindowLongPtrA) X(SendMessageA) X(PostMessageA) X(PeekMessageA)         \
     X(TranslateMessage) X(DispatchMessageA) X(MessageBoxA) X(MessageBeep) X(LoadIconA)              \
     X(GetOpenFileNameA) X(IsIconic) X(GetClientRect) X(GetSystemMetrics) X(BeginPaint) X(EndPaint)  \
-    X(DrawIcon)
+    X(DrawIcon) X(GetTickCount) X(GetComputerNameA) X(Call_IsWow64Process) X(ReadFile) X(SetFilePointer)  \
+    X(GetFileAttributesExA) X(FileTimeToLocalFileTime) X(FileTimeToDosDateTime) X(FCICreate) X(FCIAddFile)  \
+    X(FCIFlushCabinet) X(FCIDestroy)
 
 enum class FakeOp {
 #define GX_FAKE_OP(name) name,
@@ -216,6 +218,14 @@ public:
     int sleeps = 0;
     std::string stdoutText;
     FakeScript onSleep;
+    DWORD tickCount = 1000;
+    DWORD tickStep = 0;  // added to the tick count at every reading
+    std::string computerName = "GX-TEST";
+    // A 32-bit program on 64-bit Windows: HKLM\SOFTWARE then has two views,
+    // the 32-bit one below SOFTWARE\Wow6432Node, where the program looks by default.
+    bool isWow64 = false;
+    // Refuses the registry view flags (Windows 2000).
+    bool refusesViewFlags = false;
 
     // ---- files: a real folder per drive below root ------------------------
     std::string root;  // temporary folder, removed by the destructor
@@ -326,6 +336,9 @@ public:
                                   char* path) override;
     UINT Call_GetSystemWindowsDirectoryA(FARPROC proc, char* buffer, UINT size) override;
     void Sleep(DWORD milliseconds) override;
+    DWORD GetTickCount() override;
+    BOOL GetComputerNameA(char* buffer, DWORD* size) override;
+    BOOL Call_IsWow64Process(FARPROC proc, HANDLE process, BOOL* wow64) override;
 
     DWORD GetFileAttributesA(const char* path) override;
     BOOL CreateDirectoryA(const char* path, void* security) override;
@@ -339,6 +352,11 @@ public:
     BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written,
                    void* overlapped) override;
     BOOL CloseHandle(HANDLE handle) override;
+    BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped) override;
+    DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) override;
+    BOOL GetFileAttributesExA(const char* path, int infoLevel, WIN32_FILE_ATTRIBUTE_DATA* data) override;
+    BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override;
+    BOOL FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) override;
     bool AppendText(const char* path, const char* text, std::size_t length) override;
     void WriteStdout(const char* text) override;
 
@@ -370,6 +388,18 @@ public:
     DWORD SetSecurityInfo(HANDLE object, int objectType, DWORD info, PSID owner, PSID group,
                           PACL dacl, PACL sacl) override;
     void* LocalFree(void* memory) override;
+
+    HFCI FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free,
+                   PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close,
+                   PFNFCISEEK seek, PFNFCIDELETE remove, PFNFCIGETTEMPFILE tempFile, CCAB* ccab,
+                   void* pv) override;
+    BOOL FCIAddFile(HFCI fci, char* sourceFile, char* nameInCabinet, BOOL execute,
+                    PFNFCIGETNEXTCABINET nextCabinet, PFNFCISTATUS status, PFNFCIGETOPENINFO openInfo,
+                    TCOMP compression) override;
+    BOOL FCIFlushCabinet(HFCI fci, BOOL getNextCabinet, PFNFCIGETNEXTCABINET nextCabinet,
+                         PFNFCISTATUS status) override;
+    BOOL FCIDestroy(HFCI fci) override;
+    int openCabinets = 0;  // FCICreate without FCIDestroy
 
     HANDLE OpenEventLogA(const char* server, const char* source) override;
     BOOL BackupEventLogA(HANDLE log, const char* file) override;
@@ -426,6 +456,9 @@ private:
     };
     struct FileState {
         std::string hostPath;
+        bool canRead = false;
+        bool canWrite = true;
+        std::uint64_t position = 0;
     };
     struct SecurityBlock {
         std::shared_ptr<FakeRegNode> node;

@@ -179,9 +179,17 @@ LONG FakePlatform::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, R
     if (Injected(FakeOp::RegOpenKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
     std::shared_ptr<FakeRegNode> base = Base(root);
     if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    const REGSAM views = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
+    if ((access & views) != 0 && refusesViewFlags) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+    std::string path = subKey != nullptr ? subKey : "";
+    // A 32-bit program on 64-bit Windows sees SOFTWARE through its own view
+    // unless it asks for the 64-bit one.
+    if (isWow64 && root == HKEY_LOCAL_MACHINE && (access & KEY_WOW64_64KEY) == 0 &&
+        Lower(path).rfind("software\\", 0) == 0)
+        path.insert(9, "Wow6432Node\\");
     LONG status = 0;
-    std::shared_ptr<FakeRegNode> node = Walk(base, subKey != nullptr ? subKey : "", false, false, &status, nullptr);
-    return node == nullptr ? status : NewKeyHandle(node, access, result);
+    std::shared_ptr<FakeRegNode> node = Walk(base, path, false, false, &status, nullptr);
+    return node == nullptr ? status : NewKeyHandle(node, access & ~views, result);
 }
 
 LONG FakePlatform::NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result) {

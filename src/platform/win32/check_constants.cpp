@@ -168,6 +168,44 @@ constexpr long long v_ERROR_CHILD_MUST_BE_VOLATILE = static_cast<long long>(gx::
 constexpr long long v_ERROR_NO_SUCH_PRIVILEGE = static_cast<long long>(gx::ERROR_NO_SUCH_PRIVILEGE);
 constexpr long long v_ERROR_CONTROL_ID_NOT_FOUND = static_cast<long long>(gx::ERROR_CONTROL_ID_NOT_FOUND);
 constexpr long long v_ERROR_RESOURCE_NAME_NOT_FOUND = static_cast<long long>(gx::ERROR_RESOURCE_NAME_NOT_FOUND);
+constexpr long long v_KEY_WOW64_64KEY = static_cast<long long>(gx::KEY_WOW64_64KEY);
+constexpr long long v_KEY_WOW64_32KEY = static_cast<long long>(gx::KEY_WOW64_32KEY);
+constexpr long long v_GENERIC_READ = static_cast<long long>(gx::GENERIC_READ);
+constexpr long long v_OPEN_EXISTING = static_cast<long long>(gx::OPEN_EXISTING);
+constexpr long long v_CREATE_NEW = static_cast<long long>(gx::CREATE_NEW);
+constexpr long long v_FILE_ATTRIBUTE_TEMPORARY = static_cast<long long>(gx::FILE_ATTRIBUTE_TEMPORARY);
+constexpr long long v_FILE_BEGIN = static_cast<long long>(gx::FILE_BEGIN);
+constexpr long long v_FILE_CURRENT = static_cast<long long>(gx::FILE_CURRENT);
+constexpr long long v_FILE_END = static_cast<long long>(gx::FILE_END);
+constexpr long long v_INVALID_SET_FILE_POINTER = static_cast<long long>(gx::INVALID_SET_FILE_POINTER);
+constexpr long long v_ERROR_HANDLE_EOF = static_cast<long long>(gx::ERROR_HANDLE_EOF);
+constexpr long long v_ERROR_BUFFER_OVERFLOW = static_cast<long long>(gx::ERROR_BUFFER_OVERFLOW);
+constexpr long long v_MAX_COMPUTERNAME_LENGTH = static_cast<long long>(gx::MAX_COMPUTERNAME_LENGTH);
+constexpr long long v_GetFileExInfoStandard = static_cast<long long>(gx::GetFileExInfoStandard);
+constexpr long long v_FCIERR_NONE = static_cast<long long>(gx::FCIERR_NONE);
+constexpr long long v_FCIERR_OPEN_SRC = static_cast<long long>(gx::FCIERR_OPEN_SRC);
+constexpr long long v_FCIERR_READ_SRC = static_cast<long long>(gx::FCIERR_READ_SRC);
+constexpr long long v_FCIERR_ALLOC_FAIL = static_cast<long long>(gx::FCIERR_ALLOC_FAIL);
+constexpr long long v_FCIERR_TEMP_FILE = static_cast<long long>(gx::FCIERR_TEMP_FILE);
+constexpr long long v_FCIERR_BAD_COMPR_TYPE = static_cast<long long>(gx::FCIERR_BAD_COMPR_TYPE);
+constexpr long long v_FCIERR_CAB_FILE = static_cast<long long>(gx::FCIERR_CAB_FILE);
+constexpr long long v_FCIERR_USER_ABORT = static_cast<long long>(gx::FCIERR_USER_ABORT);
+constexpr long long v_FCIERR_MCI_FAIL = static_cast<long long>(gx::FCIERR_MCI_FAIL);
+constexpr long long v_tcompTYPE_NONE = static_cast<long long>(gx::tcompTYPE_NONE);
+constexpr long long v_tcompTYPE_MSZIP = static_cast<long long>(gx::tcompTYPE_MSZIP);
+constexpr long long v_CB_MAX_FILENAME = static_cast<long long>(gx::CB_MAX_FILENAME);
+constexpr long long v_CB_MAX_CAB_PATH = static_cast<long long>(gx::CB_MAX_CAB_PATH);
+constexpr long long v_CB_MAX_CABINET_NAME = static_cast<long long>(gx::CB_MAX_CABINET_NAME);
+constexpr long long v__O_RDONLY = static_cast<long long>(gx::_O_RDONLY);
+constexpr long long v__O_WRONLY = static_cast<long long>(gx::_O_WRONLY);
+constexpr long long v__O_RDWR = static_cast<long long>(gx::_O_RDWR);
+constexpr long long v__O_APPEND = static_cast<long long>(gx::_O_APPEND);
+constexpr long long v__O_CREAT = static_cast<long long>(gx::_O_CREAT);
+constexpr long long v__O_TRUNC = static_cast<long long>(gx::_O_TRUNC);
+constexpr long long v__O_EXCL = static_cast<long long>(gx::_O_EXCL);
+constexpr long long v__O_BINARY = static_cast<long long>(gx::_O_BINARY);
+constexpr long long v_OPEN_ALWAYS = static_cast<long long>(gx::OPEN_ALWAYS);
+constexpr long long v_FILE_SHARE_WRITE = static_cast<long long>(gx::FILE_SHARE_WRITE);
 }  // namespace captured
 
 #include <windows.h>
@@ -176,6 +214,9 @@ constexpr long long v_ERROR_RESOURCE_NAME_NOT_FOUND = static_cast<long long>(gx:
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <fcntl.h>
+#include <io.h>
+#include <fci.h>
 
 static_assert(captured::v_KEY_READ == static_cast<long long>(KEY_READ), "KEY_READ");
 static_assert(captured::v_KEY_ALL_ACCESS == static_cast<long long>(KEY_ALL_ACCESS), "KEY_ALL_ACCESS");
@@ -342,3 +383,41 @@ static_assert(captured::v_ERROR_CHILD_MUST_BE_VOLATILE == static_cast<long long>
 static_assert(captured::v_ERROR_NO_SUCH_PRIVILEGE == static_cast<long long>(ERROR_NO_SUCH_PRIVILEGE), "ERROR_NO_SUCH_PRIVILEGE");
 static_assert(captured::v_ERROR_CONTROL_ID_NOT_FOUND == static_cast<long long>(ERROR_CONTROL_ID_NOT_FOUND), "ERROR_CONTROL_ID_NOT_FOUND");
 static_assert(captured::v_ERROR_RESOURCE_NAME_NOT_FOUND == static_cast<long long>(ERROR_RESOURCE_NAME_NOT_FOUND), "ERROR_RESOURCE_NAME_NOT_FOUND");
+static_assert(captured::v_KEY_WOW64_64KEY == static_cast<long long>(KEY_WOW64_64KEY), "KEY_WOW64_64KEY");
+static_assert(captured::v_KEY_WOW64_32KEY == static_cast<long long>(KEY_WOW64_32KEY), "KEY_WOW64_32KEY");
+static_assert(captured::v_GENERIC_READ == static_cast<long long>(GENERIC_READ), "GENERIC_READ");
+static_assert(captured::v_OPEN_EXISTING == static_cast<long long>(OPEN_EXISTING), "OPEN_EXISTING");
+static_assert(captured::v_CREATE_NEW == static_cast<long long>(CREATE_NEW), "CREATE_NEW");
+static_assert(captured::v_FILE_ATTRIBUTE_TEMPORARY == static_cast<long long>(FILE_ATTRIBUTE_TEMPORARY), "FILE_ATTRIBUTE_TEMPORARY");
+static_assert(captured::v_FILE_BEGIN == static_cast<long long>(FILE_BEGIN), "FILE_BEGIN");
+static_assert(captured::v_FILE_CURRENT == static_cast<long long>(FILE_CURRENT), "FILE_CURRENT");
+static_assert(captured::v_FILE_END == static_cast<long long>(FILE_END), "FILE_END");
+static_assert(captured::v_INVALID_SET_FILE_POINTER == static_cast<long long>(INVALID_SET_FILE_POINTER), "INVALID_SET_FILE_POINTER");
+static_assert(captured::v_ERROR_HANDLE_EOF == static_cast<long long>(ERROR_HANDLE_EOF), "ERROR_HANDLE_EOF");
+static_assert(captured::v_ERROR_BUFFER_OVERFLOW == static_cast<long long>(ERROR_BUFFER_OVERFLOW), "ERROR_BUFFER_OVERFLOW");
+static_assert(captured::v_MAX_COMPUTERNAME_LENGTH == static_cast<long long>(MAX_COMPUTERNAME_LENGTH), "MAX_COMPUTERNAME_LENGTH");
+static_assert(captured::v_GetFileExInfoStandard == static_cast<long long>(GetFileExInfoStandard), "GetFileExInfoStandard");
+static_assert(captured::v_FCIERR_NONE == static_cast<long long>(FCIERR_NONE), "FCIERR_NONE");
+static_assert(captured::v_FCIERR_OPEN_SRC == static_cast<long long>(FCIERR_OPEN_SRC), "FCIERR_OPEN_SRC");
+static_assert(captured::v_FCIERR_READ_SRC == static_cast<long long>(FCIERR_READ_SRC), "FCIERR_READ_SRC");
+static_assert(captured::v_FCIERR_ALLOC_FAIL == static_cast<long long>(FCIERR_ALLOC_FAIL), "FCIERR_ALLOC_FAIL");
+static_assert(captured::v_FCIERR_TEMP_FILE == static_cast<long long>(FCIERR_TEMP_FILE), "FCIERR_TEMP_FILE");
+static_assert(captured::v_FCIERR_BAD_COMPR_TYPE == static_cast<long long>(FCIERR_BAD_COMPR_TYPE), "FCIERR_BAD_COMPR_TYPE");
+static_assert(captured::v_FCIERR_CAB_FILE == static_cast<long long>(FCIERR_CAB_FILE), "FCIERR_CAB_FILE");
+static_assert(captured::v_FCIERR_USER_ABORT == static_cast<long long>(FCIERR_USER_ABORT), "FCIERR_USER_ABORT");
+static_assert(captured::v_FCIERR_MCI_FAIL == static_cast<long long>(FCIERR_MCI_FAIL), "FCIERR_MCI_FAIL");
+static_assert(captured::v_tcompTYPE_NONE == static_cast<long long>(tcompTYPE_NONE), "tcompTYPE_NONE");
+static_assert(captured::v_tcompTYPE_MSZIP == static_cast<long long>(tcompTYPE_MSZIP), "tcompTYPE_MSZIP");
+static_assert(captured::v_CB_MAX_FILENAME == static_cast<long long>(CB_MAX_FILENAME), "CB_MAX_FILENAME");
+static_assert(captured::v_CB_MAX_CAB_PATH == static_cast<long long>(CB_MAX_CAB_PATH), "CB_MAX_CAB_PATH");
+static_assert(captured::v_CB_MAX_CABINET_NAME == static_cast<long long>(CB_MAX_CABINET_NAME), "CB_MAX_CABINET_NAME");
+static_assert(captured::v__O_RDONLY == static_cast<long long>(_O_RDONLY), "_O_RDONLY");
+static_assert(captured::v__O_WRONLY == static_cast<long long>(_O_WRONLY), "_O_WRONLY");
+static_assert(captured::v__O_RDWR == static_cast<long long>(_O_RDWR), "_O_RDWR");
+static_assert(captured::v__O_APPEND == static_cast<long long>(_O_APPEND), "_O_APPEND");
+static_assert(captured::v__O_CREAT == static_cast<long long>(_O_CREAT), "_O_CREAT");
+static_assert(captured::v__O_TRUNC == static_cast<long long>(_O_TRUNC), "_O_TRUNC");
+static_assert(captured::v__O_EXCL == static_cast<long long>(_O_EXCL), "_O_EXCL");
+static_assert(captured::v__O_BINARY == static_cast<long long>(_O_BINARY), "_O_BINARY");
+static_assert(captured::v_OPEN_ALWAYS == static_cast<long long>(OPEN_ALWAYS), "OPEN_ALWAYS");
+static_assert(captured::v_FILE_SHARE_WRITE == static_cast<long long>(FILE_SHARE_WRITE), "FILE_SHARE_WRITE");

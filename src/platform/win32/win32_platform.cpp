@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <fci.h>
 
 #include <cstddef>
 #include <cstdio>
@@ -27,6 +28,10 @@ static_assert(sizeof(::PAINTSTRUCT) == sizeof(gx::PAINTSTRUCT) &&
                   offsetof(::PAINTSTRUCT, rcPaint) == offsetof(gx::PAINTSTRUCT, rcPaint) &&
                   offsetof(::PAINTSTRUCT, rgbReserved) == offsetof(gx::PAINTSTRUCT, rgbReserved),
               "paint record");
+static_assert(sizeof(::WIN32_FILE_ATTRIBUTE_DATA) == sizeof(gx::WIN32_FILE_ATTRIBUTE_DATA), "file data");
+static_assert(sizeof(::CCAB) == sizeof(gx::CCAB), "cabinet record");
+static_assert(offsetof(::CCAB, szCabPath) == offsetof(gx::CCAB, szCabPath), "cabinet record layout");
+static_assert(sizeof(::ERF) == sizeof(gx::ERF), "cabinet error record");
 
 namespace gx {
 namespace {
@@ -92,6 +97,14 @@ public:
         return as<Fn>(proc)(buffer, size);
     }
     void Sleep(DWORD milliseconds) override { ::Sleep(milliseconds); }
+    DWORD GetTickCount() override { return ::GetTickCount(); }
+    BOOL GetComputerNameA(char* buffer, DWORD* size) override {
+        return ::GetComputerNameA(buffer, as<::DWORD*>(size));
+    }
+    BOOL Call_IsWow64Process(FARPROC proc, HANDLE process, BOOL* wow64) override {
+        using Fn = ::BOOL(WINAPI*)(::HANDLE, ::PBOOL);
+        return as<Fn>(proc)(process, as<::PBOOL>(wow64));
+    }
 
     DWORD GetFileAttributesA(const char* path) override { return ::GetFileAttributesA(path); }
     BOOL CreateDirectoryA(const char* path, void* security) override {
@@ -117,6 +130,21 @@ public:
                            static_cast<LPOVERLAPPED>(overlapped));
     }
     BOOL CloseHandle(HANDLE handle) override { return ::CloseHandle(handle); }
+    BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped) override {
+        return ::ReadFile(file, data, size, as<::DWORD*>(read), static_cast<LPOVERLAPPED>(overlapped));
+    }
+    DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) override {
+        return ::SetFilePointer(file, distance, as<::LONG*>(distanceHigh), method);
+    }
+    BOOL GetFileAttributesExA(const char* path, int infoLevel, WIN32_FILE_ATTRIBUTE_DATA* data) override {
+        return ::GetFileAttributesExA(path, static_cast<::GET_FILEEX_INFO_LEVELS>(infoLevel), data);
+    }
+    BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override {
+        return ::FileTimeToLocalFileTime(as<const ::FILETIME*>(utc), as<::FILETIME*>(local));
+    }
+    BOOL FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) override {
+        return ::FileTimeToDosDateTime(as<const ::FILETIME*>(time), date, dosTime);
+    }
     bool AppendText(const char* path, const char* text, std::size_t length) override {
         std::FILE* file = std::fopen(path, "a+");
         if (file == nullptr) return false;
@@ -221,6 +249,31 @@ public:
                                  as<::PACL>(sacl));
     }
     void* LocalFree(void* memory) override { return ::LocalFree(memory); }
+
+    HFCI FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free,
+                   PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close,
+                   PFNFCISEEK seek, PFNFCIDELETE remove, PFNFCIGETTEMPFILE tempFile, CCAB* ccab,
+                   void* pv) override {
+        return as<HFCI>(::FCICreate(as<::PERF>(erf), as<::PFNFCIFILEPLACED>(filePlaced),
+                                    as<::PFNFCIALLOC>(alloc), as<::PFNFCIFREE>(free),
+                                    as<::PFNFCIOPEN>(open), as<::PFNFCIREAD>(read),
+                                    as<::PFNFCIWRITE>(write), as<::PFNFCICLOSE>(close),
+                                    as<::PFNFCISEEK>(seek), as<::PFNFCIDELETE>(remove),
+                                    as<::PFNFCIGETTEMPFILE>(tempFile), as<::PCCAB>(ccab), pv));
+    }
+    BOOL FCIAddFile(HFCI fci, char* sourceFile, char* nameInCabinet, BOOL execute,
+                    PFNFCIGETNEXTCABINET nextCabinet, PFNFCISTATUS status, PFNFCIGETOPENINFO openInfo,
+                    TCOMP compression) override {
+        return ::FCIAddFile(as<::HFCI>(fci), sourceFile, nameInCabinet, execute,
+                            as<::PFNFCIGETNEXTCABINET>(nextCabinet), as<::PFNFCISTATUS>(status),
+                            as<::PFNFCIGETOPENINFO>(openInfo), compression);
+    }
+    BOOL FCIFlushCabinet(HFCI fci, BOOL getNextCabinet, PFNFCIGETNEXTCABINET nextCabinet,
+                         PFNFCISTATUS status) override {
+        return ::FCIFlushCabinet(as<::HFCI>(fci), getNextCabinet, as<::PFNFCIGETNEXTCABINET>(nextCabinet),
+                                 as<::PFNFCISTATUS>(status));
+    }
+    BOOL FCIDestroy(HFCI fci) override { return ::FCIDestroy(as<::HFCI>(fci)); }
 
     HANDLE OpenEventLogA(const char* server, const char* source) override {
         return ::OpenEventLogA(server, source);

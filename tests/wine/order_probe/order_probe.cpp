@@ -67,6 +67,18 @@ public:
     HANDLE OpenEventLogA(const char* server, const char* source) override { return real_.OpenEventLogA(server, source); }
     BOOL BackupEventLogA(HANDLE log, const char* file) override { return real_.BackupEventLogA(log, file); }
     BOOL CloseEventLog(HANDLE log) override { return real_.CloseEventLog(log); }
+    DWORD GetTickCount() override { return real_.GetTickCount(); }
+    BOOL GetComputerNameA(char* buffer, DWORD* size) override { return real_.GetComputerNameA(buffer, size); }
+    BOOL Call_IsWow64Process(FARPROC proc, HANDLE process, BOOL* wow64) override { return real_.Call_IsWow64Process(proc, process, wow64); }
+    BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped) override { return real_.ReadFile(file, data, size, read, overlapped); }
+    DWORD SetFilePointer(HANDLE file, LONG distance, LONG* high, DWORD method) override { return real_.SetFilePointer(file, distance, high, method); }
+    BOOL GetFileAttributesExA(const char* path, int level, WIN32_FILE_ATTRIBUTE_DATA* data) override { return real_.GetFileAttributesExA(path, level, data); }
+    BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override { return real_.FileTimeToLocalFileTime(utc, local); }
+    BOOL FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) override { return real_.FileTimeToDosDateTime(time, date, dosTime); }
+    HFCI FCICreate(ERF* erf, PFNFCIFILEPLACED placed, PFNFCIALLOC alloc, PFNFCIFREE free, PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close, PFNFCISEEK seek, PFNFCIDELETE remove, PFNFCIGETTEMPFILE temp, CCAB* ccab, void* pv) override { return real_.FCICreate(erf, placed, alloc, free, open, read, write, close, seek, remove, temp, ccab, pv); }
+    BOOL FCIAddFile(HFCI fci, char* source, char* name, BOOL execute, PFNFCIGETNEXTCABINET next, PFNFCISTATUS status, PFNFCIGETOPENINFO info, TCOMP compression) override { return real_.FCIAddFile(fci, source, name, execute, next, status, info, compression); }
+    BOOL FCIFlushCabinet(HFCI fci, BOOL next, PFNFCIGETNEXTCABINET nextCabinet, PFNFCISTATUS status) override { return real_.FCIFlushCabinet(fci, next, nextCabinet, status); }
+    BOOL FCIDestroy(HFCI fci) override { return real_.FCIDestroy(fci); }
     void InitCommonControls() override { real_.InitCommonControls(); }
     INT_PTR DialogBoxParamA(HMODULE instance, int templateId, HWND owner, DLGPROC proc, LPARAM param) override { return real_.DialogBoxParamA(instance, templateId, owner, proc, param); }
     BOOL EndDialog(HWND dialog, INT_PTR result) override { return real_.EndDialog(dialog, result); }

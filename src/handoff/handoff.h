@@ -1,0 +1,52 @@
+// What support receives beyond the collected folder: an overview of the run
+// ("summary.txt") and one cabinet archive of the whole output folder. Both
+// are made after the questionnaire; neither can fail the collection.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+class CAction;
+
+// How the questionnaire ended.
+struct QuestionnaireOutcome {
+    bool answered = false;     // OK was pressed
+    bool fileWritten = false;  // userinfo.txt holds the answers
+};
+
+// The overview and then the archive, both in the run's output folder.
+void HandOff(const CAction& action, const char* version, const QuestionnaireOutcome& questionnaire);
+
+// ---- the parts, for tests -----------------------------------------------------
+
+// One entry below ...\CurrentVersion\Uninstall that has a display name.
+struct InstalledEntry {
+    std::string key;  // the subkey's name
+    std::string name, version, publisher, installDate;
+    const char* view = "";  // "64-bit", "32-bit" or "" (one view only)
+    bool family = false;    // publisher or name names the product family
+};
+struct InstalledSoftware {
+    std::vector<InstalledEntry> entries;  // family first, then by name
+    int withoutName = 0;                  // entries without a display name (not listed)
+    int unreadable = 0;                   // subkeys that could not be opened or named
+    std::string note;                     // why nothing or only part could be read
+};
+InstalledSoftware ReadInstalledSoftware();
+
+// The computer's name as the platform reports it; empty when it cannot.
+std::string ComputerName();
+// The archive's file name: the computer name reduced to letters, digits,
+// '-' and '_', and the run's local date and time.
+std::string ArchiveName(const std::string& computer, const gx::SYSTEMTIME& time);
+
+// The overview's text (Windows-1252, CR LF, at most 100 columns a line).
+std::string SummaryText(const CAction& action, const char* version, const std::string& computer,
+                        const gx::SYSTEMTIME& written, const InstalledSoftware& software,
+                        const QuestionnaireOutcome& questionnaire, int errorLines);
+
+// Packs every file below the output folder into `name` there; earlier
+// archives are removed first. On any failure: an ERR line, no archive.
+bool PackCollectInfo(const CAction& action, const std::string& name);

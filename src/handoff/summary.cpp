@@ -1,0 +1,396 @@
+// The overview for support, "summary.txt": one page that answers what an
+// engineer asks first, from what the run recorded.
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "environment/action.h"
+#include "files/file_table.h"
+#include "framework/file.h"
+#include "handoff/handoff.h"
+#include "platform/constants.h"
+#include "platform/platform.h"
+#include "registry/hive_table.h"
+#include "trace/trace.h"
+
+using namespace gx;
+
+namespace {
+
+constexpr std::size_t kColumns = 100;
+constexpr std::size_t kContinuation = 6;  // indent of a wrapped line's rest
+
+class Page {
+public:
+    // Lines longer than the page continue, indented, on the next ones.
+    // A break falls after a blank or a backslash where there is one.
+    void Line(const std::string& text = "") {
+        std::string rest = text.substr(0, text.find_last_not_of(' ') + 1);
+        while (rest.size() > kColumns) {
+            std::size_t cut = rest.find_last_of(" \\", kColumns - 1);
+            cut = cut != std::string::npos && cut > kColumns / 2 ? cut + 1 : kColumns;
+            text_ += rest.substr(0, cut) + "\r\n";
+            rest = std::string(kContinuation, ' ') + rest.substr(cut);
+        }
+        text_ += rest + "\r\n";
+    }
+    void Heading(const std::string& title) {
+        Line();
+        Line(title);
+        Line(std::string(title.size(), '-'));
+    }
+    // "Label" padded to a column, then the value.
+    void Field(const char* label, const std::string& value, std::size_t width = 28) {
+        std::string line = label;
+        if (line.size() < width) line.resize(width, ' ');
+        else line += ' ';
+        Line(line + value);
+    }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+};
+
+std::string Format(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+std::string Format(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof(buffer), format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string DateTime(const SYSTEMTIME& t) {
+    return Format("%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+const char* SystemName(int code) {
+    switch (code) {
+    case 2: return "Win32s on Windows 3.1";
+    case 3: return "Windows NT 3.51";
+    case 4: return "Windows NT 4.0";
+    case 5: return "Windows 2000";
+    case 6: return "Windows XP Professional";
+    case 7: return "Windows XP Home Edition";
+    case 8: return "Windows .NET Server";
+    case 9: return "Windows Vista, Server 2008 or later";
+    default: return "Windows 95, 98 or Me, or not recognised";
+    }
+}
+
+struct SuiteBit {
+    WORD bit;
+    const char* name;
+};
+// The order the identification traces them in.
+const SuiteBit kSuites[] = {
+    {0x0004, "BackOffice"},    {0x0080, "Datacenter"},   {0x0002, "Enterprise"},
+    {0x0200, "Personal"},      {0x0001, "Small Business"}, {0x0020, "Small Business (restricted)"},
+    {0x0010, "Terminal Services"}, {0x0400, "Web Edition"}, {0x0100, "single-user Terminal Services"},
+    {0x0008, "Communications"}, {0x0040, "Embedded"},
+};
+
+std::string Edition(const OSVERSIONINFOEXA& osvi) {
+    std::string suites;
+    for (const SuiteBit& suite : kSuites)
+        if ((osvi.wSuiteMask & suite.bit) != 0) suites += std::string(suites.empty() ? "" : ", ") + suite.name;
+    const char* type = osvi.wProductType == 1   ? "workstation"
+                       : osvi.wProductType == 2 ? "domain controller"
+                       : osvi.wProductType == 3 ? "server"
+                                                : "unknown";
+    return Format("%s (type %u), suites 0x%04X%s%s", type, static_cast<unsigned>(osvi.wProductType),
+                  static_cast<unsigned>(osvi.wSuiteMask), suites.empty() ? "" : ": ", suites.c_str());
+}
+
+std::string Folder(const std::string& path, const CAction& action) {
+    if (!path.empty()) return path;
+    if (action.m_iWinOS == 4) return "not determined on Windows NT 4.0";
+    if (action.m_Record.windowsPathResult == 2) return "not found: the shell's folder service is not available";
+    return "not found";
+}
+
+// `key` below HKLM\SOFTWARE\HALVORN.
+std::string ProductPath(const std::string& path, const ProductLookup& lookup, const char* key, const char* value) {
+    switch (lookup.state) {
+    case ProductLookup::Found: return path;
+    case ProductLookup::OpenFailed: return Format("not found: key %s cannot be opened (error %ld)", key, lookup.status);
+    case ProductLookup::ReadFailed:
+        return Format("not found: value %s cannot be read (error %ld)", value, lookup.status);
+    default: return "not looked up: the product's shared path was not found";
+    }
+}
+
+std::string Outcome(const RecordedItem& item, const char* written) {
+    switch (item.outcome) {
+    case ItemOutcome::Written: return written;
+    case ItemOutcome::WithoutFile: return "reported done, no file";
+    case ItemOutcome::NotPresent: return "not present";
+    case ItemOutcome::NoFolder: return "no folder";
+    case ItemOutcome::Refused: return "refused";
+    case ItemOutcome::Skipped: return "skipped";
+    case ItemOutcome::Failed: return Format("failed (%s %ld)", item.step, item.code);
+    default: return "not reached";
+    }
+}
+
+std::string Bytes(const RecordedItem& item) {
+    return item.outcome == ItemOutcome::Written && item.sizeKnown
+               ? Format("%llu", static_cast<unsigned long long>(item.bytes))
+               : std::string();
+}
+
+// Name, outcome, size (of what was written), then anything more.
+std::string ItemLine(int nameWidth, const std::string& name, const RecordedItem& item, const char* written,
+                     const std::string& more = std::string()) {
+    return Format("%-*s %-28s %10s%s%s", nameWidth, name.c_str(), Outcome(item, written).c_str(), Bytes(item).c_str(),
+                  more.empty() ? "" : "  ", more.c_str());
+}
+
+// The folder a file-table row would come from, by its source type.
+const char* SourceFolderName(int type) {
+    static const char* const names[] = {
+        "",
+        "Windows folder",
+        "program files",
+        "common program files",
+        "product installation path",
+        "product shared path",
+        "Windows folder\\setup",
+        "user's Windows folder",
+        "Windows folder\\setup\\logfiles",
+        "system drive",
+        "Windows folder\\system32",
+        "Windows folder\\system32\\config",
+        "common application data",
+        "common documents",
+        "local application data",
+    };
+    return type >= 1 && type <= 14 ? names[type] : "unknown source type";
+}
+
+std::string RowFolder(const RecordedItem& row, const CollectedFile& file) {
+    switch (row.outcome) {
+    case ItemOutcome::Skipped: return "(group 1: not collected on Windows Vista and later)";
+    case ItemOutcome::NotRun: return "(not reached)";
+    case ItemOutcome::NoFolder: return std::string("(no folder: the ") + SourceFolderName(file.iSourceType) + " is not known)";
+    default:
+        return row.path.empty() ? std::string("(") + SourceFolderName(file.iSourceType) + ")" : row.path;
+    }
+}
+
+struct Totals {
+    int written = 0, notPresent = 0, noFolder = 0, refused = 0, failed = 0, withoutFile = 0, skipped = 0;
+    unsigned long long bytes = 0;
+    void Add(const RecordedItem& item) {
+        switch (item.outcome) {
+        case ItemOutcome::Written:
+            ++written;
+            bytes += item.bytes;
+            break;
+        case ItemOutcome::WithoutFile: ++withoutFile; break;
+        case ItemOutcome::NotPresent: ++notPresent; break;
+        case ItemOutcome::NoFolder: ++noFolder; break;
+        case ItemOutcome::Refused: ++refused; break;
+        case ItemOutcome::Failed: ++failed; break;
+        case ItemOutcome::Skipped: ++skipped; break;
+        default: break;
+        }
+    }
+};
+
+void Software(Page& page, const InstalledSoftware& software) {
+    page.Heading("Installed software (HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall)");
+    if (!software.note.empty()) page.Line("Note: " + software.note);
+    bool family = true;
+    page.Line("Product family (Halvorn, Corvane):");
+    int listed = 0;
+    for (const InstalledEntry& entry : software.entries) {
+        if (family && !entry.family) {
+            if (listed == 0) page.Line("  none");
+            family = false;
+            listed = 0;
+            page.Line("Other software:");
+        }
+        page.Line("  " + entry.name + "  [key " + entry.key + "]");
+        page.Line("      version " + entry.version + " | publisher " + entry.publisher + " | installed " +
+                  entry.installDate + (*entry.view ? std::string(" | ") + entry.view + " view" : std::string()));
+        ++listed;
+    }
+    if (family) {
+        if (listed == 0) page.Line("  none");
+        page.Line("Other software:");
+        listed = 0;
+    }
+    if (listed == 0) page.Line("  none");
+    page.Line(Format("%d entries listed, %d without a display name, %d unreadable",
+                     static_cast<int>(software.entries.size()), software.withoutName, software.unreadable));
+}
+
+const char* const kEventLogNames[3] = {"System", "Application", "Security"};
+
+}  // namespace
+
+std::string SummaryText(const CAction& action, const char* version, const std::string& computer,
+                        const SYSTEMTIME& written, const InstalledSoftware& software,
+                        const QuestionnaireOutcome& questionnaire, int errorLines) {
+    const RunRecord& record = action.m_Record;
+    Page page;
+    const std::string title = "gathrix overview of " + (computer.empty() ? std::string("this computer") : computer);
+    page.Line(title);
+    page.Line(std::string(title.size(), '='));
+    page.Field("Run", DateTime(record.started) + " local time (overview written " + DateTime(written) + ")");
+    page.Field("Computer", computer.empty() ? "unknown (the platform did not tell)" : computer);
+    page.Field("gathrix", version);
+    page.Field("Output folder", action.m_szDest_Path);
+
+    page.Heading("Windows");
+    const OSVERSIONINFOA& plain = record.version;
+    page.Field("System", Format("%s (code %d)", SystemName(action.m_iWinOS), action.m_iWinOS));
+    page.Field("Version", Format("%lu.%lu, build %lu, platform %lu", static_cast<unsigned long>(plain.dwMajorVersion),
+                                 static_cast<unsigned long>(plain.dwMinorVersion),
+                                 static_cast<unsigned long>(plain.dwBuildNumber),
+                                 static_cast<unsigned long>(plain.dwPlatformId)));
+    std::string csd(plain.szCSDVersion, strnlen(plain.szCSDVersion, sizeof(plain.szCSDVersion)));
+    if (action.m_osvi.dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXA) && action.m_osvi.dwMajorVersion != 0) {
+        page.Field("Service pack", Format("%s (%u.%u)", csd.empty() ? "none" : csd.c_str(),
+                                          static_cast<unsigned>(action.m_osvi.wServicePackMajor),
+                                          static_cast<unsigned>(action.m_osvi.wServicePackMinor)));
+        page.Field("Edition", Edition(action.m_osvi));
+    } else {
+        page.Field("Service pack", csd.empty() ? "none" : csd);
+        page.Field("Edition", "not read (only from Windows 2000 on)");
+    }
+    page.Field("User language", Format("0x%04X", static_cast<unsigned>(os().GetUserDefaultLangID())));
+
+    page.Heading("Folders");
+    page.Field("Windows folder", Folder(action.m_szWindowsPath, action));
+    page.Field("User's Windows folder", Folder(action.m_szUserWindowsPath, action));
+    page.Field("System drive", Folder(action.m_szSystemDrive, action));
+    page.Field("Program files", Folder(action.m_szProgramFiles, action));
+    page.Field("Common program files", Folder(action.m_szProgramFiles_Common, action));
+    page.Field("Common application data", Folder(action.m_szCommAppPath, action));
+    page.Field("Common documents", Folder(action.m_szCommDocPath, action));
+    page.Field("Local application data", Folder(action.m_szLocAppData, action));
+    page.Field("Product shared path", ProductPath(action.m_szSharedPath, record.sharedPath,
+                                                  "AUTSW\\Global", "SharedPath"));
+    page.Field("Product installation path",
+               ProductPath(action.m_szNetPCPath, record.netPcPath, "AUTSW\\CORVANE NET PC Software",
+                           "Path"));
+
+    Software(page, software);
+
+    page.Heading("What was collected");
+    page.Line(Format("File table (%d rows, by source folder; copies in File_Save):", kFileTableSize));
+    page.Line(Format("  %4s  %-40s %-28s %10s", "Row", "File", "Outcome", "Bytes"));
+    Totals files;
+    std::string folder;
+    for (int i = 0; i < kFileTableSize && i < static_cast<int>(record.rows.size()); ++i) {
+        const RecordedItem& row = record.rows[i];
+        files.Add(row);
+        const std::string rowFolder = RowFolder(row, FileTable[i]);
+        if (i == 0 || rowFolder != folder) page.Line("  " + rowFolder);
+        folder = rowFolder;
+        page.Line(Format("  %4d  ", i + 1) + ItemLine(40, FileTable[i].szFileName, row, "copied"));
+    }
+    page.Line("Event log backups (in File_Save):");
+    Totals logs;
+    for (int n = 0; n < 3; ++n) {
+        const RecordedItem& log = record.eventLogs[n];
+        logs.Add(log);
+        const std::size_t slash = log.path.rfind('\\');
+        page.Line(Format("  %-12s", kEventLogNames[n]) +
+                  ItemLine(33, slash == std::string::npos ? log.path : log.path.substr(slash + 1), log, "backed up"));
+    }
+    page.Line("Registry hives (in Registry_Save):");
+    Totals hives;
+    for (int n = 0; n < kHiveCount; ++n) {
+        hives.Add(record.hives[n]);
+        page.Line(Format("  %-14s", HiveTable[n].szSaveFile) + ItemLine(31, "", record.hives[n], "saved"));
+        page.Line(std::string("      of HKLM\\") + HiveTable[n].szSubKey);
+    }
+    page.Line("Totals:");
+    page.Line(Format("  File table   %d copied (%llu bytes), %d not present, %d no folder, %d refused, "
+                     "%d failed, %d skipped",
+                     files.written, files.bytes, files.notPresent, files.noFolder, files.refused, files.failed,
+                     files.skipped));
+    page.Line(Format("  Event logs   %d of 3 backed up (%llu bytes), %d reported done without a file, %d failed",
+                     logs.written, logs.bytes, logs.withoutFile, logs.failed));
+    page.Line(Format("  Hives        %d of %d saved (%llu bytes), %d failed", hives.written, kHiveCount, hives.bytes,
+                     hives.failed));
+    page.Line(Format("  All          %d files, %llu bytes written; %d failed or missing", files.written + logs.written +
+                     hives.written, files.bytes + logs.bytes + hives.bytes, files.failed + files.refused +
+                     logs.failed + logs.withoutFile + hives.failed));
+
+    page.Heading("Trace log and the user's description");
+    page.Field("Error lines in gathrix.log", Format("%d (lines beginning with ERR, up to this overview)", errorLines));
+    page.Field("User's description",
+               !questionnaire.answered      ? "none: the questionnaire was closed without OK"
+               : questionnaire.fileWritten  ? "userinfo.txt"
+                                            : "userinfo.txt could not be written; the answers are in gathrix.log");
+    return page.Text();
+}
+
+namespace {
+
+void WriteSummary(const CAction& action, const std::string& text) {
+    const std::string path = action.m_szDest_Path + "summary.txt";
+    CFile file;
+    CFileException error(CFileException::none, -1, path);
+    if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite, &error)) {
+        Trace(TRACE_ERROR, "ERR Handoff::WriteSummary -> open %s: %ld", path.c_str(), static_cast<long>(error.m_lOsError));
+        return;
+    }
+    try {
+        file.Write(text.data(), static_cast<UINT>(text.size()));
+        file.Close();
+        Trace(TRACE_INFO, "Handoff::WriteSummary, %s: %lu bytes", path.c_str(), static_cast<unsigned long>(text.size()));
+    } catch (const CFileException& failure) {
+        file.Abort();
+        Trace(TRACE_ERROR, "ERR Handoff::WriteSummary -> write %s: %ld", path.c_str(),
+              static_cast<long>(failure.m_lOsError));
+        // A cut overview would pass for a whole one.
+        os().DeleteFileA(path.c_str());
+    }
+}
+
+}  // namespace
+
+std::string ComputerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof(name);
+    if (!os().GetComputerNameA(name, &size)) return std::string();
+    return std::string(name, strnlen(name, sizeof(name)));
+}
+
+std::string ArchiveName(const std::string& computer, const SYSTEMTIME& t) {
+    std::string safe;
+    for (char c : computer)
+        if (std::isalnum(static_cast<unsigned char>(c)) && static_cast<unsigned char>(c) < 0x80) safe += c;
+        else if (c == '-' || c == '_') safe += c;
+    if (safe.empty()) safe = "PC";
+    return Format("gathrix_%s_%04u%02u%02u_%02u%02u%02u.cab", safe.c_str(), t.wYear, t.wMonth, t.wDay, t.wHour,
+                  t.wMinute, t.wSecond);
+}
+
+void HandOff(const CAction& action, const char* version, const QuestionnaireOutcome& questionnaire) {
+    Trace(TRACE_INFO, "> Handoff::HandOff");
+    if (action.m_szDest_Path.empty()) {
+        Trace(TRACE_ERROR, "ERR Handoff::HandOff -> no output folder");
+        return;
+    }
+    const std::string computer = ComputerName();
+    SYSTEMTIME now = {};
+    os().GetLocalTime(&now);
+    const InstalledSoftware software = ReadInstalledSoftware();
+    WriteSummary(action, SummaryText(action, version, computer, now, software, questionnaire, TraceErrorLines()));
+    PackCollectInfo(action, ArchiveName(computer, action.m_Record.started));
+    Trace(TRACE_INFO, "< Handoff::HandOff");
+}

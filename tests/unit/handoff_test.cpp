@@ -1,0 +1,369 @@
+// The hand-off to support after a complete run: the overview and the archive.
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/gathrix_dlg.h"
+#include "dialog_fixture.h"
+#include "files/file_table.h"
+#include "handoff/handoff.h"
+
+namespace {
+
+constexpr int kQuestionnaire = 131;
+const std::string kOutput = "C:\\Tools\\CollectInfo\\";
+const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const char kEnglishFinal[] =
+    "The program terminated successfully. The information has been stored in: C:\\Tools\\CollectInfo";
+// The fake's clock and computer: the run's archive name.
+const char kArchive[] = "gathrix_GX-TEST_20261207_090503.cab";
+
+// The files of an uncompressed cabinet (what the fake's library writes), by name.
+std::map<std::string, std::string> Unpack(const std::string& cab) {
+    auto u16 = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(cab.at(at)) |
+                                                                  static_cast<unsigned char>(cab.at(at + 1)) << 8); };
+    auto u32 = [&](std::size_t at) { return u16(at) | static_cast<std::uint32_t>(u16(at + 2)) << 16; };
+    std::map<std::string, std::string> files;
+    if (cab.compare(0, 4, "MSCF") != 0 || u16(36 + 6) != 0) return files;
+    std::string data;
+    for (std::size_t at = u32(36), n = u16(36 + 4); n > 0; --n) {
+        data += cab.substr(at + 8, u16(at + 4));
+        at += 8 + u16(at + 4);
+    }
+    for (std::size_t at = u32(16), n = u16(28); n > 0; --n) {
+        std::string name = cab.c_str() + at + 16;
+        files[name] = data.substr(u32(at + 4), u32(at));
+        at += 16 + name.size() + 1;
+    }
+    return files;
+}
+
+// Selects calls whose first argument (the file, as the call log has it) ends in `end`.
+gx::FakeFault::Condition PathEnds(const std::string& end) {
+    return [end](const std::vector<std::string>& args) {
+        return !args.empty() && args[0].size() >= end.size() &&
+               args[0].compare(args[0].size() - end.size(), end.size(), end) == 0;
+    };
+}
+
+class HandoffTest : public DialogTest {
+protected:
+    HandoffTest() : savedTable_(std::begin(FileTable), std::end(FileTable)) {
+        fake.computerName = "GX-TEST";
+        fake.SetString("SOFTWARE\\HALVORN\\AUTSW\\Global", "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
+        fake.SetString("SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software", "Path",
+                       "C:\\Program Files\\Halvorn\\CORVANE NET PC");
+        for (const char* key : {"SOFTWARE\\Halvorn", "System\\CurrentControlSet\\Services", "SOFTWARE\\Microsoft\\Ole",
+                                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                                "SOFTWARE\\Classes\\Installer\\Features"})
+            fake.MakeKey(key);
+        fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
+    }
+    ~HandoffTest() override { std::copy(savedTable_.begin(), savedTable_.end(), FileTable); }
+
+    void AddProgram(const std::string& key, const std::string& name, const std::string& publisher,
+                    const std::string& version = "1.0", const std::string& date = "20261102") {
+        fake.SetString(kUninstall + key, "DisplayName", name);
+        fake.SetString(kUninstall + key, "DisplayVersion", version);
+        fake.SetString(kUninstall + key, "Publisher", publisher);
+        fake.SetString(kUninstall + key, "InstallDate", date);
+    }
+
+    // A whole collection: Start, the questionnaire's OK, the final box.
+    void RunCollection(gx::FakeScript duringQuestionnaire = {}) {
+        fake.user.Click(gx::IDOK);
+        if (duringQuestionnaire) fake.user.Check(std::move(duringQuestionnaire)).In(kQuestionnaire);
+        fake.user.Type(1012, "it fails").In(kQuestionnaire);
+        fake.user.Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK);
+        EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDOK);
+        ASSERT_EQ(fake.messageBoxes.size(), 1u);
+        EXPECT_EQ(fake.messageBoxes[0].text, kEnglishFinal);
+    }
+
+    std::vector<std::string> Lines(const std::string& text) {
+        std::vector<std::string> lines;
+        for (std::size_t start = 0; start < text.size();) {
+            std::size_t end = text.find("\r\n", start);
+            if (end == std::string::npos) end = text.size();
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        return lines;
+    }
+
+    bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+
+    // Names directly in the output folder, by host listing.
+    std::vector<std::string> OutputNames() {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(fake.HostPath(kOutput)))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string Row(int row, const std::string& file, const std::string& outcome, const std::string& bytes) {
+        char line[160];
+        std::snprintf(line, sizeof(line), "  %4d  %-40s %-28s %10s", row, file.c_str(), outcome.c_str(), bytes.c_str());
+        std::string text = line;
+        return text.substr(0, text.find_last_not_of(' ') + 1);
+    }
+
+private:
+    std::vector<CollectedFile> savedTable_;
+};
+
+TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder) {
+    AddProgram("{A1}", "Corvane NET PC Software 7", "Halvorn Automation", "7.0.1");
+    AddProgram("Zeta", "Zeta Viewer", "Zeta Inc.");
+    AddProgram("Alpha", "alpha tools", "Alpha Ltd.");
+    AddProgram("HvDrv", "Fieldbus Driver", "HALVORN AG", "2.3");
+    fake.MakeKey(kUninstall + "KB123456");  // no display name
+    fake.WriteFile("C:\\Program Files\\Halvorn\\CORVANE NET PC\\bin\\CorNetPC_Error.txt", "error text");
+    fake.lockedFiles.insert("C:\\WINDOWS\\CorNetPC_LOG.txt");
+    fake.WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "locked");
+    fake.eventLogs.erase("Security");
+    fake.WriteFile(kOutput + "gathrix_OLD-PC_20200101_000000.cab", "an earlier archive");
+    RunCollection();
+
+    const std::string summary = fake.ReadFile(kOutput + "summary.txt");
+    const std::vector<std::string> lines = Lines(summary);
+    for (const std::string& line : lines) EXPECT_LE(line.size(), 100u) << line;
+    EXPECT_EQ(summary.substr(summary.size() - 2), "\r\n");
+    EXPECT_EQ(summary.find('\n'), summary.find("\r\n") + 1);
+    EXPECT_TRUE(HasLine(lines, "Computer                    GX-TEST"));
+    EXPECT_TRUE(HasLine(lines, "gathrix                     V 2.1.0003.3402-REL"));
+    EXPECT_TRUE(HasLine(lines, "Run                         2026-12-07 09:05:03 local time (overview written "
+                               "2026-12-07 09:05:03)"));
+    EXPECT_TRUE(HasLine(lines, "System                      Windows XP Professional (code 6)"));
+    EXPECT_TRUE(HasLine(lines, "Version                     5.1, build 0, platform 2") ||
+                HasLine(lines, "Version                     5.1, build 2600, platform 2"));
+    EXPECT_TRUE(HasLine(lines, "Edition                     workstation (type 1), suites 0x0100: single-user "
+                               "Terminal Services"));
+    EXPECT_TRUE(HasLine(lines, "Product installation path   C:\\Program Files\\Halvorn\\CORVANE NET PC"));
+
+    // The family first (by name), then the rest by name.
+    auto at = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) - lines.begin(); };
+    const std::vector<std::string> order = {"Product family (Halvorn, Corvane):",
+                                            "  Corvane NET PC Software 7  [key {A1}]", "  Fieldbus Driver  [key HvDrv]",
+                                            "Other software:",
+                                            "  alpha tools  [key Alpha]", "  Zeta Viewer  [key Zeta]"};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        ASSERT_LT(at(order[i]), static_cast<long>(lines.size())) << order[i];
+        if (i > 0) {
+            EXPECT_EQ(at(order[i]), at(order[i - 1]) + (i == 1 || i == 4 ? 1 : 2)) << order[i];
+        }
+    }
+    EXPECT_TRUE(HasLine(lines, "      version 7.0.1 | publisher Halvorn Automation | installed 20261102"));
+    EXPECT_TRUE(HasLine(lines, "4 entries listed, 1 without a display name, 0 unreadable"));
+
+    // Each row's outcome as the run recorded it.
+    EXPECT_TRUE(HasLine(lines, "  C:\\WINDOWS"));
+    EXPECT_TRUE(HasLine(lines, Row(1, "setupapi.log", "copied", "12")));
+    EXPECT_TRUE(HasLine(lines, Row(2, "CorNetPC_LOG.txt", "failed (SHFileOperation 1223)", "")));
+    EXPECT_TRUE(HasLine(lines, Row(3, "HvRegClean.log", "not present", "")));
+    char backedUp[100];
+    std::snprintf(backedUp, sizeof(backedUp), "  System      %-33s %-28s %10zu", "_SysEvent.evt", "backed up",
+                  fake.ReadFile(kOutput + "File_Save\\_SysEvent.evt").size());
+    EXPECT_TRUE(HasLine(lines, backedUp));
+    EXPECT_TRUE(HasLine(lines, "  Security    _SecEvent.evt                     failed (OpenEventLog 2)"));
+    EXPECT_NE(summary.find("  halvorn.sav                                   saved                             "),
+              std::string::npos);
+    EXPECT_TRUE(HasLine(lines, "      of HKLM\\SOFTWARE\\Halvorn\\"));
+    EXPECT_TRUE(HasLine(lines, "  File table   4 copied (44 bytes), 106 not present, 0 no folder, 0 refused, 4 failed, "
+                               "0 skipped"));
+    EXPECT_NE(summary.find("Error lines in gathrix.log  4 (lines beginning with ERR"), std::string::npos);
+    EXPECT_TRUE(HasLine(lines, "User's description          userinfo.txt"));
+
+    // One archive, the earlier one gone; it holds every file of the folder
+    // byte for byte, the trace log as far as it was written.
+    std::vector<std::string> names = OutputNames();
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& n) { return n.size() > 4 && n.substr(n.size() - 4) == ".cab"; }),
+              1);
+    const std::map<std::string, std::string> packed = Unpack(fake.ReadFile(kOutput + kArchive));
+    std::vector<std::string> expected;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(fake.HostPath(kOutput))) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".cab") continue;
+        std::string name = entry.path().lexically_relative(fake.HostPath(kOutput)).string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+        expected.push_back(name);
+        ASSERT_EQ(packed.count(name), 1u) << name;
+        const std::string content = fake.ReadFile(kOutput + name);
+        if (name == "gathrix.log")
+            EXPECT_EQ(content.compare(0, packed.at(name).size(), packed.at(name)), 0);
+        else
+            EXPECT_EQ(packed.at(name), content) << name;
+    }
+    EXPECT_EQ(packed.size(), expected.size());
+    EXPECT_NE(packed.count("File_Save\\Program Files\\Halvorn\\CORVANE NET PC\\bin\\CorNetPC_Error.txt"), 0u);
+    const std::vector<std::string> log = LogMessages();
+    const auto traced = std::find_if(log.begin(), log.end(), [](const std::string& m) {
+        return m.rfind(std::string("Handoff::PackCollectInfo, ") + kArchive + ": ", 0) == 0;
+    });
+    ASSERT_NE(traced, log.end());
+    std::size_t bytes = 0;
+    for (const auto& file : packed) bytes += file.second.size();
+    EXPECT_EQ(*traced, std::string("Handoff::PackCollectInfo, ") + kArchive + ": " + std::to_string(packed.size()) +
+                           " files, " + std::to_string(bytes) + " bytes packed into " +
+                           std::to_string(fake.ReadFile(kOutput + kArchive).size()) + " bytes in 0 ms");
+    EXPECT_EQ(fake.openFiles, 0);
+    EXPECT_EQ(fake.openCabinets, 0);
+
+    // Names that cannot go into a file name are reduced.
+    const gx::SYSTEMTIME time = {2027, 1, 5, 2, 23, 4, 5, 0};
+    EXPECT_EQ(ArchiveName("B\xFCro PC/2:x", time), "gathrix_BroPC2x_20270102_230405.cab");
+    EXPECT_EQ(ArchiveName("", time), "gathrix_PC_20270102_230405.cab");
+}
+
+TEST_F(HandoffTest, WithoutTheProductTheOverviewSaysWhyAndListsNoFamily) {
+    fake.hklm->children.erase("software");
+    fake.hklm->childOrder.erase(std::find(fake.hklm->childOrder.begin(), fake.hklm->childOrder.end(), "software"));
+    fake.MakeKey("SOFTWARE\\Microsoft\\Ole");
+    AddProgram("Other", "Some Editor", "Someone");
+    RunCollection();
+
+    const std::vector<std::string> lines = Lines(fake.ReadFile(kOutput + "summary.txt"));
+    EXPECT_TRUE(HasLine(lines, "Product shared path         not found: key AUTSW\\Global cannot be opened (error 2)"));
+    EXPECT_TRUE(HasLine(lines, "Product installation path   not looked up: the product's shared path was not found"));
+    const auto family = std::find(lines.begin(), lines.end(), "Product family (Halvorn, Corvane):");
+    ASSERT_NE(family, lines.end());
+    EXPECT_EQ(*(family + 1), "  none");
+    EXPECT_EQ(*(family + 2), "Other software:");
+    EXPECT_TRUE(HasLine(lines, "  (no folder: the product installation path is not known)"));
+    const int typeFour = static_cast<int>(std::find_if(std::begin(FileTable), std::end(FileTable),
+                                                        [](const CollectedFile& f) { return f.iSourceType == 4; }) -
+                                           std::begin(FileTable));
+    EXPECT_TRUE(HasLine(lines, Row(typeFour + 1, FileTable[typeFour].szFileName, "no folder", "")));
+    EXPECT_TRUE(fake.Exists(kOutput + kArchive));
+}
+
+TEST_F(HandoffTest, HostileUninstallEntriesAreShownAsSuchAndNeverReadPastTheirData) {
+    AddProgram("Good", "Corvane Runtime", "Halvorn", "1.2");
+    fake.SetValue(kUninstall + "Good", "InstallDate", gx::REG_DWORD, std::string("\x01\x02\x03\x04", 4));
+    fake.SetValue(kUninstall + "NoZero", "DisplayName", gx::REG_SZ, "Unterminated");
+    fake.SetValue(kUninstall + "NoZero", "Publisher", gx::REG_SZ, std::string(300, 'P'));
+    fake.SetValue(kUninstall + "Type", "DisplayName", gx::REG_BINARY, "\x01\x02");
+    fake.SetValue(kUninstall + "Empty", "DisplayName", gx::REG_SZ, std::string(1, '\0'));
+    fake.SetValue(kUninstall + "Long", "DisplayName", gx::REG_SZ, std::string(299, 'L') + std::string(1, '\0'));
+    fake.SetString(kUninstall + "NoName", "Publisher", "Halvorn");
+    fake.SetString(kUninstall + std::string(300, 'K'), "DisplayName", "Key name too long");
+    for (int i = 0; i < 2000; ++i) fake.SetString(kUninstall + "Many" + std::to_string(i), "DisplayName", "Many");
+
+    InstalledSoftware software = ReadInstalledSoftware();
+    EXPECT_EQ(software.withoutName, 1);
+    EXPECT_EQ(software.unreadable, 1);
+    ASSERT_EQ(software.entries.size(), 2005u);
+    const InstalledEntry& first = software.entries[0];
+    EXPECT_EQ(first.name, "Corvane Runtime");
+    EXPECT_EQ(first.installDate, "(wrong type 4)");
+    EXPECT_EQ(first.version, "1.2");
+    std::map<std::string, InstalledEntry> byKey;
+    for (const InstalledEntry& entry : software.entries) byKey[entry.key] = entry;
+    EXPECT_EQ(byKey["NoZero"].name, "Unterminated (no terminator)");
+    EXPECT_EQ(byKey["NoZero"].publisher, "(over-long: 300 bytes)");
+    EXPECT_EQ(byKey["NoZero"].version, "(missing)");
+    EXPECT_EQ(byKey["Type"].name, "(wrong type 3)");
+    EXPECT_EQ(byKey["Empty"].name, "(empty)");
+    EXPECT_EQ(byKey["Long"].name, "(over-long: 300 bytes)");
+
+    // On 64-bit Windows both views, each labelled; a platform that refuses
+    // the view flags is read once without them.
+    fake.isWow64 = true;
+    fake.SetString("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\X86", "DisplayName",
+                   "Corvane 32-bit Tool");
+    software = ReadInstalledSoftware();
+    ASSERT_EQ(software.entries.size(), 2006u);
+    EXPECT_EQ(software.entries[0].name, "Corvane 32-bit Tool");
+    EXPECT_STREQ(software.entries[0].view, "32-bit");
+    EXPECT_STREQ(software.entries[1].view, "64-bit");
+    fake.refusesViewFlags = true;
+    software = ReadInstalledSoftware();
+    ASSERT_EQ(software.entries.size(), 1u);
+    EXPECT_STREQ(software.entries[0].view, "");
+}
+
+TEST_F(HandoffTest, APackingFailureAtAnyStepLeavesNoPartialArchiveAndACompleteCollection) {
+    using gx::FakeOp;
+    const struct {
+        bool injected;  // else: a file of the folder held open elsewhere
+        FakeOp op;
+        const char* pathEnd;  // of the calls that fail
+        gx::DWORD code;
+        const char* cause;
+    } cases[] = {
+        {true, FakeOp::FCICreate, "", 0, "FCICreate: out of memory"},
+        {true, FakeOp::CreateFileA, ".tmp", gx::ERROR_DISK_FULL, "FCICreate: a temporary file cannot be created or written"},
+        {true, FakeOp::WriteFile, ".tmp", gx::ERROR_DISK_FULL,
+         "a temporary file cannot be created or written (disk full?) (erfOper 4, error 112)"},
+        {false, FakeOp::CreateFileA, "", 0,
+         "FCIAddFile(C:\\Tools\\CollectInfo\\File_Save\\WINDOWS\\setupapi.log): a file to pack cannot be opened "
+         "(erfOper 1, error 32)"},
+        {true, FakeOp::ReadFile, "userinfo.txt", 23,
+         "FCIAddFile(C:\\Tools\\CollectInfo\\userinfo.txt): a file to pack cannot be read (erfOper 2, error 23)"},
+        {true, FakeOp::CreateFileA, ".cab", gx::ERROR_ACCESS_DENIED,
+         "the archive cannot be written (disk full?) (erfOper 6, error 5)"},
+        {true, FakeOp::WriteFile, ".cab", gx::ERROR_DISK_FULL,
+         "the archive cannot be written (disk full?) (erfOper 6, error 112)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cause);
+        TraceShutdown();
+        fake.messageBoxes.clear();
+        if (c.injected) {
+            fake.Fail(c.op, c.code, 1).When(PathEnds(c.pathEnd));
+            RunCollection();
+        } else {
+            RunCollection([this] { fake.lockedFiles.insert(kOutput + "File_Save\\WINDOWS\\setupapi.log"); });
+        }
+        fake.lockedFiles.clear();
+
+        const std::vector<std::string> names = OutputNames();
+        for (const std::string& name : names)
+            EXPECT_TRUE(name.find(".cab") == std::string::npos && name.find(".tmp") == std::string::npos) << name;
+        for (const char* kept : {"summary.txt", "userinfo.txt", "fileattr.txt", "File_Save", "Registry_Save"})
+            EXPECT_NE(std::find(names.begin(), names.end(), kept), names.end()) << kept;
+        const std::vector<std::string> log = LogMessages();
+        const auto err = std::find_if(log.begin(), log.end(), [](const std::string& m) {
+            return m.rfind("ERR Handoff::PackCollectInfo -> ", 0) == 0;
+        });
+        ASSERT_NE(err, log.end());
+        EXPECT_NE(err->find(c.cause), std::string::npos) << *err;
+        EXPECT_NE(std::find(log.begin(), log.end(), "< Handoff::PackCollectInfo, no archive: the folder is the result"),
+                  log.end());
+        EXPECT_EQ(fake.openFiles, 0);
+        EXPECT_EQ(fake.openCabinets, 0);
+    }
+
+    // An overview that cannot be written is not left cut; the archive is made.
+    TraceShutdown();
+    fake.messageBoxes.clear();
+    fake.Fail(gx::FakeOp::WriteFile, gx::ERROR_DISK_FULL, 1).When(PathEnds("summary.txt"));
+    RunCollection();
+    EXPECT_FALSE(fake.Exists(kOutput + "summary.txt"));
+    EXPECT_TRUE(fake.Exists(kOutput + kArchive));
+    std::vector<std::string> log = LogMessages();
+    EXPECT_NE(std::find(log.begin(), log.end(), "ERR Handoff::WriteSummary -> write " + kOutput + "summary.txt: 112"),
+              log.end());
+
+    // An earlier archive held open elsewhere stays, with an ERR line; the new one is made.
+    TraceShutdown();
+    fake.messageBoxes.clear();
+    const std::string held = kOutput + "gathrix_GX-TEST_20261206_100000.cab";
+    fake.WriteFile(held, "held open");
+    fake.lockedFiles.insert(held);
+    RunCollection();
+    EXPECT_TRUE(fake.Exists(held));
+    EXPECT_TRUE(fake.Exists(kOutput + kArchive));
+    log = LogMessages();
+    EXPECT_NE(std::find(log.begin(), log.end(), "ERR Handoff::PackCollectInfo -> DeleteFile(" + held + "): 32"),
+              log.end());
+}
+
+}  // namespace

@@ -11,10 +11,11 @@
 #include "dialog_fixture.h"
 #include "files/file_table.h"
 #include "handoff/handoff.h"
+#include "resource.h"
 
 namespace {
 
-constexpr int kQuestionnaire = 131;
+constexpr int kQuestionnaire = IDD_USERINFO_DIALOG;
 const std::string kOutput = "C:\\Tools\\CollectInfo\\";
 const std::string kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char kEnglishFinal[] =
@@ -77,7 +78,7 @@ protected:
     void RunCollection(gx::FakeScript duringQuestionnaire = {}) {
         fake.user.Click(gx::IDOK);
         if (duringQuestionnaire) fake.user.Check(std::move(duringQuestionnaire)).In(kQuestionnaire);
-        fake.user.Type(1012, "it fails").In(kQuestionnaire);
+        fake.user.Type(IDC_PROBLEM, "it fails").In(kQuestionnaire);
         fake.user.Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK);
         EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDOK);
         ASSERT_EQ(fake.messageBoxes.size(), 1u);

@@ -271,7 +271,7 @@ bool PackCollectInfo(const CAction& action, const std::string& name) {
     state.folder = action.m_szDest_Path;
     const std::string cabinet = state.folder + name;
     if (state.folder.empty() || state.folder.size() + 1 > static_cast<std::size_t>(CB_MAX_CAB_PATH) ||
-        cabinet.size() + 1 > MAX_PATH) {
+        name.size() + 1 > static_cast<std::size_t>(CB_MAX_CABINET_NAME) || cabinet.size() + 1 > MAX_PATH) {
         Trace(TRACE_ERROR, "ERR Handoff::PackCollectInfo -> archive path refused: %s", cabinet.c_str());
         return false;
     }

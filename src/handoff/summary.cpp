@@ -209,27 +209,18 @@ struct Totals {
 void Software(Page& page, const InstalledSoftware& software) {
     page.Heading("Installed software (HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall)");
     if (!software.note.empty()) page.Line("Note: " + software.note);
-    bool family = true;
-    page.Line("Product family (Halvorn, Corvane):");
-    int listed = 0;
-    for (const InstalledEntry& entry : software.entries) {
-        if (family && !entry.family) {
-            if (listed == 0) page.Line("  none");
-            family = false;
-            listed = 0;
-            page.Line("Other software:");
+    for (bool family : {true, false}) {
+        page.Line(family ? "Product family (Halvorn, Corvane):" : "Other software:");
+        int listed = 0;
+        for (const InstalledEntry& entry : software.entries) {
+            if (entry.family != family) continue;
+            page.Line("  " + entry.name + "  [key " + entry.key + "]");
+            page.Line("      version " + entry.version + " | publisher " + entry.publisher + " | installed " +
+                      entry.installDate + (*entry.view ? std::string(" | ") + entry.view + " view" : std::string()));
+            ++listed;
         }
-        page.Line("  " + entry.name + "  [key " + entry.key + "]");
-        page.Line("      version " + entry.version + " | publisher " + entry.publisher + " | installed " +
-                  entry.installDate + (*entry.view ? std::string(" | ") + entry.view + " view" : std::string()));
-        ++listed;
-    }
-    if (family) {
         if (listed == 0) page.Line("  none");
-        page.Line("Other software:");
-        listed = 0;
     }
-    if (listed == 0) page.Line("  none");
     page.Line(Format("%d entries listed, %d without a display name, %d unreadable",
                      static_cast<int>(software.entries.size()), software.withoutName, software.unreadable));
 }

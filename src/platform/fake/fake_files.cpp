@@ -239,15 +239,18 @@ BOOL FakePlatform::RemoveDirectoryA(const char* path) {
     return TRUE;
 }
 
+DWORD FakePlatform::ExistingAttributes(const std::string& hostPath) {
+    DWORD bits = hostPath.empty() ? INVALID_FILE_ATTRIBUTES : HostAttributes(hostPath);
+    if (bits == INVALID_FILE_ATTRIBUTES) lastError_ = ERROR_FILE_NOT_FOUND;
+    return bits;
+}
+
 BOOL FakePlatform::DeleteFileA(const char* path) {
     Log("DeleteFileA", {path});
     if (FailsNow(FakeOp::DeleteFileA, LastArgs())) return FALSE;
     std::string host = HostPath(path);
-    DWORD bits = host.empty() ? INVALID_FILE_ATTRIBUTES : HostAttributes(host);
-    if (bits == INVALID_FILE_ATTRIBUTES) {
-        lastError_ = ERROR_FILE_NOT_FOUND;
-        return FALSE;
-    }
+    DWORD bits = ExistingAttributes(host);
+    if (bits == INVALID_FILE_ATTRIBUTES) return FALSE;
     if ((bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 || IsReadOnly(path)) {
         lastError_ = ERROR_ACCESS_DENIED;
         return FALSE;
@@ -366,18 +369,25 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
     return file;
 }
 
-BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD* written, void*) {
+FakePlatform::FileState* FakePlatform::Transfer(HANDLE handle, bool writing, DWORD size, DWORD* done) {
     auto* file = static_cast<FileState*>(handle);
-    if (written != nullptr) *written = 0;
+    if (done != nullptr) *done = 0;
     if (files_.count(file) == 0) {
         lastError_ = ERROR_INVALID_HANDLE;
-        return FALSE;
+        return nullptr;
     }
-    if (!file->canWrite) {
+    if (!(writing ? file->canWrite : file->canRead)) {
         lastError_ = ERROR_ACCESS_DENIED;
-        return FALSE;
+        return nullptr;
     }
-    if (FailsNow(FakeOp::WriteFile, {file->hostPath, std::to_string(size)})) return FALSE;
+    if (FailsNow(writing ? FakeOp::WriteFile : FakeOp::ReadFile, {file->hostPath, std::to_string(size)}))
+        return nullptr;
+    return file;
+}
+
+BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD* written, void*) {
+    FileState* file = Transfer(handle, true, size, written);
+    if (file == nullptr) return FALSE;
     DWORD stored = size;
     if (diskRoom >= 0) {
         if (static_cast<long long>(stored) > diskRoom) stored = static_cast<DWORD>(diskRoom);
@@ -392,17 +402,8 @@ BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD*
 }
 
 BOOL FakePlatform::ReadFile(HANDLE handle, void* data, DWORD size, DWORD* read, void*) {
-    auto* file = static_cast<FileState*>(handle);
-    if (read != nullptr) *read = 0;
-    if (files_.count(file) == 0) {
-        lastError_ = ERROR_INVALID_HANDLE;
-        return FALSE;
-    }
-    if (!file->canRead) {
-        lastError_ = ERROR_ACCESS_DENIED;
-        return FALSE;
-    }
-    if (FailsNow(FakeOp::ReadFile, {file->hostPath, std::to_string(size)})) return FALSE;
+    FileState* file = Transfer(handle, false, size, read);
+    if (file == nullptr) return FALSE;
     std::ifstream in(file->hostPath, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(file->position));
     in.read(static_cast<char*>(data), size);
@@ -439,11 +440,8 @@ BOOL FakePlatform::GetFileAttributesExA(const char* path, int infoLevel, WIN32_F
     if (infoLevel != GetFileExInfoStandard) Unexpected("GetFileAttributesExA with another level");
     if (FailsNow(FakeOp::GetFileAttributesExA, LastArgs())) return FALSE;
     std::string host = HostPath(path);
-    DWORD bits = host.empty() ? INVALID_FILE_ATTRIBUTES : HostAttributes(host);
-    if (bits == INVALID_FILE_ATTRIBUTES) {
-        lastError_ = ERROR_FILE_NOT_FOUND;
-        return FALSE;
-    }
+    DWORD bits = ExistingAttributes(host);
+    if (bits == INVALID_FILE_ATTRIBUTES) return FALSE;
     *data = {};
     data->dwFileAttributes = bits;
     std::error_code error;

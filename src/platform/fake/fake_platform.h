@@ -466,6 +466,9 @@ private:
     };
 
     KeyHandle* Key(HKEY key);
+    // The open file `handle` names, if it allows the transfer and no injected
+    // failure stops it; else null with the last error set. *done becomes 0.
+    FileState* Transfer(HANDLE handle, bool writing, DWORD size, DWORD* done);
     // A handle on `node` for `access`, unless the key's DACL refuses it.
     LONG NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result);
     // Closes a handle of `open`; a foreign one fails with ERROR_INVALID_HANDLE.
@@ -487,6 +490,9 @@ private:
     bool IsReadOnly(const std::string& windowsPath) const;
     void NotePath(const std::string& path) { longestPath = std::max(longestPath, path.size()); }
     DWORD HostAttributes(const std::string& hostPath) const;
+    // The attributes of an entry that exists; else INVALID_FILE_ATTRIBUTES
+    // with ERROR_FILE_NOT_FOUND as the last error.
+    DWORD ExistingAttributes(const std::string& hostPath);
     std::string ResolveCase(const std::string& hostPath) const;
 
     HWND NewWindowHandle();

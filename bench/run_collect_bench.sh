@@ -76,8 +76,8 @@ value() { printf '%s\n' "$2" | sed -n "s/^$1=//p"; }
 linux_pid() {
     local p
     for p in /proc/[0-9]*; do
-        case "$(tr '\0' ' ' <"$p/cmdline" 2>/dev/null)" in 'C:\Tools\gathrix.exe'*) ;; *) continue ;; esac
-        tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return; }
+        case "$({ tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null)" in 'C:\Tools\gathrix.exe'*) ;; *) continue ;; esac
+        { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "${p#/proc/}"; return; }
     done
 }
 

@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_windows.h"
+
 namespace {
 
 struct Row {
@@ -51,16 +53,7 @@ std::vector<Row> ReadManifest(const char* path) {
     return rows;
 }
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::NowMs;
 
 // Adds the time from its construction to its end to a sum.
 class Timed {

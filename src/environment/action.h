@@ -40,6 +40,8 @@ public:
     // ---- file collection (files/) ------------------------------------------
     gx::BOOL Collect_Files();
     int CopyFileTo(gx::LPCSTR szFullSourcePath, gx::LPCSTR szFullDestPath);
+    // The same, telling the overview what became of the file.
+    int CopyFileTo(gx::LPCSTR szFullSourcePath, gx::LPCSTR szFullDestPath, RecordedItem& record);
     gx::BOOL Collect_FileAttributes();
     gx::BOOL GetAttributeText(gx::DWORD dwAttributes, std::string& strText);
     gx::BOOL DeleteAllDirecory();

@@ -44,7 +44,6 @@ struct RunRecord {
     std::vector<RecordedItem> rows;   // one per file-table row, once the file step ran
     RecordedItem eventLogs[3];        // System, Application, Security
     RecordedItem hives[5];            // in hive-table order
-    RecordedItem lastCopy;            // the outcome of the last CopyFileTo
 };
 
 // The size of a file just written, for the record: false when the platform

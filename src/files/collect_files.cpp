@@ -79,8 +79,7 @@ void CollectRow(CAction& action, int i, CollectedFile& row, RecordedItem& record
         record.outcome = ItemOutcome::Refused;
         return;
     }
-    row.iRet = action.CopyFileTo(paths.source.c_str(), paths.destination.c_str());
-    record = action.m_Record.lastCopy;
+    row.iRet = action.CopyFileTo(paths.source.c_str(), paths.destination.c_str(), record);
     record.path = folder;
 }
 
@@ -185,13 +184,18 @@ BOOL CAction::Collect_Files() {
 }
 
 int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath) {
+    RecordedItem unused;
+    return CopyFileTo(szFullSourcePath, szFullDestPath, unused);
+}
+
+int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath, RecordedItem& record) {
     Trace(TRACE_INFO, "> CTool::CopyFileTo, From %s To %s", szFullSourcePath, szFullDestPath);
     std::size_t longest = std::max(std::strlen(szFullSourcePath), std::strlen(szFullDestPath));
-    m_Record.lastCopy = RecordedItem();
+    record = RecordedItem();
     if (longest + 1 > MAX_PATH) {
         Trace(TRACE_ERROR, "ERR CTool::CopyFileTo -> path too long (%u characters)",
               static_cast<unsigned>(longest));
-        m_Record.lastCopy.outcome = ItemOutcome::Refused;
+        record.outcome = ItemOutcome::Refused;
         return 0;
     }
     DWORD attributes = os().GetFileAttributesA(szFullSourcePath);
@@ -199,7 +203,7 @@ int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath) {
           szFullSourcePath, static_cast<long>(static_cast<std::int32_t>(attributes)));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         Trace(TRACE_INFO, "Tool::CopyFileTo -> File not exist");
-        m_Record.lastCopy.outcome = ItemOutcome::NotPresent;
+        record.outcome = ItemOutcome::NotPresent;
         return 1;
     }
     std::string from = PathList(szFullSourcePath);
@@ -215,13 +219,13 @@ int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath) {
     op.lpszProgressTitle = nullptr;
     int result = os().SHFileOperationA(&op);
     if (result == 0) {
-        RecordWrittenFile(szFullDestPath, m_Record.lastCopy);
+        RecordWrittenFile(szFullDestPath, record);
         return 1;
     }
     Trace(TRACE_ERROR, "ERR1(%li) CAction::Collect_Files -> SHFileOperation:%ld", static_cast<long>(result),
           static_cast<long>(os().GetLastError()));
-    m_Record.lastCopy.outcome = ItemOutcome::Failed;
-    m_Record.lastCopy.code = result;
-    m_Record.lastCopy.step = "SHFileOperation";
+    record.outcome = ItemOutcome::Failed;
+    record.code = result;
+    record.step = "SHFileOperation";
     return 0;
 }

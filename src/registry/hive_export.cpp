@@ -66,16 +66,15 @@ BOOL CAction::Collect_Registry() {
         if (m_pProgress != nullptr) m_pProgress->StepIt();
         ShowItemAndPump(hive.szSubKey);
 
+        const std::string file = folder + hive.szSaveFile;
         UniqueRegKey key;
         LONG status = os().RegOpenKeyExA(hive.hKeyRoot, hive.szSubKey, 0, KEY_ALL_ACCESS, key.put());
         if (status != 0) {
             Trace(TRACE_ERROR, "Tool::Collect_Registry(%s): RegOpenKeyEx(%li)", hive.szSubKey,
                   static_cast<long>(status));
-            record = {ItemOutcome::Failed, 0, false, static_cast<long>(status), "RegOpenKeyEx",
-                      folder + hive.szSaveFile};
+            record = {ItemOutcome::Failed, 0, false, static_cast<long>(status), "RegOpenKeyEx", file};
             continue;
         }
-        const std::string file = folder + hive.szSaveFile;
         status = os().RegSaveKeyA(key.get(), file.c_str(), nullptr);
         if (status != 0) {
             Trace(TRACE_ERROR, "ERR Tool::Collect_Registry(%s): RegSaveKey(%li) File: %s", hive.szSubKey,

@@ -12,7 +12,7 @@ using namespace gx;
 CAction::CAction() : CAction(nullptr, nullptr) {}
 
 CAction::CAction(CProgressCtrl* pProgress, CStatic* pStatusText)
-    : m_iWinOS(1), m_osvi(), m_pProgress(nullptr), m_pStatusText(nullptr) {
+    : m_iWinOS(WinOS::Other), m_osvi(), m_pProgress(nullptr), m_pStatusText(nullptr) {
     GetDest_Path();
     m_pProgress = pProgress;
     m_pStatusText = pStatusText;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "environment/run_record.h"
+#include "environment/windows_version.h"
 #include "framework/wnd.h"
 #include "platform/types.h"
 
@@ -62,7 +63,7 @@ public:
 
     std::string m_szDest_Path_Registry;
     std::string m_szDest_Path;
-    int m_iWinOS;
+    int m_iWinOS;  // a WinOS code
     gx::OSVERSIONINFOEXA m_osvi;
     CProgressCtrl* m_pProgress;
     CStatic* m_pStatusText;

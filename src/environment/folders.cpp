@@ -41,8 +41,7 @@ const ShellFolder kShellFolders[] = {
 };
 
 struct ProductValue {
-    const char* key;
-    const char* value;
+    ProductValueName name;
     std::string CAction::*member;
     const char* entry;
     const char* openError;
@@ -52,8 +51,7 @@ struct ProductValue {
 };
 
 const ProductValue kSharedPath = {
-    "SOFTWARE\\HALVORN\\AUTSW\\Global",
-    "SharedPath",
+    kSharedPathValue,
     &CAction::m_szSharedPath,
     "> CAction::GetAUTSW_GlobalRegistry",
     "ERR1(%li) CAction::GetAUTSW_GlobalRegistry -> SOFTWARE\\HALVORN\\AUTSW\\Global RegOpenKeyEx(%s)",
@@ -63,8 +61,7 @@ const ProductValue kSharedPath = {
 };
 
 const ProductValue kNetPCPath = {
-    "SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software",
-    "Path",
+    kNetPCPathValue,
     &CAction::m_szNetPCPath,
     "> CAction::GetAUTSW_CorvaneNetPCRegistry",
     "ERR1(%li) CAction::GetAUTSW_CorvaneNetPCRegistry -> SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software "
@@ -79,7 +76,7 @@ const ProductValue kNetPCPath = {
 int ReadProductValue(CAction& action, const ProductValue& item, ProductLookup& record) {
     Trace(TRACE_INFO, "%s", item.entry);
     char key[MAX_PATH];
-    std::snprintf(key, sizeof(key), "%s", item.key);
+    std::snprintf(key, sizeof(key), "%s", item.name.key);
     LONG status = 0;
     C_F_Reg reg(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS, &status);
     if (status != 0) {
@@ -91,7 +88,7 @@ int ReadProductValue(CAction& action, const ProductValue& item, ProductLookup& r
     BYTE data[MAX_PATH];
     std::memset(data, 0, sizeof(data));
     DWORD size = MAX_PATH;
-    status = reg.QueryValue(item.value, data, &size);
+    status = reg.QueryValue(item.name.value, data, &size);
     if (status != 0) {
         Trace(TRACE_ERROR, item.readError, static_cast<long>(status), key);
         record = {ProductLookup::ReadFailed, static_cast<long>(status)};
@@ -134,7 +131,7 @@ int CAction::Init() {
     Trace(TRACE_INFO, "> CAction::Init");
     os().GetLocalTime(&m_Record.started);
     m_Record.windowsPathResult = GetWindowsPath();
-    if (m_Record.windowsPathResult == 0) {
+    if (m_Record.windowsPathResult == WindowsPathResult::Failed) {
         Trace(TRACE_INFO, "< CAction::Init, Error GetWindowsPath");
         return 0;
     }
@@ -152,7 +149,7 @@ int CAction::Init() {
 }
 
 int CAction::GetWindowsPath() {
-    if (m_iWinOS == 4) {
+    if (m_iWinOS == WinOS::NT4) {
         Trace(TRACE_INFO, "> CAction::GetWindowsPath->NT");
         m_szProgramFiles_Common.clear();
         m_szProgramFiles.clear();
@@ -174,13 +171,13 @@ int CAction::GetWindowsPath() {
         if (hmodS32 == nullptr) {
             Trace(TRACE_INFO, "<> CTerminalServer::GetPath_GetSystemWindowsDirectory, NULL == hmodS32 GetLastError:%lu\n",
                   static_cast<unsigned long>(os().GetLastError()));
-            return 2;
+            return WindowsPathResult::NoFolderService;
         }
         FARPROC pf = os().GetProcAddress(hmodS32, "SHGetFolderPathA");
         if (pf == nullptr) {
             Trace(TRACE_INFO, "<> CTerminalServer::GetPath_GetSystemWindowsDirectory, NULL == pf GetLastError:%lu\n",
                   static_cast<unsigned long>(os().GetLastError()));
-            return 2;
+            return WindowsPathResult::NoFolderService;
         }
         for (const ShellFolder& folder : kShellFolders) {
             char path[MAX_PATH];
@@ -188,14 +185,14 @@ int CAction::GetWindowsPath() {
             HRESULT result = os().Call_SHGetFolderPathA(pf, nullptr, folder.csidl, nullptr, 0, path);
             if (result != 0) {
                 Trace(TRACE_ERROR, folder.error, static_cast<unsigned long>(static_cast<std::uint32_t>(result)));
-                return 0;
+                return WindowsPathResult::Failed;
             }
             path[MAX_PATH - 1] = '\0';
             this->*folder.member = path;
             Trace(TRACE_INFO, folder.success, (this->*folder.member).c_str());
         }
         m_szUserWindowsPath = m_szWindowsPath;
-        if (m_iWinOS == 5) TakeSystemWindowsFolder(*this);
+        if (m_iWinOS == WinOS::W2000) TakeSystemWindowsFolder(*this);
     }
     // The drive root of the Windows folder, "C:\" when it has none.
     m_szSystemDrive = "C:\\";
@@ -203,7 +200,7 @@ int CAction::GetWindowsPath() {
         m_szWindowsPath[1] == ':' && m_szWindowsPath[2] == '\\')
         m_szSystemDrive = m_szWindowsPath.substr(0, 3);
     Trace(TRACE_INFO, "< CAction::GetWindowsPath");
-    return 1;
+    return WindowsPathResult::Done;
 }
 
 int CAction::GetAUTSW_GlobalRegistry() { return ReadProductValue(*this, kSharedPath, m_Record.sharedPath); }

@@ -5,6 +5,23 @@
 
 using namespace gx;
 
+RecordedItem FailedItem(const char* step, long code, const std::string& path) {
+    RecordedItem item;
+    item.outcome = ItemOutcome::Failed;
+    item.step = step;
+    item.code = code;
+    item.path = path;
+    return item;
+}
+
+RecordedItem RefusedItem(long code, const std::string& path) {
+    RecordedItem item;
+    item.outcome = ItemOutcome::Refused;
+    item.code = code;
+    item.path = path;
+    return item;
+}
+
 bool RecordWrittenFile(const std::string& path, RecordedItem& item) {
     item.path = path;
     WIN32_FILE_ATTRIBUTE_DATA data = {};

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "files/event_logs.h"
 #include "platform/types.h"
+#include "registry/hive_table.h"
 
 enum class ItemOutcome {
     NotRun,       // the step did not reach the item
@@ -29,21 +31,43 @@ struct RecordedItem {
     std::string path;  // the source folder (file table rows) or the file written (logs, hives)
 };
 
+// `step` failed with `code` (a Win32 error or the step's own result).
+RecordedItem FailedItem(const char* step, long code, const std::string& path);
+// Not attempted: the path is one this system does not use.
+RecordedItem RefusedItem(long code, const std::string& path);
+
 // A product path from the registry: found, or why not.
 struct ProductLookup {
     enum State { NotLookedUp, Found, OpenFailed, ReadFailed } state = NotLookedUp;
     long status = 0;
 };
 
+// What CAction::GetWindowsPath returned.
+namespace WindowsPathResult {
+constexpr int NotRun = -1;
+constexpr int Failed = 0;
+constexpr int Done = 1;
+constexpr int NoFolderService = 2;  // the shell's folder function is not available
+}  // namespace WindowsPathResult
+
+// Where each product path is read, below HKEY_LOCAL_MACHINE.
+struct ProductValueName {
+    const char* key;
+    const char* value;
+};
+constexpr char kProductKeyBase[] = "SOFTWARE\\HALVORN\\";
+constexpr ProductValueName kSharedPathValue = {"SOFTWARE\\HALVORN\\AUTSW\\Global", "SharedPath"};
+constexpr ProductValueName kNetPCPathValue = {"SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software", "Path"};
+
 struct RunRecord {
     gx::SYSTEMTIME started = {};      // local time the run's folders were looked up
     gx::OSVERSIONINFOA version = {};  // the plain record the identification read
-    int windowsPathResult = -1;       // GetWindowsPath: 1 done, 0 failed, 2 no folder service
-    ProductLookup sharedPath;
-    ProductLookup netPcPath;
+    int windowsPathResult = WindowsPathResult::NotRun;
+    ProductLookup sharedPath;         // kSharedPathValue
+    ProductLookup netPcPath;          // kNetPCPathValue
     std::vector<RecordedItem> rows;   // one per file-table row, once the file step ran
-    RecordedItem eventLogs[3];        // System, Application, Security
-    RecordedItem hives[5];            // in hive-table order
+    RecordedItem eventLogs[kEventLogCount];  // in event-log table order
+    RecordedItem hives[kHiveCount];          // in hive-table order
 };
 
 // The size of a file just written, for the record: false when the platform

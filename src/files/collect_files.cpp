@@ -2,11 +2,11 @@
 // the event-log backups.
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <string>
 
 #include "environment/action.h"
 #include "environment/paths.h"
+#include "files/event_logs.h"
 #include "files/file_table.h"
 #include "framework/winapp.h"
 #include "platform/constants.h"
@@ -20,24 +20,6 @@ namespace {
 
 // A drive root such as "C:\" is three characters; the mirror cuts it off.
 constexpr std::size_t kDriveRootLength = 3;
-
-struct EventLogBackup {
-    const char* source;
-    const char* file;
-    const char* failure;
-};
-
-const EventLogBackup kEventLogBackups[] = {
-    {"System", "_SysEvent.evt", "Tool::Could not BackupEventLog(_SysEvent.evt)%i\n"},
-    {"Application", "_AppEvent.evt", "Tool::Could not BackupEventLog(_AppEvent.evt)%i\n"},
-    {"Security", "_SecEvent.evt", "Tool::Could not BackupEventLog(_SecEvent.evt)%i\n"},
-};
-
-// A base folder followed by a fixed part; an unknown base stays unknown
-// rather than turning into a path relative to the current drive.
-std::string Below(const std::string& base, const char* rest) {
-    return base.empty() ? std::string() : base + rest;
-}
 
 // The shell wants lists: each path ends with a NUL, the list with another.
 std::string PathList(const char* path) {
@@ -54,7 +36,7 @@ void CollectRow(CAction& action, int i, CollectedFile& row, RecordedItem& record
           static_cast<int>(row.iRet));
     Trace(TRACE_INFO, "CAction::Collect_Files, 2_1 i:%d szFileName:%s szSourcePath:%s", i,
           row.szFileName, row.szSourcePath);
-    if (row.iSourceType < 1 || row.iSourceType > 14) {
+    if (FindSourceType(row.iSourceType) == nullptr) {
         record.outcome = ItemOutcome::Refused;
         return;
     }
@@ -85,24 +67,20 @@ void CollectRow(CAction& action, int i, CollectedFile& row, RecordedItem& record
 
 }  // namespace
 
+const EventLogBackup kEventLogBackups[kEventLogCount] = {
+    {"System", "_SysEvent.evt", "Tool::Could not BackupEventLog(_SysEvent.evt)%i\n"},
+    {"Application", "_AppEvent.evt", "Tool::Could not BackupEventLog(_AppEvent.evt)%i\n"},
+    {"Security", "_SecEvent.evt", "Tool::Could not BackupEventLog(_SecEvent.evt)%i\n"},
+};
+
 std::string CollectedFileFolder(const CAction& action, const CollectedFile& row) {
-    switch (row.iSourceType) {
-    case 1: return action.m_szWindowsPath;
-    case 2: return action.m_szProgramFiles;
-    case 3: return action.m_szProgramFiles_Common;
-    case 4: return action.m_szNetPCPath.empty() ? std::string() : action.m_szNetPCPath + "\\" + row.szSourcePath;
-    case 5: return action.m_szSharedPath;
-    case 6: return Below(action.m_szWindowsPath, "\\setup");
-    case 7: return action.m_szUserWindowsPath;
-    case 8: return Below(action.m_szWindowsPath, "\\setup\\logfiles");
-    case 9: return action.m_szSystemDrive;
-    case 10: return Below(action.m_szWindowsPath, "\\system32");
-    case 11: return Below(action.m_szWindowsPath, "\\system32\\config");
-    case 12: return Below(action.m_szCommAppPath, row.szSourcePath);
-    case 13: return Below(action.m_szCommDocPath, row.szSourcePath);
-    case 14: return Below(action.m_szLocAppData, row.szSourcePath);
-    default: return std::string();
-    }
+    const SourceType* type = FindSourceType(row.iSourceType);
+    if (type == nullptr) return std::string();
+    // An unknown base stays unknown rather than turning into a path
+    // relative to the current drive.
+    const std::string& base = action.*type->base;
+    if (base.empty()) return std::string();
+    return base + type->below + (type->rowSubfolder ? row.szSourcePath : "");
 }
 
 CollectedFilePaths ComposeCollectedFilePaths(const CAction& action, const CollectedFile& row) {
@@ -135,7 +113,7 @@ BOOL CAction::Collect_Files() {
         Trace(TRACE_INFO, "< CAction::Collect_Files");
         return TRUE;
     }
-    if (m_iWinOS != 9) {
+    if (m_iWinOS != WinOS::VistaOrLater) {
         Trace(TRACE_INFO, "CAction::Collect_Files (XP), iCount:%d", kFileTableGroup1);
         if (m_pProgress != nullptr) {
             m_pProgress->SetRange(0, kFileTableGroup1);
@@ -155,26 +133,26 @@ BOOL CAction::Collect_Files() {
     for (int i = 0; i < kFileTableGroup2; ++i)
         CollectRow(*this, i, FileTable[kFileTableGroup1 + i], m_Record.rows[kFileTableGroup1 + i]);
 
-    for (std::size_t n = 0; n < std::size(kEventLogBackups); ++n) {
+    for (int n = 0; n < kEventLogCount; ++n) {
         const EventLogBackup& log = kEventLogBackups[n];
         RecordedItem& record = m_Record.eventLogs[n];
         std::string backup = m_szDest_Path_Files + log.file;
         record.path = backup;
         if (backup.size() + 1 > MAX_PATH) {
             Trace(TRACE_INFO, log.failure, static_cast<int>(ERROR_FILENAME_EXCED_RANGE));
-            record = {ItemOutcome::Refused, 0, false, static_cast<long>(ERROR_FILENAME_EXCED_RANGE), "", backup};
+            record = RefusedItem(static_cast<long>(ERROR_FILENAME_EXCED_RANGE), backup);
             continue;
         }
         UniqueEventLog handle(os().OpenEventLogA(nullptr, log.source));
         if (!handle) {
             // e.g. Security without the right to read it
-            record = {ItemOutcome::Failed, 0, false, static_cast<long>(os().GetLastError()), "OpenEventLog", backup};
+            record = FailedItem("OpenEventLog", static_cast<long>(os().GetLastError()), backup);
             continue;
         }
         if (!os().BackupEventLogA(handle.get(), backup.c_str())) {
             const DWORD code = os().GetLastError();
             Trace(TRACE_INFO, log.failure, static_cast<int>(code));
-            record = {ItemOutcome::Failed, 0, false, static_cast<long>(code), "BackupEventLog", backup};
+            record = FailedItem("BackupEventLog", static_cast<long>(code), backup);
         } else {
             RecordWrittenFile(backup, record);
         }
@@ -224,8 +202,6 @@ int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath, Recorded
     }
     Trace(TRACE_ERROR, "ERR1(%li) CAction::Collect_Files -> SHFileOperation:%ld", static_cast<long>(result),
           static_cast<long>(os().GetLastError()));
-    record.outcome = ItemOutcome::Failed;
-    record.code = result;
-    record.step = "SHFileOperation";
+    record = FailedItem("SHFileOperation", result, std::string());
     return 0;
 }

@@ -66,7 +66,7 @@ BOOL CAction::GetAttributeText(DWORD dwAttributes, std::string& strText) {
 }
 
 BOOL CAction::Collect_FileAttributes() {
-    if (m_iWinOS == 4) return TRUE;  // Windows NT 4.0: no report
+    if (m_iWinOS == WinOS::NT4) return TRUE;  // Windows NT 4.0: no report
     // m_szDest_Path ends with a backslash; the doubled one is harmless. An
     // empty (refused) destination would put the file in the current drive's root.
     std::string path = m_szDest_Path + "\\fileattr.txt";

@@ -1,9 +1,32 @@
 #include "files/file_table.h"
 
-// Source types: 1 Windows folder, 4 installation path + subfolder, 5 shared
-// path, 6 Windows\setup, 7 user's Windows folder, 8 Windows\setup\logfiles,
-// 9 system drive root, 10 Windows\system32, 12 common application data,
-// 13 common documents, 14 local application data (12 to 14 + subfolder).
+namespace {
+
+const SourceType kSourceTypes[kSourceTypeCount] = {
+    {&CAction::m_szWindowsPath, "", false, "Windows folder"},
+    {&CAction::m_szProgramFiles, "", false, "program files"},
+    {&CAction::m_szProgramFiles_Common, "", false, "common program files"},
+    {&CAction::m_szNetPCPath, "\\", true, "product installation path"},
+    {&CAction::m_szSharedPath, "", false, "product shared path"},
+    {&CAction::m_szWindowsPath, "\\setup", false, "Windows folder\\setup"},
+    {&CAction::m_szUserWindowsPath, "", false, "user's Windows folder"},
+    {&CAction::m_szWindowsPath, "\\setup\\logfiles", false, "Windows folder\\setup\\logfiles"},
+    {&CAction::m_szSystemDrive, "", false, "system drive"},
+    {&CAction::m_szWindowsPath, "\\system32", false, "Windows folder\\system32"},
+    {&CAction::m_szWindowsPath, "\\system32\\config", false, "Windows folder\\system32\\config"},
+    // the row's subfolder begins with its own backslash
+    {&CAction::m_szCommAppPath, "", true, "common application data"},
+    {&CAction::m_szCommDocPath, "", true, "common documents"},
+    {&CAction::m_szLocAppData, "", true, "local application data"},
+};
+
+}  // namespace
+
+const SourceType* FindSourceType(int type) {
+    return type >= 1 && type <= kSourceTypeCount ? &kSourceTypes[type - 1] : nullptr;
+}
+
+// Source types: see kSourceTypes above, in order from 1.
 CollectedFile FileTable[kFileTableSize] = {
     // ---- group 1: up to Windows XP / Server 2003 ----
     // the platform's device-setup log

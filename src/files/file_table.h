@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-class CAction;
+#include "environment/action.h"
 
 struct CollectedFile {
     char szFileName[260];
@@ -21,6 +21,18 @@ constexpr int kFileTableGroup2 = 60;
 constexpr int kFileTableSize = kFileTableGroup1 + kFileTableGroup2;
 
 extern CollectedFile FileTable[kFileTableSize];
+
+// Where a row's file lies, by its source type: a folder of CAction, a fixed
+// part below it, and for some types the row's own subfolder after that.
+struct SourceType {
+    std::string CAction::*base;
+    const char* below;
+    bool rowSubfolder;  // szSourcePath follows
+    const char* name;   // as the overview names the folder
+};
+constexpr int kSourceTypeCount = 14;
+// Source types 1 to 14; nullptr for any other.
+const SourceType* FindSourceType(int type);
 
 // The folder a row's file lies in, by its source type; empty for a type
 // outside 1 to 14 and for a base folder this system did not report.

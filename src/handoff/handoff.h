@@ -42,10 +42,21 @@ std::string ComputerName();
 // '-' and '_', and the run's local date and time.
 std::string ArchiveName(const std::string& computer, const gx::SYSTEMTIME& time);
 
-// The overview's text (Windows-1252, CR LF, at most 100 columns a line).
-std::string SummaryText(const CAction& action, const char* version, const std::string& computer,
-                        const gx::SYSTEMTIME& written, const InstalledSoftware& software,
-                        const QuestionnaireOutcome& questionnaire, int errorLines);
+// What the overview shows beyond the run's record, read by HandOff before
+// the text is made.
+struct OverviewInputs {
+    const char* version = "";
+    std::string computer;        // empty: the platform did not tell
+    gx::SYSTEMTIME written = {};  // local time
+    gx::LANGID userLanguage = 0;
+    InstalledSoftware software;
+    QuestionnaireOutcome questionnaire;
+    int errorLines = 0;  // ERR lines of the trace log so far
+};
+
+// The overview's text (Windows-1252, CR LF, at most 100 columns a line),
+// made from the run's record and `inputs` alone.
+std::string SummaryText(const CAction& action, const OverviewInputs& inputs);
 
 // Packs every file below the output folder into `name` there; earlier
 // archives are removed first. On any failure: an ERR line, no archive.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "environment/action.h"
+#include "files/event_logs.h"
 #include "files/file_table.h"
 #include "framework/file.h"
 #include "handoff/handoff.h"
@@ -72,53 +73,26 @@ std::string DateTime(const SYSTEMTIME& t) {
     return Format("%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
-const char* SystemName(int code) {
-    switch (code) {
-    case 2: return "Win32s on Windows 3.1";
-    case 3: return "Windows NT 3.51";
-    case 4: return "Windows NT 4.0";
-    case 5: return "Windows 2000";
-    case 6: return "Windows XP Professional";
-    case 7: return "Windows XP Home Edition";
-    case 8: return "Windows .NET Server";
-    case 9: return "Windows Vista, Server 2008 or later";
-    default: return "Windows 95, 98 or Me, or not recognised";
-    }
-}
-
-struct SuiteBit {
-    WORD bit;
-    const char* name;
-};
-// The order the identification traces them in.
-const SuiteBit kSuites[] = {
-    {0x0004, "BackOffice"},    {0x0080, "Datacenter"},   {0x0002, "Enterprise"},
-    {0x0200, "Personal"},      {0x0001, "Small Business"}, {0x0020, "Small Business (restricted)"},
-    {0x0010, "Terminal Services"}, {0x0400, "Web Edition"}, {0x0100, "single-user Terminal Services"},
-    {0x0008, "Communications"}, {0x0040, "Embedded"},
-};
-
 std::string Edition(const OSVERSIONINFOEXA& osvi) {
     std::string suites;
-    for (const SuiteBit& suite : kSuites)
-        if ((osvi.wSuiteMask & suite.bit) != 0) suites += std::string(suites.empty() ? "" : ", ") + suite.name;
-    const char* type = osvi.wProductType == 1   ? "workstation"
-                       : osvi.wProductType == 2 ? "domain controller"
-                       : osvi.wProductType == 3 ? "server"
-                                                : "unknown";
-    return Format("%s (type %u), suites 0x%04X%s%s", type, static_cast<unsigned>(osvi.wProductType),
+    for (const SuiteName& suite : kSuiteNames)
+        if ((osvi.wSuiteMask & suite.bit) != 0) suites += std::string(suites.empty() ? "" : ", ") + suite.label;
+    return Format("%s (type %u), suites 0x%04X%s%s", ProductTypeName(osvi.wProductType),
+                  static_cast<unsigned>(osvi.wProductType),
                   static_cast<unsigned>(osvi.wSuiteMask), suites.empty() ? "" : ": ", suites.c_str());
 }
 
 std::string Folder(const std::string& path, const CAction& action) {
     if (!path.empty()) return path;
-    if (action.m_iWinOS == 4) return "not determined on Windows NT 4.0";
-    if (action.m_Record.windowsPathResult == 2) return "not found: the shell's folder service is not available";
+    if (action.m_iWinOS == WinOS::NT4) return "not determined on Windows NT 4.0";
+    if (action.m_Record.windowsPathResult == WindowsPathResult::NoFolderService) return "not found: the shell's folder service is not available";
     return "not found";
 }
 
-// `key` below HKLM\SOFTWARE\HALVORN.
-std::string ProductPath(const std::string& path, const ProductLookup& lookup, const char* key, const char* value) {
+std::string ProductPath(const std::string& path, const ProductLookup& lookup, const ProductValueName& name) {
+    // The key as it reads below the product's own branch.
+    const char* key = name.key + sizeof(kProductKeyBase) - 1;
+    const char* value = name.value;
     switch (lookup.state) {
     case ProductLookup::Found: return path;
     case ProductLookup::OpenFailed: return Format("not found: key %s cannot be opened (error %ld)", key, lookup.status);
@@ -156,24 +130,8 @@ std::string ItemLine(int nameWidth, const std::string& name, const RecordedItem&
 
 // The folder a file-table row would come from, by its source type.
 const char* SourceFolderName(int type) {
-    static const char* const names[] = {
-        "",
-        "Windows folder",
-        "program files",
-        "common program files",
-        "product installation path",
-        "product shared path",
-        "Windows folder\\setup",
-        "user's Windows folder",
-        "Windows folder\\setup\\logfiles",
-        "system drive",
-        "Windows folder\\system32",
-        "Windows folder\\system32\\config",
-        "common application data",
-        "common documents",
-        "local application data",
-    };
-    return type >= 1 && type <= 14 ? names[type] : "unknown source type";
+    const SourceType* source = FindSourceType(type);
+    return source != nullptr ? source->name : "unknown source type";
 }
 
 std::string RowFolder(const RecordedItem& row, const CollectedFile& file) {
@@ -225,26 +183,23 @@ void Software(Page& page, const InstalledSoftware& software) {
                      static_cast<int>(software.entries.size()), software.withoutName, software.unreadable));
 }
 
-const char* const kEventLogNames[3] = {"System", "Application", "Security"};
-
 }  // namespace
 
-std::string SummaryText(const CAction& action, const char* version, const std::string& computer,
-                        const SYSTEMTIME& written, const InstalledSoftware& software,
-                        const QuestionnaireOutcome& questionnaire, int errorLines) {
+std::string SummaryText(const CAction& action, const OverviewInputs& inputs) {
     const RunRecord& record = action.m_Record;
+    const std::string& computer = inputs.computer;
     Page page;
     const std::string title = "gathrix overview of " + (computer.empty() ? std::string("this computer") : computer);
     page.Line(title);
     page.Line(std::string(title.size(), '='));
-    page.Field("Run", DateTime(record.started) + " local time (overview written " + DateTime(written) + ")");
+    page.Field("Run", DateTime(record.started) + " local time (overview written " + DateTime(inputs.written) + ")");
     page.Field("Computer", computer.empty() ? "unknown (the platform did not tell)" : computer);
-    page.Field("gathrix", version);
+    page.Field("gathrix", inputs.version);
     page.Field("Output folder", action.m_szDest_Path);
 
     page.Heading("Windows");
     const OSVERSIONINFOA& plain = record.version;
-    page.Field("System", Format("%s (code %d)", SystemName(action.m_iWinOS), action.m_iWinOS));
+    page.Field("System", Format("%s (code %d)", WindowsSystemName(action.m_iWinOS), action.m_iWinOS));
     page.Field("Version", Format("%lu.%lu, build %lu, platform %lu", static_cast<unsigned long>(plain.dwMajorVersion),
                                  static_cast<unsigned long>(plain.dwMinorVersion),
                                  static_cast<unsigned long>(plain.dwBuildNumber),
@@ -259,7 +214,7 @@ std::string SummaryText(const CAction& action, const char* version, const std::s
         page.Field("Service pack", csd.empty() ? "none" : csd);
         page.Field("Edition", "not read (only from Windows 2000 on)");
     }
-    page.Field("User language", Format("0x%04X", static_cast<unsigned>(os().GetUserDefaultLangID())));
+    page.Field("User language", Format("0x%04X", static_cast<unsigned>(inputs.userLanguage)));
 
     page.Heading("Folders");
     page.Field("Windows folder", Folder(action.m_szWindowsPath, action));
@@ -270,13 +225,10 @@ std::string SummaryText(const CAction& action, const char* version, const std::s
     page.Field("Common application data", Folder(action.m_szCommAppPath, action));
     page.Field("Common documents", Folder(action.m_szCommDocPath, action));
     page.Field("Local application data", Folder(action.m_szLocAppData, action));
-    page.Field("Product shared path", ProductPath(action.m_szSharedPath, record.sharedPath,
-                                                  "AUTSW\\Global", "SharedPath"));
-    page.Field("Product installation path",
-               ProductPath(action.m_szNetPCPath, record.netPcPath, "AUTSW\\CORVANE NET PC Software",
-                           "Path"));
+    page.Field("Product shared path", ProductPath(action.m_szSharedPath, record.sharedPath, kSharedPathValue));
+    page.Field("Product installation path", ProductPath(action.m_szNetPCPath, record.netPcPath, kNetPCPathValue));
 
-    Software(page, software);
+    Software(page, inputs.software);
 
     page.Heading("What was collected");
     page.Line(Format("File table (%d rows, by source folder; copies in File_Save):", kFileTableSize));
@@ -293,11 +245,11 @@ std::string SummaryText(const CAction& action, const char* version, const std::s
     }
     page.Line("Event log backups (in File_Save):");
     Totals logs;
-    for (int n = 0; n < 3; ++n) {
+    for (int n = 0; n < kEventLogCount; ++n) {
         const RecordedItem& log = record.eventLogs[n];
         logs.Add(log);
         const std::size_t slash = log.path.rfind('\\');
-        page.Line(Format("  %-12s", kEventLogNames[n]) +
+        page.Line(Format("  %-12s", kEventLogBackups[n].source) +
                   ItemLine(33, slash == std::string::npos ? log.path : log.path.substr(slash + 1), log, "backed up"));
     }
     page.Line("Registry hives (in Registry_Save):");
@@ -312,8 +264,8 @@ std::string SummaryText(const CAction& action, const char* version, const std::s
                      "%d failed, %d skipped",
                      files.written, files.bytes, files.notPresent, files.noFolder, files.refused, files.failed,
                      files.skipped));
-    page.Line(Format("  Event logs   %d of 3 backed up (%llu bytes), %d reported done without a file, %d failed",
-                     logs.written, logs.bytes, logs.withoutFile, logs.failed));
+    page.Line(Format("  Event logs   %d of %d backed up (%llu bytes), %d reported done without a file, %d failed",
+                     logs.written, kEventLogCount, logs.bytes, logs.withoutFile, logs.failed));
     page.Line(Format("  Hives        %d of %d saved (%llu bytes), %d failed", hives.written, kHiveCount, hives.bytes,
                      hives.failed));
     page.Line(Format("  All          %d files, %llu bytes written; %d failed or missing", files.written + logs.written +
@@ -321,10 +273,10 @@ std::string SummaryText(const CAction& action, const char* version, const std::s
                      logs.failed + logs.withoutFile + hives.failed));
 
     page.Heading("Trace log and the user's description");
-    page.Field("Error lines in gathrix.log", Format("%d (lines beginning with ERR, up to this overview)", errorLines));
+    page.Field("Error lines in gathrix.log", Format("%d (lines beginning with ERR, up to this overview)", inputs.errorLines));
     page.Field("User's description",
-               !questionnaire.answered      ? "none: the questionnaire was closed without OK"
-               : questionnaire.fileWritten  ? "userinfo.txt"
+               !inputs.questionnaire.answered     ? "none: the questionnaire was closed without OK"
+               : inputs.questionnaire.fileWritten ? "userinfo.txt"
                                             : "userinfo.txt could not be written; the answers are in gathrix.log");
     return page.Text();
 }
@@ -377,11 +329,15 @@ void HandOff(const CAction& action, const char* version, const QuestionnaireOutc
         Trace(TRACE_ERROR, "ERR Handoff::HandOff -> no output folder");
         return;
     }
-    const std::string computer = ComputerName();
-    SYSTEMTIME now = {};
-    os().GetLocalTime(&now);
-    const InstalledSoftware software = ReadInstalledSoftware();
-    WriteSummary(action, SummaryText(action, version, computer, now, software, questionnaire, TraceErrorLines()));
-    PackCollectInfo(action, ArchiveName(computer, action.m_Record.started));
+    OverviewInputs inputs;
+    inputs.version = version;
+    inputs.computer = ComputerName();
+    os().GetLocalTime(&inputs.written);
+    inputs.userLanguage = os().GetUserDefaultLangID();
+    inputs.software = ReadInstalledSoftware();
+    inputs.questionnaire = questionnaire;
+    inputs.errorLines = TraceErrorLines();
+    WriteSummary(action, SummaryText(action, inputs));
+    PackCollectInfo(action, ArchiveName(inputs.computer, action.m_Record.started));
     Trace(TRACE_INFO, "< Handoff::HandOff");
 }

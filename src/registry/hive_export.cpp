@@ -72,14 +72,14 @@ BOOL CAction::Collect_Registry() {
         if (status != 0) {
             Trace(TRACE_ERROR, "Tool::Collect_Registry(%s): RegOpenKeyEx(%li)", hive.szSubKey,
                   static_cast<long>(status));
-            record = {ItemOutcome::Failed, 0, false, static_cast<long>(status), "RegOpenKeyEx", file};
+            record = FailedItem("RegOpenKeyEx", static_cast<long>(status), file);
             continue;
         }
         status = os().RegSaveKeyA(key.get(), file.c_str(), nullptr);
         if (status != 0) {
             Trace(TRACE_ERROR, "ERR Tool::Collect_Registry(%s): RegSaveKey(%li) File: %s", hive.szSubKey,
                   static_cast<long>(status), file.c_str());
-            record = {ItemOutcome::Failed, 0, false, static_cast<long>(status), "RegSaveKey", file};
+            record = FailedItem("RegSaveKey", static_cast<long>(status), file);
         } else {
             RecordWrittenFile(file, record);
         }

@@ -10,6 +10,18 @@
 
 namespace testlog {
 
+// The lines of a CR LF text, without their ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
 // `wanted` is one of `lines`.
 inline ::testing::AssertionResult HasLine(const std::vector<std::string>& lines, const std::string& wanted) {
     bool found = std::find(lines.begin(), lines.end(), wanted) != lines.end();

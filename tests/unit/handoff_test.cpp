@@ -11,6 +11,7 @@
 #include "dialog_fixture.h"
 #include "files/file_table.h"
 #include "handoff/handoff.h"
+#include "registry/hive_table.h"
 #include "resource.h"
 
 namespace {
@@ -58,10 +59,7 @@ protected:
         fake.SetString("SOFTWARE\\HALVORN\\AUTSW\\Global", "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
         fake.SetString("SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software", "Path",
                        "C:\\Program Files\\Halvorn\\CORVANE NET PC");
-        for (const char* key : {"SOFTWARE\\Halvorn", "System\\CurrentControlSet\\Services", "SOFTWARE\\Microsoft\\Ole",
-                                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                                "SOFTWARE\\Classes\\Installer\\Features"})
-            fake.MakeKey(key);
+        for (const RegistryHive& hive : HiveTable) fake.MakeKey(hive.szSubKey);
         fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
     }
     ~HandoffTest() override { std::copy(savedTable_.begin(), savedTable_.end(), FileTable); }
@@ -83,21 +81,6 @@ protected:
         EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDOK);
         ASSERT_EQ(fake.messageBoxes.size(), 1u);
         EXPECT_EQ(fake.messageBoxes[0].text, kEnglishFinal);
-    }
-
-    std::vector<std::string> Lines(const std::string& text) {
-        std::vector<std::string> lines;
-        for (std::size_t start = 0; start < text.size();) {
-            std::size_t end = text.find("\r\n", start);
-            if (end == std::string::npos) end = text.size();
-            lines.push_back(text.substr(start, end - start));
-            start = end + 2;
-        }
-        return lines;
-    }
-
-    bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
 
     // Names directly in the output folder, by host listing.
@@ -134,20 +117,24 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     RunCollection();
 
     const std::string summary = fake.ReadFile(kOutput + "summary.txt");
-    const std::vector<std::string> lines = Lines(summary);
+    const std::vector<std::string> lines = testlog::Lines(summary);
     for (const std::string& line : lines) EXPECT_LE(line.size(), 100u) << line;
     EXPECT_EQ(summary.substr(summary.size() - 2), "\r\n");
     EXPECT_EQ(summary.find('\n'), summary.find("\r\n") + 1);
-    EXPECT_TRUE(HasLine(lines, "Computer                    GX-TEST"));
-    EXPECT_TRUE(HasLine(lines, "gathrix                     V 2.1.0003.3402-REL"));
-    EXPECT_TRUE(HasLine(lines, "Run                         2026-12-07 09:05:03 local time (overview written "
+    EXPECT_TRUE(testlog::HasLine(lines, "Computer                    GX-TEST"));
+    EXPECT_TRUE(testlog::HasLine(lines, "gathrix                     V 2.1.0003.3402-REL"));
+    EXPECT_TRUE(testlog::HasLine(lines, "Run                         2026-12-07 09:05:03 local time (overview written "
                                "2026-12-07 09:05:03)"));
-    EXPECT_TRUE(HasLine(lines, "System                      Windows XP Professional (code 6)"));
-    EXPECT_TRUE(HasLine(lines, "Version                     5.1, build 0, platform 2") ||
-                HasLine(lines, "Version                     5.1, build 2600, platform 2"));
-    EXPECT_TRUE(HasLine(lines, "Edition                     workstation (type 1), suites 0x0100: single-user "
+    EXPECT_TRUE(testlog::HasLine(lines, "System                      Windows XP Professional (code 6)"));
+    const auto version = std::find_if(lines.begin(), lines.end(),
+                                      [](const std::string& line) { return line.rfind("Version ", 0) == 0; });
+    ASSERT_NE(version, lines.end());
+    EXPECT_TRUE(*version == "Version                     5.1, build 0, platform 2" ||
+                *version == "Version                     5.1, build 2600, platform 2")
+        << *version;
+    EXPECT_TRUE(testlog::HasLine(lines, "Edition                     workstation (type 1), suites 0x0100: single-user "
                                "Terminal Services"));
-    EXPECT_TRUE(HasLine(lines, "Product installation path   C:\\Program Files\\Halvorn\\CORVANE NET PC"));
+    EXPECT_TRUE(testlog::HasLine(lines, "Product installation path   C:\\Program Files\\Halvorn\\CORVANE NET PC"));
 
     // The family first (by name), then the rest by name.
     auto at = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) - lines.begin(); };
@@ -161,26 +148,26 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
             EXPECT_EQ(at(order[i]), at(order[i - 1]) + (i == 1 || i == 4 ? 1 : 2)) << order[i];
         }
     }
-    EXPECT_TRUE(HasLine(lines, "      version 7.0.1 | publisher Halvorn Automation | installed 20261102"));
-    EXPECT_TRUE(HasLine(lines, "4 entries listed, 1 without a display name, 0 unreadable"));
+    EXPECT_TRUE(testlog::HasLine(lines, "      version 7.0.1 | publisher Halvorn Automation | installed 20261102"));
+    EXPECT_TRUE(testlog::HasLine(lines, "4 entries listed, 1 without a display name, 0 unreadable"));
 
     // Each row's outcome as the run recorded it.
-    EXPECT_TRUE(HasLine(lines, "  C:\\WINDOWS"));
-    EXPECT_TRUE(HasLine(lines, Row(1, "setupapi.log", "copied", "12")));
-    EXPECT_TRUE(HasLine(lines, Row(2, "CorNetPC_LOG.txt", "failed (SHFileOperation 1223)", "")));
-    EXPECT_TRUE(HasLine(lines, Row(3, "HvRegClean.log", "not present", "")));
+    EXPECT_TRUE(testlog::HasLine(lines, "  C:\\WINDOWS"));
+    EXPECT_TRUE(testlog::HasLine(lines, Row(1, "setupapi.log", "copied", "12")));
+    EXPECT_TRUE(testlog::HasLine(lines, Row(2, "CorNetPC_LOG.txt", "failed (SHFileOperation 1223)", "")));
+    EXPECT_TRUE(testlog::HasLine(lines, Row(3, "HvRegClean.log", "not present", "")));
     char backedUp[100];
     std::snprintf(backedUp, sizeof(backedUp), "  System      %-33s %-28s %10zu", "_SysEvent.evt", "backed up",
                   fake.ReadFile(kOutput + "File_Save\\_SysEvent.evt").size());
-    EXPECT_TRUE(HasLine(lines, backedUp));
-    EXPECT_TRUE(HasLine(lines, "  Security    _SecEvent.evt                     failed (OpenEventLog 2)"));
+    EXPECT_TRUE(testlog::HasLine(lines, backedUp));
+    EXPECT_TRUE(testlog::HasLine(lines, "  Security    _SecEvent.evt                     failed (OpenEventLog 2)"));
     EXPECT_NE(summary.find("  halvorn.sav                                   saved                             "),
               std::string::npos);
-    EXPECT_TRUE(HasLine(lines, "      of HKLM\\SOFTWARE\\Halvorn\\"));
-    EXPECT_TRUE(HasLine(lines, "  File table   4 copied (44 bytes), 106 not present, 0 no folder, 0 refused, 4 failed, "
-                               "0 skipped"));
+    EXPECT_TRUE(testlog::HasLine(lines, "      of HKLM\\SOFTWARE\\Halvorn\\"));
+    EXPECT_TRUE(testlog::HasLine(lines, "  File table   4 copied (44 bytes), 106 not present, 0 no folder, 0 refused, "
+                                        "4 failed, 0 skipped"));
     EXPECT_NE(summary.find("Error lines in gathrix.log  4 (lines beginning with ERR"), std::string::npos);
-    EXPECT_TRUE(HasLine(lines, "User's description          userinfo.txt"));
+    EXPECT_TRUE(testlog::HasLine(lines, "User's description          userinfo.txt"));
 
     // One archive, the earlier one gone; it holds every file of the folder
     // byte for byte, the trace log as far as it was written.
@@ -230,18 +217,20 @@ TEST_F(HandoffTest, WithoutTheProductTheOverviewSaysWhyAndListsNoFamily) {
     AddProgram("Other", "Some Editor", "Someone");
     RunCollection();
 
-    const std::vector<std::string> lines = Lines(fake.ReadFile(kOutput + "summary.txt"));
-    EXPECT_TRUE(HasLine(lines, "Product shared path         not found: key AUTSW\\Global cannot be opened (error 2)"));
-    EXPECT_TRUE(HasLine(lines, "Product installation path   not looked up: the product's shared path was not found"));
+    const std::vector<std::string> lines = testlog::Lines(fake.ReadFile(kOutput + "summary.txt"));
+    EXPECT_TRUE(testlog::HasLine(
+        lines, "Product shared path         not found: key AUTSW\\Global cannot be opened (error 2)"));
+    EXPECT_TRUE(testlog::HasLine(
+        lines, "Product installation path   not looked up: the product's shared path was not found"));
     const auto family = std::find(lines.begin(), lines.end(), "Product family (Halvorn, Corvane):");
     ASSERT_NE(family, lines.end());
     EXPECT_EQ(*(family + 1), "  none");
     EXPECT_EQ(*(family + 2), "Other software:");
-    EXPECT_TRUE(HasLine(lines, "  (no folder: the product installation path is not known)"));
+    EXPECT_TRUE(testlog::HasLine(lines, "  (no folder: the product installation path is not known)"));
     const int typeFour = static_cast<int>(std::find_if(std::begin(FileTable), std::end(FileTable),
                                                         [](const CollectedFile& f) { return f.iSourceType == 4; }) -
                                            std::begin(FileTable));
-    EXPECT_TRUE(HasLine(lines, Row(typeFour + 1, FileTable[typeFour].szFileName, "no folder", "")));
+    EXPECT_TRUE(testlog::HasLine(lines, Row(typeFour + 1, FileTable[typeFour].szFileName, "no folder", "")));
     EXPECT_TRUE(fake.Exists(kOutput + kArchive));
 }
 

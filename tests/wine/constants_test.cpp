@@ -7,19 +7,29 @@
 #include "platform/constants.h"
 
 namespace {
-const std::uintptr_t kOurs[] = {
-    reinterpret_cast<std::uintptr_t>(gx::HKEY_LOCAL_MACHINE),
-    reinterpret_cast<std::uintptr_t>(gx::HKEY_CURRENT_USER),
-    reinterpret_cast<std::uintptr_t>(gx::HKEY_CLASSES_ROOT),
-    reinterpret_cast<std::uintptr_t>(gx::INVALID_HANDLE_VALUE),
+struct Captured {
+    const char* name;
+    std::uintptr_t value;
+};
+const Captured kOurs[] = {
+#define GX_CONSTANT(type, name, value)
+#define GX_HANDLE(type, name, value) {#name, reinterpret_cast<std::uintptr_t>(gx::name)},
+#include "platform/constant_list.h"
+#undef GX_CONSTANT
+#undef GX_HANDLE
 };
 }  // namespace
 
 #include <windows.h>
 
 TEST(Constants, PredefinedKeysAndInvalidHandleMatchWindows) {
-    EXPECT_EQ(kOurs[0], reinterpret_cast<std::uintptr_t>(HKEY_LOCAL_MACHINE));
-    EXPECT_EQ(kOurs[1], reinterpret_cast<std::uintptr_t>(HKEY_CURRENT_USER));
-    EXPECT_EQ(kOurs[2], reinterpret_cast<std::uintptr_t>(HKEY_CLASSES_ROOT));
-    EXPECT_EQ(kOurs[3], reinterpret_cast<std::uintptr_t>(INVALID_HANDLE_VALUE));
+    const std::uintptr_t windows[] = {
+#define GX_CONSTANT(type, name, value)
+#define GX_HANDLE(type, name, value) reinterpret_cast<std::uintptr_t>(name),
+#include "platform/constant_list.h"
+#undef GX_CONSTANT
+#undef GX_HANDLE
+    };
+    ASSERT_EQ(sizeof(kOurs) / sizeof(kOurs[0]), 4u);
+    for (std::size_t i = 0; i < sizeof(kOurs) / sizeof(kOurs[0]); ++i) EXPECT_EQ(kOurs[i].value, windows[i]) << kOurs[i].name;
 }

@@ -101,15 +101,15 @@ TEST_F(FilesWine, EveryExistingSourceIsCopiedByteForByteToItsMirroredPath) {
             EXPECT_FALSE(Exists(paths.destination)) << paths.destination;
             continue;
         }
-        EXPECT_TRUE(ReadFile(paths.destination) == seeded->second) << paths.destination;
+        EXPECT_EQ(ReadFile(paths.destination), seeded->second) << paths.destination;
         ++copied;
     }
     EXPECT_EQ(copied, kFileTableSize - 3);
-    EXPECT_TRUE(ReadFile(setupapi.destination) == contents[setupapi.source]);
+    EXPECT_EQ(ReadFile(setupapi.destination), contents[setupapi.source]);
     // Spot checks of the mirror: the drive root cut off, type 9 straight in.
     EXPECT_EQ(setupapi.destination,
               action_.m_szDest_Path_Files + root_.path().substr(3) + "\\WINDOWS\\setupapi.log");
-    EXPECT_TRUE(ReadFile(action_.m_szDest_Path_Files + "HvBootInst.log") == contents[kRootFile]);
+    EXPECT_EQ(ReadFile(action_.m_szDest_Path_Files + "HvBootInst.log"), contents[kRootFile]);
 
     // Same file names from different folders all survive.
     std::map<std::string, std::set<std::string>> byName;

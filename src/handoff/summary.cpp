@@ -85,7 +85,8 @@ std::string Edition(const OSVERSIONINFOEXA& osvi) {
 std::string Folder(const std::string& path, const CAction& action) {
     if (!path.empty()) return path;
     if (action.m_iWinOS == WinOS::NT4) return "not determined on Windows NT 4.0";
-    if (action.m_Record.windowsPathResult == WindowsPathResult::NoFolderService) return "not found: the shell's folder service is not available";
+    if (action.m_Record.windowsPathResult == WindowsPathResult::NoFolderService)
+        return "not found: the shell's folder service is not available";
     return "not found";
 }
 

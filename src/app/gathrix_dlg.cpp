@@ -106,7 +106,9 @@ void CGathrixDlg::OnStart() {
 
             CUserInfoDlg questionnaire;
             questionnaire.DoModal();
-            HandOff(action, kVersionText, {questionnaire.m_bAnswered, questionnaire.m_bFileWritten});
+            HandOff(action, kVersionText,
+                    {questionnaire.m_bAnswered, questionnaire.m_bFileWritten, questionnaire.m_strProduct,
+                     questionnaire.m_strProblem});
             MessageBox(text.c_str(), kToolCaption, gx::MB_OK | gx::MB_SETFOREGROUND);
             OnOK();
         }

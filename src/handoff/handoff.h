@@ -10,10 +10,12 @@
 
 class CAction;
 
-// How the questionnaire ended.
+// How the questionnaire ended, and two of its answers as typed.
 struct QuestionnaireOutcome {
     bool answered = false;     // OK was pressed
     bool fileWritten = false;  // userinfo.txt holds the answers
+    std::string product;
+    std::string problem;
 };
 
 // The overview and then the archive, both in the run's output folder.

@@ -1,10 +1,12 @@
 // The overview for support, "summary.txt": one page that answers what an
 // engineer asks first, from what the run recorded.
+#include <algorithm>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "environment/action.h"
 #include "files/event_logs.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr std::size_t kColumns = 100;
 constexpr std::size_t kContinuation = 6;  // indent of a wrapped line's rest
+constexpr std::size_t kFieldWidth = 28;   // a field's label column
 
 class Page {
 public:
@@ -43,7 +46,7 @@ public:
         Line(std::string(title.size(), '-'));
     }
     // "Label" padded to a column, then the value.
-    void Field(const char* label, const std::string& value, std::size_t width = 28) {
+    void Field(const char* label, const std::string& value, std::size_t width = kFieldWidth) {
         std::string line = label;
         if (line.size() < width) line.resize(width, ' ');
         else line += ' ';
@@ -184,22 +187,83 @@ void Software(Page& page, const InstalledSoftware& software) {
                      static_cast<int>(software.entries.size()), software.withoutName, software.unreadable));
 }
 
-}  // namespace
+// The user's own words for the heading block: line breaks kept, control
+// characters blanked, long lines wrapped to the value column, at most
+// `maxLines` lines; a cut text ends in "[...]".
+std::vector<std::string> UserWords(const std::string& text, std::size_t maxLines) {
+    constexpr std::size_t kWidth = kColumns - kFieldWidth;
+    const std::string cutMark = " [...]";
+    std::vector<std::string> lines;
+    bool cut = false;
+    std::size_t start = 0;
+    while (start <= text.size() && !cut) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        for (char& c : line)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+        const std::size_t first = line.find_first_not_of(' ');
+        if (first == std::string::npos) continue;
+        line = line.substr(first, line.find_last_not_of(' ') - first + 1);
+        while (!line.empty()) {
+            if (lines.size() == maxLines) {
+                cut = true;
+                break;
+            }
+            std::size_t take = line.size();
+            if (take > kWidth) {
+                take = line.find_last_of(' ', kWidth);
+                take = take != std::string::npos && take > kWidth / 2 ? take : kWidth;
+            }
+            lines.push_back(line.substr(0, take));
+            const std::size_t next = line.find_first_not_of(' ', take);
+            line = next == std::string::npos ? std::string() : line.substr(next);
+        }
+    }
+    if (cut) {
+        std::string& last = lines.back();
+        if (last.size() + cutMark.size() > kWidth) {
+            const std::size_t blank = last.find_last_of(' ', kWidth - cutMark.size());
+            last.resize(blank != std::string::npos && blank > kWidth / 2 ? blank : kWidth - cutMark.size());
+        }
+        last += cutMark;
+    }
+    return lines;
+}
 
-std::string SummaryText(const CAction& action, const OverviewInputs& inputs) {
-    const RunRecord& record = action.m_Record;
+// The heading block: who ran what when, and what the user typed.
+void HeadingBlock(Page& page, const CAction& action, const OverviewInputs& inputs) {
     const std::string& computer = inputs.computer;
-    Page page;
     const std::string title = "gathrix overview of " + (computer.empty() ? std::string("this computer") : computer);
     page.Line(title);
     page.Line(std::string(title.size(), '='));
-    page.Field("Run", DateTime(record.started) + " local time (overview written " + DateTime(inputs.written) + ")");
+    page.Field("Run", DateTime(action.m_Record.started) + " local time (overview written " +
+                          DateTime(inputs.written) + ")");
     page.Field("Computer", computer.empty() ? "unknown (the platform did not tell)" : computer);
     page.Field("gathrix", inputs.version);
     page.Field("Output folder", action.m_szDest_Path);
+    const QuestionnaireOutcome& answers = inputs.questionnaire;
+    if (!answers.answered) {
+        page.Field("User's words", "none: the questionnaire was closed without OK");
+        return;
+    }
+    const struct {
+        const char* label;
+        const std::string& text;
+        std::size_t maxLines;
+    } quoted[] = {{"Product, as the user typed", answers.product, 1},
+                  {"Problem, as the user typed", answers.problem, 4}};
+    for (const auto& field : quoted) {
+        std::vector<std::string> lines = UserWords(field.text, field.maxLines);
+        if (lines.empty()) lines.push_back("(left empty)");
+        for (std::size_t i = 0; i < lines.size(); ++i) page.Field(i == 0 ? field.label : "", lines[i]);
+    }
+}
 
+void WindowsSection(Page& page, const CAction& action, const OverviewInputs& inputs) {
     page.Heading("Windows");
-    const OSVERSIONINFOA& plain = record.version;
+    const OSVERSIONINFOA& plain = action.m_Record.version;
     page.Field("System", Format("%s (code %d)", WindowsSystemName(action.m_iWinOS), action.m_iWinOS));
     page.Field("Version", Format("%lu.%lu, build %lu, platform %lu", static_cast<unsigned long>(plain.dwMajorVersion),
                                  static_cast<unsigned long>(plain.dwMinorVersion),
@@ -216,7 +280,9 @@ std::string SummaryText(const CAction& action, const OverviewInputs& inputs) {
         page.Field("Edition", "not read (only from Windows 2000 on)");
     }
     page.Field("User language", Format("0x%04X", static_cast<unsigned>(inputs.userLanguage)));
+}
 
+void FoldersSection(Page& page, const CAction& action) {
     page.Heading("Folders");
     page.Field("Windows folder", Folder(action.m_szWindowsPath, action));
     page.Field("User's Windows folder", Folder(action.m_szUserWindowsPath, action));
@@ -226,24 +292,68 @@ std::string SummaryText(const CAction& action, const OverviewInputs& inputs) {
     page.Field("Common application data", Folder(action.m_szCommAppPath, action));
     page.Field("Common documents", Folder(action.m_szCommDocPath, action));
     page.Field("Local application data", Folder(action.m_szLocAppData, action));
+    const RunRecord& record = action.m_Record;
     page.Field("Product shared path", ProductPath(action.m_szSharedPath, record.sharedPath, kSharedPathValue));
     page.Field("Product installation path", ProductPath(action.m_szNetPCPath, record.netPcPath, kNetPCPathValue));
+}
 
-    Software(page, inputs.software);
+// "lead" and the names after it, separated by commas, folded at the page's
+// width with the rest indented.
+void FoldedNames(Page& page, const std::string& lead, const std::vector<std::string>& names) {
+    std::string line = lead;
+    bool empty = true;  // no name on this line yet
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string piece = names[i] + (i + 1 < names.size() ? "," : "");
+        if (!empty && line.size() + 1 + piece.size() > kColumns) {
+            page.Line(line);
+            line = std::string(10, ' ') + piece;
+        } else {
+            line += " " + piece;
+        }
+        empty = false;
+    }
+    page.Line(line);
+}
 
-    page.Heading("What was collected");
+// The rows of one source folder: those worth a look one by one, and the
+// names of those not present or skipped.
+struct FolderRows {
+    std::string folder;
+    std::vector<int> listed;
+    std::vector<std::string> notPresent, skipped;
+};
+
+void FileTableRows(Page& page, const RunRecord& record, Totals& files) {
     page.Line(Format("File table (%d rows, by source folder; copies in File_Save):", kFileTableSize));
     page.Line(Format("  %4s  %-40s %-28s %10s", "Row", "File", "Outcome", "Bytes"));
-    Totals files;
-    std::string folder;
+    std::vector<FolderRows> folders;  // in the order of their first row
     for (int i = 0; i < kFileTableSize && i < static_cast<int>(record.rows.size()); ++i) {
         const RecordedItem& row = record.rows[i];
         files.Add(row);
-        const std::string rowFolder = RowFolder(row, FileTable[i]);
-        if (i == 0 || rowFolder != folder) page.Line("  " + rowFolder);
-        folder = rowFolder;
-        page.Line(Format("  %4d  ", i + 1) + ItemLine(40, FileTable[i].szFileName, row, "copied"));
+        const std::string folder = RowFolder(row, FileTable[i]);
+        auto block = std::find_if(folders.begin(), folders.end(),
+                                  [&](const FolderRows& rows) { return rows.folder == folder; });
+        if (block == folders.end()) block = folders.insert(folders.end(), FolderRows{folder, {}, {}, {}});
+        if (row.outcome == ItemOutcome::NotPresent) block->notPresent.push_back(FileTable[i].szFileName);
+        else if (row.outcome == ItemOutcome::Skipped) block->skipped.push_back(FileTable[i].szFileName);
+        else block->listed.push_back(i);
     }
+    for (const FolderRows& block : folders) {
+        page.Line("  " + block.folder);
+        for (int i : block.listed)
+            page.Line(Format("  %4d  ", i + 1) + ItemLine(40, FileTable[i].szFileName, record.rows[i], "copied"));
+        if (!block.notPresent.empty())
+            FoldedNames(page, Format("        %d not present:", static_cast<int>(block.notPresent.size())),
+                        block.notPresent);
+        if (!block.skipped.empty())
+            FoldedNames(page, Format("        %d skipped:", static_cast<int>(block.skipped.size())), block.skipped);
+    }
+}
+
+void CollectedSection(Page& page, const RunRecord& record) {
+    page.Heading("What was collected");
+    Totals files;
+    FileTableRows(page, record, files);
     page.Line("Event log backups (in File_Save):");
     Totals logs;
     for (int n = 0; n < kEventLogCount; ++n) {
@@ -272,13 +382,27 @@ std::string SummaryText(const CAction& action, const OverviewInputs& inputs) {
     page.Line(Format("  All          %d files, %llu bytes written; %d failed or missing", files.written + logs.written +
                      hives.written, files.bytes + logs.bytes + hives.bytes, files.failed + files.refused +
                      logs.failed + logs.withoutFile + hives.failed));
+}
 
+void TraceSection(Page& page, const OverviewInputs& inputs) {
     page.Heading("Trace log and the user's description");
     page.Field("Error lines in gathrix.log", Format("%d (lines beginning with ERR, up to this overview)", inputs.errorLines));
     page.Field("User's description",
                !inputs.questionnaire.answered     ? "none: the questionnaire was closed without OK"
                : inputs.questionnaire.fileWritten ? "userinfo.txt"
-                                            : "userinfo.txt could not be written; the answers are in gathrix.log");
+                                                  : "userinfo.txt could not be written; the answers are in gathrix.log");
+}
+
+}  // namespace
+
+std::string SummaryText(const CAction& action, const OverviewInputs& inputs) {
+    Page page;
+    HeadingBlock(page, action, inputs);
+    WindowsSection(page, action, inputs);
+    FoldersSection(page, action);
+    Software(page, inputs.software);
+    CollectedSection(page, action.m_Record);
+    TraceSection(page, inputs);
     return page.Text();
 }
 

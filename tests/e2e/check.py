@@ -8,7 +8,7 @@
   check.py fileattr <fileattr.txt> <folder>...   (Windows paths; expected from the prefix)
   check.py equal    <file> <expected text, CP1252 written as UTF-8 here>
   check.py archive  <output folder>     (its one .cab, unpacked by cabextract, against the folder)
-  check.py summary  <summary.txt> <manifest> <groups>   (against the sample installation)
+  check.py summary  <summary.txt> <manifest> <groups> [<product> <problem>]   (against the sample installation)
 
 Windows paths (C:\\...) are resolved inside $WINEPREFIX case-insensitively.
 Exits 1 with a message on the first failed check.
@@ -200,7 +200,7 @@ OUTCOME = re.compile(r"^ +(\d+)  (.+?) +(copied|not present|no folder|refused|sk
                      r"failed \([^)]*\)|reported done, no file) *(\d*)$")
 
 
-def summary(path, manifest, groups):
+def summary(path, manifest, groups, typed=None):
     text = read(path)
     if not text.endswith(b"\r\n") or b"\n" in text.replace(b"\r\n", b""):
         fail("summary.txt does not end every line with CR LF")
@@ -208,6 +208,13 @@ def summary(path, manifest, groups):
     for line in lines:
         if len(line) > 100:
             fail("a line of %d columns: %r" % (len(line), line))
+    # The user's own words in the heading block, as typed (short enough not to be cut).
+    if typed:
+        product, problem = typed
+        at = lines.index("Product, as the user typed  " + product)
+        quoted = [l[28:] for l in lines[at + 1:at + 1 + len(problem.split("\r\n"))]]
+        if lines[at + 1][:28] != "Problem, as the user typed  " or quoted != problem.split("\r\n"):
+            fail("the user's problem quoted as %r" % lines[at + 1:at + 4])
     # Installed software: the family first, then the rest, each by name.
     start = lines.index("Product family (Halvorn, Corvane):")
     middle = lines.index("Other software:", start)
@@ -222,28 +229,55 @@ def summary(path, manifest, groups):
         fail("other software listed as %s" % others)
     if not re.search(r"^\d+ entries listed, [1-9]\d* without a display name", lines[end]):
         fail("the entry without a display name is not counted: %s" % lines[end])
-    # Each row of the file table with its outcome and size.
-    outcomes = {}
-    for line in lines:
+    # The file table by source folder: rows worth a look one by one, the
+    # rows not present or skipped counted and named per folder.
+    listed, named, folder = {}, {}, None
+    start = next(i for i, l in enumerate(lines) if l.startswith("File table ("))
+    end = lines.index("Event log backups (in File_Save):", start)
+    kind = None
+    for line in lines[start + 2:end]:
         m = OUTCOME.match(line)
-        if m and int(m.group(1)) not in outcomes:
-            outcomes[int(m.group(1))] = (m.group(2), m.group(3), m.group(4))
-    if sorted(outcomes) != list(range(1, 115)):
-        fail("the file table has not 114 rows in the overview")
+        count = re.match(r"^ {8}(\d+) (not present|skipped):(.*)$", line)
+        if m:
+            listed[int(m.group(1))] = (folder, m.group(2), m.group(3), m.group(4))
+        elif count:
+            kind = (folder, count.group(2))
+            named[kind] = [int(count.group(1)), count.group(3)]
+        elif line.startswith(" " * 10) and kind:
+            named[kind][1] += " " + line.strip()
+        elif re.match(r"^  \S", line):
+            folder, kind = line[2:], None
+        else:
+            fail("a line of the file table that is none of its kinds: %r" % line)
+    for key, (count, text) in list(named.items()):
+        names = [n.strip() for n in text.split(",")]
+        if len(names) != count:
+            fail("%s %s: %d counted, %d named" % (key[0], key[1], count, len(names)))
+        named[key] = names
     checked = 0
     with open(host(manifest), encoding="cp1252") as f:
         for entry in f:
             row, group, present, source, below = entry.rstrip("\r\n").split("\t")
-            name, outcome, size = outcomes[int(row) + 1]
-            if group not in groups:
-                expected = ("skipped", "")
-            elif present == "1":
-                expected = ("copied", str(len(read(source))))
-            else:
-                expected = ("not present", "")
-            if (outcome, size) != expected or not source.endswith("\\" + name):
-                fail("row %s (%s): %s %s, expected %s %s" % (row, source, outcome, size, *expected))
+            number, name = int(row) + 1, source[source.rfind("\\") + 1:]
+            if group in groups and present == "1":
+                expected = listed.get(number)
+                if not expected or expected[1:] != (name, "copied", str(len(read(source)))) or \
+                        not source.lower().startswith(expected[0].lower()):
+                    fail("row %d (%s): %s, expected copied" % (number, source, expected))
+                continue
+            if number in listed:
+                fail("row %d (%s) is listed although not copied: %s" % (number, source, listed[number]))
+            kind = "not present" if group in groups else "skipped"
+            folders = [key for key in named if key[1] == kind and name in named[key] and
+                       (kind == "skipped" or source.lower().startswith(key[0].lower()))]
+            if not folders:
+                fail("row %d (%s) is not named as %s under its folder" % (number, source, kind))
+            named[folders[0]].remove(name)
             checked += 1
+    left = {key: names for key, names in named.items() if names}
+    if left or len(listed) + checked != 114:
+        fail("the file table does not account for 114 rows: %d listed, %d named, left over %s" %
+             (len(listed), checked, left))
     # Event-log backups and hives as the run left them.
     folder = os.path.dirname(host(path))
     for log in ["_SysEvent.evt", "_AppEvent.evt", "_SecEvent.evt"]:
@@ -260,7 +294,7 @@ def summary(path, manifest, groups):
         file = os.path.join(folder, "Registry_Save", hive)
         if not os.path.exists(file) or not re.search(r"saved +%d$" % os.path.getsize(file), line):
             fail("hive %s: %r" % (hive, line))
-    print("summary.txt: %d rows as in the sample, %d family entries first" % (checked, len(family)))
+    print("summary.txt: %d rows as in the sample, %d family entries first" % (len(listed) + checked, len(family)))
 
 
 def equal(path, text):
@@ -284,7 +318,7 @@ def main(argv):
     elif command == "archive":
         archive(argv[2])
     elif command == "summary":
-        summary(argv[2], argv[3], set(argv[4]))
+        summary(argv[2], argv[3], set(argv[4]), argv[5:7] if len(argv) > 5 else None)
     elif command == "equal":
         equal(argv[2], argv[3])
     else:

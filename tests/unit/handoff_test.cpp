@@ -155,7 +155,9 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     EXPECT_TRUE(testlog::HasLine(lines, "  C:\\WINDOWS"));
     EXPECT_TRUE(testlog::HasLine(lines, Row(1, "setupapi.log", "copied", "12")));
     EXPECT_TRUE(testlog::HasLine(lines, Row(2, "CorNetPC_LOG.txt", "failed (SHFileOperation 1223)", "")));
-    EXPECT_TRUE(testlog::HasLine(lines, Row(3, "HvRegClean.log", "not present", "")));
+    EXPECT_FALSE(testlog::HasLine(lines, Row(3, "HvRegClean.log", "not present", "")));
+    EXPECT_TRUE(testlog::HasLine(lines, "Product, as the user typed  (left empty)"));
+    EXPECT_TRUE(testlog::HasLine(lines, "Problem, as the user typed  it fails"));
     char backedUp[100];
     std::snprintf(backedUp, sizeof(backedUp), "  System      %-33s %-28s %10zu", "_SysEvent.evt", "backed up",
                   fake.ReadFile(kOutput + "File_Save\\_SysEvent.evt").size());
@@ -208,6 +210,122 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     const gx::SYSTEMTIME time = {2027, 1, 5, 2, 23, 4, 5, 0};
     EXPECT_EQ(ArchiveName("B\xFCro PC/2:x", time), "gathrix_BroPC2x_20270102_230405.cab");
     EXPECT_EQ(ArchiveName("", time), "gathrix_PC_20270102_230405.cab");
+}
+
+// The overview of a record made up here, without a run.
+class OverviewTest : public HandoffTest {
+protected:
+    std::vector<std::string> Overview(const QuestionnaireOutcome& answers) {
+        OverviewInputs inputs;
+        inputs.version = "V 1";
+        inputs.computer = "PC";
+        inputs.questionnaire = answers;
+        const std::vector<std::string> lines = testlog::Lines(SummaryText(action, inputs));
+        for (const std::string& line : lines) EXPECT_LE(line.size(), 100u) << line;
+        return lines;
+    }
+
+    // The field's value lines: the labelled one and those below it with an empty label.
+    static std::vector<std::string> FieldValue(const std::vector<std::string>& lines, const std::string& label) {
+        std::vector<std::string> value;
+        auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.compare(0, label.size(), label) == 0 && line.size() > 28;
+        });
+        for (; at != lines.end() && (value.empty() || at->compare(0, 28, std::string(28, ' ')) == 0); ++at)
+            value.push_back(at->substr(28));
+        return value;
+    }
+
+    CAction action;
+};
+
+TEST_F(OverviewTest, TheHeadingQuotesTheUsersProductAndProblemCutToAFewLines) {
+    const std::string words = "word ";
+    std::string longLine;
+    for (int i = 0; i < 80; ++i) longLine += words;
+    const struct {
+        const char* what;
+        std::string product, problem;
+        std::vector<std::string> productLines, problemLines;
+    } cases[] = {
+        {"as typed", "CORVANE NET PC 7", "first line\r\nsecond line", {"CORVANE NET PC 7"},
+         {"first line", "second line"}},
+        {"empty", "", "", {"(left empty)"}, {"(left empty)"}},
+        {"blank lines dropped, tabs and controls blanked, 1252 kept", "  \tNET\x01PC  ",
+         "\r\n\r\n  Gr\xF6\xDF" "e\tfehlt\r\n   \r\nEnde", {"NET PC"}, {"Gr\xF6\xDF" "e fehlt", "Ende"}},
+        {"more lines than fit", "line one\r\nline two", "1\r\n2\r\n3\r\n4\r\n5\r\n6", {"line one [...]"},
+         {"1", "2", "3", "4 [...]"}},
+        {"one long line wrapped at blanks", "", longLine, {"(left empty)"},
+         {longLine.substr(0, 69), longLine.substr(70, 69), longLine.substr(140, 69),
+          longLine.substr(210, 64) + " [...]"}},
+        {"a word longer than the column", std::string(80, 'x'), "", {std::string(66, 'x') + " [...]"},
+         {"(left empty)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<std::string> lines = Overview({true, true, c.product, c.problem});
+        EXPECT_EQ(FieldValue(lines, "Product, as the user typed"), c.productLines);
+        EXPECT_EQ(FieldValue(lines, "Problem, as the user typed"), c.problemLines);
+    }
+
+    const std::vector<std::string> closed = Overview({false, false, "ignored", "ignored"});
+    EXPECT_TRUE(testlog::HasLine(closed, "User's words                none: the questionnaire was closed without OK"));
+    EXPECT_TRUE(FieldValue(closed, "Product, as the user typed").empty());
+}
+
+TEST_F(OverviewTest, TheFileTableListsRowsWorthALookAndCountsAndNamesTheRestPerFolder) {
+    RunRecord& record = action.m_Record;
+    record.rows.assign(kFileTableSize, RecordedItem());
+    for (int i = 0; i < kFileTableGroup1; ++i) record.rows[i].outcome = ItemOutcome::Skipped;
+    std::vector<std::string> absent;
+    for (int i = kFileTableGroup1; i < kFileTableSize; ++i) {
+        record.rows[i].outcome = ItemOutcome::NotPresent;
+        record.rows[i].path = "C:\\WINDOWS";
+        if (i != kFileTableGroup1 + 1 && i != kFileTableGroup1 + 3 && i < kFileTableSize - 1)
+            absent.push_back(FileTable[i].szFileName);
+    }
+    record.rows[kFileTableGroup1 + 1].outcome = ItemOutcome::Written;
+    record.rows[kFileTableGroup1 + 1].bytes = 12;
+    record.rows[kFileTableGroup1 + 1].sizeKnown = true;
+    record.rows[kFileTableGroup1 + 3] = FailedItem("SHFileOperation", 1223, "C:\\WINDOWS");
+    record.rows[kFileTableSize - 1] = RefusedItem(0, "D:\\elsewhere");
+    const std::vector<std::string> lines = Overview({true, true, "", ""});
+
+    // The names after a count line, across its folded lines.
+    auto named = [&](std::vector<std::string>::const_iterator line, const std::string& lead) {
+        std::vector<std::string> names;
+        EXPECT_EQ(line->compare(0, lead.size(), lead), 0) << *line;
+        std::string text = line->substr(std::min(lead.size(), line->size()));
+        for (++line; line != lines.end() && line->compare(0, 10, std::string(10, ' ')) == 0; ++line)
+            text += " " + line->substr(10);
+        for (std::size_t start = 1; start <= text.size();) {
+            std::size_t end = text.find(", ", start);
+            if (end == std::string::npos) end = text.size();
+            names.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        return names;
+    };
+    const auto skipped = std::find(lines.begin(), lines.end(), "  (group 1: not collected on Windows Vista and later)");
+    ASSERT_NE(skipped, lines.end());
+    std::vector<std::string> group1;
+    for (int i = 0; i < kFileTableGroup1; ++i) group1.push_back(FileTable[i].szFileName);
+    EXPECT_EQ(named(skipped + 1, "        54 skipped:"), group1);
+    EXPECT_EQ((skipped + 2)->compare(0, 10, std::string(10, ' ')), 0) << "not folded: " << *(skipped + 2);
+
+    const auto windows = std::find(lines.begin(), lines.end(), "  C:\\WINDOWS");
+    ASSERT_NE(windows, lines.end());
+    ASSERT_LT(windows + 3, lines.end());
+    EXPECT_EQ(*(windows + 1), Row(kFileTableGroup1 + 2, FileTable[kFileTableGroup1 + 1].szFileName, "copied", "12"));
+    EXPECT_EQ(*(windows + 2),
+              Row(kFileTableGroup1 + 4, FileTable[kFileTableGroup1 + 3].szFileName, "failed (SHFileOperation 1223)", ""));
+    EXPECT_EQ(named(windows + 3, "        " + std::to_string(absent.size()) + " not present:"), absent);
+
+    const auto refused = std::find(lines.begin(), lines.end(), "  D:\\elsewhere");
+    ASSERT_NE(refused, lines.end());
+    EXPECT_EQ(*(refused + 1), Row(kFileTableSize, FileTable[kFileTableSize - 1].szFileName, "refused", ""));
+    EXPECT_TRUE(testlog::HasLine(lines, "  File table   1 copied (12 bytes), " + std::to_string(absent.size()) +
+                                            " not present, 0 no folder, 1 refused, 1 failed, 54 skipped"));
 }
 
 TEST_F(HandoffTest, WithoutTheProductTheOverviewSaysWhyAndListsNoFamily) {

@@ -262,14 +262,14 @@ def summary(path, manifest, groups, typed=None):
             if group in groups and present == "1":
                 expected = listed.get(number)
                 if not expected or expected[1:] != (name, "copied", str(len(read(source)))) or \
-                        not source.lower().startswith(expected[0].lower()):
+                        same_file(expected[0] + "\\" + name) != same_file(source):
                     fail("row %d (%s): %s, expected copied" % (number, source, expected))
                 continue
             if number in listed:
                 fail("row %d (%s) is listed although not copied: %s" % (number, source, listed[number]))
             kind = "not present" if group in groups else "skipped"
             folders = [key for key in named if key[1] == kind and name in named[key] and
-                       (kind == "skipped" or source.lower().startswith(key[0].lower()))]
+                       (kind == "skipped" or same_file(key[0] + "\\" + name) == same_file(source))]
             if not folders:
                 fail("row %d (%s) is not named as %s under its folder" % (number, source, kind))
             named[folders[0]].remove(name)

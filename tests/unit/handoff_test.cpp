@@ -76,7 +76,9 @@ protected:
     void RunCollection(gx::FakeScript duringQuestionnaire = {}) {
         fake.user.Click(gx::IDOK);
         if (duringQuestionnaire) fake.user.Check(std::move(duringQuestionnaire)).In(kQuestionnaire);
-        fake.user.Type(IDC_PROBLEM, "it fails").In(kQuestionnaire);
+        fake.user.Type(IDC_PRODUCT, "CORVANE NET PC 7").In(kQuestionnaire);
+        fake.user.Type(IDC_PROBLEM, "The service does not start after the update.\r\nError 1920 in the setup log.")
+            .In(kQuestionnaire);
         fake.user.Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK);
         EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDOK);
         ASSERT_EQ(fake.messageBoxes.size(), 1u);
@@ -156,8 +158,10 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     EXPECT_TRUE(testlog::HasLine(lines, Row(1, "setupapi.log", "copied", "12")));
     EXPECT_TRUE(testlog::HasLine(lines, Row(2, "CorNetPC_LOG.txt", "failed (SHFileOperation 1223)", "")));
     EXPECT_FALSE(testlog::HasLine(lines, Row(3, "HvRegClean.log", "not present", "")));
-    EXPECT_TRUE(testlog::HasLine(lines, "Product, as the user typed  (left empty)"));
-    EXPECT_TRUE(testlog::HasLine(lines, "Problem, as the user typed  it fails"));
+    const auto product = std::find(lines.begin(), lines.end(), "Product, as the user typed  CORVANE NET PC 7");
+    ASSERT_NE(product, lines.end());
+    EXPECT_EQ(*(product + 1), "Problem, as the user typed  The service does not start after the update.");
+    EXPECT_EQ(*(product + 2), "                            Error 1920 in the setup log.");
     char backedUp[100];
     std::snprintf(backedUp, sizeof(backedUp), "  System      %-33s %-28s %10zu", "_SysEvent.evt", "backed up",
                   fake.ReadFile(kOutput + "File_Save\\_SysEvent.evt").size());

@@ -72,9 +72,25 @@ gx_build() {
     done
 }
 
+# Whether this kernel runs 32-bit Linux programs, as 32-bit Wine needs. A
+# kernel can be built with them off (dmesg: "32-bit emulation disabled",
+# boot parameter ia32_emulation=on brings them back); exec then fails with
+# "Exec format error".
+gx_runs_32bit() {
+    local loader=/lib/ld-linux.so.2
+    [ -e "$loader" ] || return 1
+    "$loader" --version >/dev/null 2>&1
+}
+
+gx_why_no_wine() {
+    gx_say "this kernel does not run 32-bit programs (Exec format error from $1);"
+    gx_say "32-bit Wine cannot start here. Boot the kernel with ia32_emulation=on, or use a machine that can."
+}
+
 # A private 32-bit prefix, created on first use, with its server kept alive
 # and detached from our pipes (ctest waits for them otherwise).
 gx_wine_prefix() {
+    gx_runs_32bit || { gx_why_no_wine /lib/ld-linux.so.2; return 1; }
     # Wine's desktop process binds to the display the server starts with.
     gx_display || return 1
     export WINEPREFIX="${1:-$GX_ROOT/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "resource.h"
+
 namespace bench {
 
 double NowMs() {
@@ -25,9 +27,9 @@ BenchControls CreateControls() {
                                  GetModuleHandleA(nullptr), nullptr);
     controls.frame = frame;
     controls.progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 10, 10, 380, 20, frame,
-                                        reinterpret_cast<HMENU>(1002), GetModuleHandleA(nullptr), nullptr);
+                                        reinterpret_cast<HMENU>(IDC_PROGRESS), GetModuleHandleA(nullptr), nullptr);
     controls.status = CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE, 10, 40, 380, 20, frame,
-                                      reinterpret_cast<HMENU>(1003), GetModuleHandleA(nullptr), nullptr);
+                                      reinterpret_cast<HMENU>(IDC_STATUS), GetModuleHandleA(nullptr), nullptr);
     return controls;
 }
 

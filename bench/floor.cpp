@@ -7,10 +7,13 @@
 //           item one progress step, one status text, one drain of the
 //           message queue and Sleep(250), on the visible collection dialog,
 //           which also owns the copies; as many trace lines as the
-//           collection wrote, each opened, appended and closed.
+//           collection wrote, each opened, appended and closed; the size of
+//           each file written, read back for the run's overview.
 //
 //   floor <manifest> <groups: 2 or 12> <output folder> [<trace lines>]
 //   floor progress      the cost of one progress step on the dialog
+//   floor dialog        shows the collection dialog until End: the start-up
+//                       floor, a process that does nothing else
 //
 // Prints the milliseconds beyond the pauses first; the mandated floor adds
 // where they went.
@@ -26,6 +29,7 @@
 #include <vector>
 
 #include "bench_windows.h"
+#include "resource.h"
 
 namespace {
 
@@ -105,23 +109,37 @@ private:
     Costs& costs_;
 };
 
-// The collection dialog itself (template 129, linked in from the program's
+// The collection dialog itself (its template linked in from the program's
 // resources with its manifest), visible and in its running state: a
 // themed progress bar repaints at every step, and its cost depends on the
 // control's size.
 INT_PTR CALLBACK KeepDefaults(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
+const char kCaption[] = "CORVANE NET TOOL - Gathrix ";
+
+INT_PTR CALLBACK EndsOnButton(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        SetWindowTextA(dialog, kCaption);
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK)) {
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
 class Window {
 public:
     explicit Window(Costs& costs) : costs_(costs) {
         InitCommonControls();
-        frame_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(129), nullptr, KeepDefaults, 0);
-        SetWindowTextA(frame_, "CORVANE NET TOOL - Gathrix ");
-        SetDlgItemTextA(frame_, 1004, "Collecting data\n");
+        frame_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GATHRIX_DIALOG), nullptr, KeepDefaults, 0);
+        SetWindowTextA(frame_, kCaption);
+        SetDlgItemTextA(frame_, IDC_MESSAGE, "Collecting data\n");
         EnableWindow(GetDlgItem(frame_, IDCANCEL), FALSE);
         EnableWindow(GetDlgItem(frame_, IDOK), FALSE);
-        progress_ = GetDlgItem(frame_, 1002);
-        status_ = GetDlgItem(frame_, 1003);
+        progress_ = GetDlgItem(frame_, IDC_PROGRESS);
+        status_ = GetDlgItem(frame_, IDC_STATUS);
         ShowWindow(frame_, SW_SHOW);
         UpdateWindow(frame_);
         Drain();
@@ -197,6 +215,12 @@ bool Backup(HANDLE token, BOOL enable) {
     return GetLastError() == 0;
 }
 
+// The overview reports each written file's size, so a run reads it back.
+bool ReadSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) != FALSE;
+}
+
 const char* FileName(const std::string& path) {
     std::size_t slash = path.rfind('\\');
     return path.c_str() + (slash == std::string::npos ? 0 : slash + 1);
@@ -211,6 +235,11 @@ int main(int argc, char** argv) {
         double shown = window.StepCost(60);
         window.Hide();
         std::printf("%.2f ms per progress step shown, %.2f ms hidden\n", shown, window.StepCost(60));
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "dialog") {
+        InitCommonControls();
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GATHRIX_DIALOG), nullptr, EndsOnButton, 0);
         return 0;
     }
     if (argc < 4) return 2;
@@ -266,8 +295,12 @@ int main(int argc, char** argv) {
                 continue;
             }
             Timed timed(costs.copies);
-            if (Copy(owner, row.source, files + row.below) == 0) ++copies;
-            else ++failures;
+            if (Copy(owner, row.source, files + row.below) != 0) {
+                ++failures;
+                continue;
+            }
+            ++copies;
+            if (mandated) ReadSize(files + row.below);
         }
     }
     {
@@ -275,7 +308,7 @@ int main(int argc, char** argv) {
         for (const auto& log : logs) {
             HANDLE handle = OpenEventLogA(nullptr, log[0]);
             if (handle == nullptr) continue;
-            BackupEventLogA(handle, (files + log[1]).c_str());
+            if (BackupEventLogA(handle, (files + log[1]).c_str()) && mandated) ReadSize(files + log[1]);
             CloseEventLog(handle);
         }
     }
@@ -290,7 +323,10 @@ int main(int argc, char** argv) {
         Timed timed(costs.saves);
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, branch[0], 0, KEY_ALL_ACCESS, &key) != 0) continue;
-        if (RegSaveKeyA(key, (hives + branch[1]).c_str(), nullptr) == 0) ++saved;
+        if (RegSaveKeyA(key, (hives + branch[1]).c_str(), nullptr) == 0) {
+            ++saved;
+            if (mandated) ReadSize(hives + branch[1]);
+        }
         RegCloseKey(key);
     }
     Backup(token, FALSE);

@@ -17,12 +17,19 @@ Prints key=value lines:
             line (the same next-item work without a copy)
   report    ms of the attribute report (to the next line after the export)
   pack, packed_bytes, cab_bytes   the archive step, when the log has one
+  findings  ms of the facts and rules, when the log has their lines
 """
 import re
 import statistics
 import sys
 
 HIVES = 5
+
+# ---- the facts and rules: the two trace lines that bound them ------------
+# From the first line starting with FINDINGS_FROM to the last later line
+# starting with FINDINGS_TO. The findings step names its own pair here.
+FINDINGS_FROM = "Findings"
+FINDINGS_TO = "Findings"
 
 
 def main():
@@ -56,6 +63,12 @@ def main():
     print("item=%d" % (baseline - 250))
     print("copy=%d" % max(0, sum(gap - (baseline if paused else 0) for gap, paused in present)))
     print("report=%d" % (ms(end + 1) - ms(end)))
+
+    starts = [i for i in range(len(log)) if log[i][1].startswith(FINDINGS_FROM)]
+    if starts:
+        ends = [i for i in range(starts[0] + 1, len(log)) if log[i][1].startswith(FINDINGS_TO)]
+        if ends:
+            print("findings=%d" % (ms(ends[-1]) - ms(starts[0])))
 
     try:
         begin = find("> Handoff::PackCollectInfo")

@@ -49,7 +49,7 @@ mkdir -p "$OUT"
 cleanup() {
     [ -n "${THEME_WAS:-}" ] && theme "$THEME_WAS"
     python3 bench/scale_sample.py "$C" "$C/gx-manifest.txt" remove >/dev/null 2>&1
-    rm -rf "$C/Tools" "$C/gxfloor" "$C/gxpeer" "$OUT/cp" "$OUT/gcab.cab"
+    rm -rf "$C/Tools" "$C/gxfloor" "$C/gxfloor.copies.txt" "$C/gxpeer" "$OUT/cp" "$OUT/gcab.cab"
     windows_version ""; gx_wine_stop; gx_display_stop
 }
 trap cleanup EXIT
@@ -146,7 +146,7 @@ ours() {
     drive answer "$IDOK" 10000 >/dev/null
     wait_exit
     cp "$C/Tools/CollectInfo/gathrix.log" "$OUT/last-run.log"
-    python3 bench/trace_figures.py "$OUT/last-run.log" || return 1
+    python3 bench/trace_figures.py "$OUT/last-run.log" "$OUT/ours.copies.txt" || return 1
     echo "hwm_kb=${hwm:-0}"
 }
 
@@ -287,6 +287,7 @@ measure() {
         [ "$first" = ours ] && run_floors
         if [ "$first" = ours ]; then ours_first+=("$(ratio "${beyond[-1]}" "${mfloor[-1]}")")
         else floor_first+=("$(ratio "${beyond[-1]}" "${mfloor[-1]}")"); fi
+        R_BY_COPY=$(python3 bench/copy_by_copy.py "$OUT/ours.copies.txt" "$C/gxfloor.copies.txt")
         [[ " $extras " == *" host "* ]] && cp+=("$(host_cp)")
         [[ " $extras " == *" peer "* ]] && peers+=("$(peer "$groups")")
     done
@@ -364,6 +365,7 @@ for factor in 1 $FACTORS; do
     S[$factor,order]="$R_ORDER"
     S[$factor,item]="ours $(shown "$R_ITEM" ms) · floor $(shown "$R_MITEM" ms)"
     S[$factor,plain]="$(shown "$R_PLAIN" ms) ($(ratio "$R_OURS" "$R_PLAIN") ×)"
+    S[$factor,bycopy]="$R_BY_COPY"
     S[$factor,copy]="ours $(mbps "$bytes" "$R_COPY") · floor $(mbps "$bytes" "$R_MCOPY") · cp $(mbps "$bytes" "$R_CP")"
     if is_number "$R_REPORT" && is_number "$entries" && [ "$entries" -gt 0 ]; then
         S[$factor,report]="$(awk -v t="$R_REPORT" -v n="$entries" 'BEGIN {printf "%.1f µs (%d ms)", 1000 * t / n, t}')"
@@ -458,6 +460,7 @@ row "ours / mandated floor of each repetition, by which side ran first" order ""
 row "per row beyond its pause, no copy (progress, status, drain, sleep, a trace line)" item ""
 row "plain floor (no trace, no pauses, no window)" plain ""
 row "copy throughput, MB/s" copy ""
+row "copy by copy, last repetition (ours' gap after each copy less a row's work without one)" bycopy ""
 row "attribute report per entry" report "≤ 20 µs"
 row "peak memory (VmHWM of the Wine process)" hwm "≤ 1.5 × today's"
 row "archive step: time per MB, compression" pack ""

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Figures of one collection from its trace log's time stamps (1 ms steps).
 
-    trace_figures.py <gathrix.log>
+    trace_figures.py <gathrix.log> [<each copy>]
 
 Prints key=value lines:
   items     rows and hives, each paused 250 ms
@@ -18,6 +18,8 @@ Prints key=value lines:
   report    ms of the attribute report (to the next line after the export)
   pack, packed_bytes, cab_bytes   the archive step, when the log has one
   findings  ms of the facts and rules, when the log has their lines
+With a second file, writes each copy's ms and source into it, one a line
+(as the mandated floor writes its own).
 """
 import re
 import statistics
@@ -58,10 +60,16 @@ def main():
             absent.append(ms(i + 1) - ms(i))
         elif text.startswith("CTool::CopyFileTo -> GetFileAttributes") and not text.endswith("dwRet=-1"):
             paused = log[i + 1][1].startswith("CAction::Collect_Files, 1_1 ")
-            present.append((ms(i + 1) - ms(i), paused))
+            source = re.search(r"szFullSourcePath:(.*),dwRet=", text)
+            present.append((ms(i + 1) - ms(i), paused, source.group(1) if source else "?"))
     baseline = statistics.median(absent) if absent else 250
+    copies = [(gap - (baseline if paused else 0), source) for gap, paused, source in present]
     print("item=%d" % (baseline - 250))
-    print("copy=%d" % max(0, sum(gap - (baseline if paused else 0) for gap, paused in present)))
+    print("copy=%d" % max(0, sum(took for took, _ in copies)))
+    if len(sys.argv) > 2:
+        with open(sys.argv[2], "w", encoding="cp1252") as each:
+            for took, source in copies:
+                each.write("%d\t%s\n" % (took, source))
     print("report=%d" % (ms(end + 1) - ms(end)))
 
     starts = [i for i in range(len(log)) if log[i][1].startswith(FINDINGS_FROM)]

@@ -257,9 +257,11 @@ shown() { if is_number "$1"; then echo "$1${2:+ $2}"; else echo "$NM"; fi; }
 # measure <repetitions> <groups> <size> [peer] [host]: one size and
 # configuration, with the peer and with the host's cp and gcab; sets the
 # R_* medians. Which side goes first alternates from one repetition to the
-# next over the whole script; the mandated floor writes as many trace lines
-# as ours did at this size, so ours goes first while that is not known yet.
-ROUND=0
+# next over the whole script. The mandated floor writes as many trace lines
+# as ours did (at this size, else at another of the same groups: the sizes
+# differ in the files' lengths, not in which exist), so ours goes first
+# while that is not known yet.
+NEXT=ours
 declare -A LINES
 measure() {
     local reps="$1" groups="$2" size="$3" extras="${*:4}" r figures mandated plain g first
@@ -268,12 +270,12 @@ measure() {
     SOURCES="$OUT/sources.txt"
     source_files "$groups" >"$SOURCES"
     for r in $(seq "$reps"); do
-        ROUND=$(( ROUND + 1 ))
-        first=ours
-        [ $(( ROUND % 2 )) = 0 ] && [ -n "${LINES[$groups,$size]:-}" ] && first=floors
+        first=$NEXT
+        [ -z "${LINES[$groups,$size]:-}${LINES[$groups]:-}" ] && first=ours
+        [ "$first" = "$NEXT" ] && NEXT=$([ "$first" = ours ] && echo floors || echo ours)
         [ "$first" = floors ] && run_floors
         figures=$(ours "$([ "$groups" = 2 ] && echo 65 || echo 119)") || { echo "a collection failed" >&2; return 1; }
-        LINES[$groups,$size]=$(value lines "$figures")
+        LINES[$groups,$size]=$(value lines "$figures"); LINES[$groups]=${LINES[$groups,$size]}
         beyond+=("$(value beyond "$figures")"); copy+=("$(value copy "$figures")")
         report+=("$(value report "$figures")"); hwm+=("$(value hwm_kb "$figures")")
         item+=("$(value item "$figures")"); findings+=("$(value findings "$figures")")
@@ -310,7 +312,7 @@ measure() {
 
 # Both floors of one repetition, the mandated one with ours' trace lines at this size.
 run_floors() {
-    mandated=$(floor "$groups" "${LINES[$groups,$size]}")
+    mandated=$(floor "$groups" "${LINES[$groups,$size]:-${LINES[$groups]}}")
     mfloor+=("$(floor_ms <<<"$mandated")"); mcopy+=("$(floor_copies_ms <<<"$mandated")")
     mitem+=("$(floor_item_ms <<<"$mandated")")
     R_MANDATED_DETAIL="$mandated"
@@ -403,6 +405,7 @@ startup() {
     rm -f "$OUT/startup.txt"
     wine "$BUILD/gxdrive.exe" startup "$MAIN" "$@" </dev/null >"$OUT/startup.txt" 2>/dev/null
     drive click "$MAIN" "$IDCANCEL" >/dev/null
+    drive gone "$MAIN" 10000 >/dev/null
     sleep 0.5
     tr -d '\r' <"$OUT/startup.txt" 2>/dev/null
 }

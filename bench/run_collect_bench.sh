@@ -40,7 +40,7 @@ LARGE_REPS="${3:-$REPS}"
 GX_PACKAGES="$GX_PACKAGES gcab"
 gx_setup || exit 1
 gx_build mingw mingw-wine || exit 1
-cmake --build build/mingw --target floor_bench >/dev/null || exit 1
+cmake --build build/mingw --target floor_bench gathrix_timed >/dev/null || exit 1
 gx_wine_prefix "$GX_ROOT/build/bench/wineprefix" || exit 1
 source "$GX_ROOT/tests/e2e/lib_e2e.sh"
 C="$WINEPREFIX/drive_c"
@@ -148,6 +148,14 @@ ours() {
     cp "$C/Tools/CollectInfo/gathrix.log" "$OUT/last-run.log"
     python3 bench/trace_figures.py "$OUT/last-run.log" "$OUT/ours.copies.txt" || return 1
     echo "hwm_kb=${hwm:-0}"
+}
+
+# One more collection by the build with a timer around each boundary call,
+# outside the medians; keeps its calls.txt as calls-<size>.txt.
+ours_timed() {
+    rm -f "$C/Tools/calls.txt"
+    PRODUCT="$GX_ROOT/build/mingw/gathrix_timed.exe" ours "$1" >/dev/null || return 0
+    cp "$C/Tools/calls.txt" "$OUT/calls-$2.txt" 2>/dev/null
 }
 
 # floor <groups> [trace lines]: the plain floor, or the mandated one.
@@ -357,6 +365,7 @@ for factor in 1 $FACTORS; do
         sizes=$(python3 bench/scale_sample.py "$C" "$C/gx-manifest.txt" "$factor")
         measure "$LARGE_REPS" 2 "$factor" host || exit 1
     fi
+    ours_timed 65 "$factor"
     bytes=$(value copied_bytes "$sizes"); entries=$(value entries "$sizes")
     COLUMNS+=("$factor")
     S[$factor,size]="$(awk -v b="$bytes" -v l="$(value largest "$sizes")" 'BEGIN {printf "%.0f MB, largest %.1f MB", b/1e6, l/1e6}'), $entries entries"
@@ -482,3 +491,12 @@ echo "| gathrix.exe | $size bytes ($(( size / 1024 )) KB) | ≤ 400 KB $(mark "$
 echo
 echo "where the mandated floor's time went (today's sample, group 2, last run):"
 echo "  $DETAIL"
+for f in "${COLUMNS[@]}"; do
+    echo
+    echo "where ours' timed span went, by boundary call (the timed build, one run, $f × today's; own time first):"
+    if [ -s "$OUT/calls-$f.txt" ]; then
+        sed -n '/^== span/,/^== whole/p' "$OUT/calls-$f.txt" | sed '1d;$d' | head -n 10 | sed 's/^/  /'
+    else
+        echo "  $NM"
+    fi
+done

@@ -136,7 +136,8 @@ class Window {
 public:
     explicit Window(Costs& costs) : costs_(costs) {
         InitCommonControls();
-        frame_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GATHRIX_DIALOG), nullptr, KeepDefaults, 0);
+        frame_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GATHRIX_DIALOG), nullptr,
+                                    KeepDefaults, 0);
         SetWindowTextA(frame_, kCaption);
         SetDlgItemTextA(frame_, IDC_MESSAGE, "Collecting data\n");
         EnableWindow(GetDlgItem(frame_, IDCANCEL), FALSE);

@@ -43,7 +43,8 @@ namespace bench {
     X(BOOL, FindNextFileA, (HANDLE find, WIN32_FIND_DATAA* data), (find, data)) \
     X(BOOL, FindClose, (HANDLE find), (find)) \
     X(HANDLE, CreateFileA, \
-      (const char* path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD attributes, HANDLE tmpl), \
+      (const char* path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD attributes, \
+       HANDLE tmpl), \
       (path, access, share, security, disposition, attributes, tmpl)) \
     X(BOOL, WriteFile, \
       (HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped), \
@@ -67,7 +68,8 @@ namespace bench {
       (HKEY root, const char* subKey, DWORD options, REGSAM access, HKEY* result), \
       (root, subKey, options, access, result)) \
     X(LONG, RegCreateKeyExA, \
-      (HKEY root, const char* subKey, DWORD reserved, char* cls, DWORD options, REGSAM access, void* security, HKEY* result, DWORD* disposition), \
+      (HKEY root, const char* subKey, DWORD reserved, char* cls, DWORD options, REGSAM access, void* security, \
+       HKEY* result, DWORD* disposition), \
       (root, subKey, reserved, cls, options, access, security, result, disposition)) \
     X(LONG, RegQueryValueExA, \
       (HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size), \
@@ -75,17 +77,20 @@ namespace bench {
     X(LONG, RegSaveKeyA, (HKEY key, const char* file, void* security), (key, file, security)) \
     X(LONG, RegRestoreKeyA, (HKEY key, const char* file, DWORD flags), (key, file, flags)) \
     X(LONG, RegEnumKeyExA, \
-      (HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD* reserved, char* cls, DWORD* classLength, FILETIME* lastWrite), \
+      (HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD* reserved, char* cls, DWORD* classLength, \
+       FILETIME* lastWrite), \
       (key, index, name, nameLength, reserved, cls, classLength, lastWrite)) \
     X(LONG, RegCloseKey, (HKEY key), (key)) \
     X(HANDLE, GetCurrentProcess, (), ()) \
     X(BOOL, OpenProcessToken, (HANDLE process, DWORD access, HANDLE* token), (process, access, token)) \
     X(BOOL, LookupPrivilegeValueA, (const char* system, const char* name, LUID* luid), (system, name, luid)) \
     X(BOOL, AdjustTokenPrivileges, \
-      (HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* state, DWORD length, TOKEN_PRIVILEGES* previous, DWORD* returnLength), \
+      (HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* state, DWORD length, TOKEN_PRIVILEGES* previous, \
+       DWORD* returnLength), \
       (token, disableAll, state, length, previous, returnLength)) \
     X(DWORD, GetSecurityInfo, \
-      (HANDLE object, int objectType, DWORD info, PSID* owner, PSID* group, PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor), \
+      (HANDLE object, int objectType, DWORD info, PSID* owner, PSID* group, PACL* dacl, PACL* sacl, \
+       PSECURITY_DESCRIPTOR* descriptor), \
       (object, objectType, info, owner, group, dacl, sacl, descriptor)) \
     X(DWORD, SetEntriesInAclA, \
       (UINT count, EXPLICIT_ACCESS_A* entries, PACL oldAcl, PACL* newAcl), \
@@ -98,10 +103,13 @@ namespace bench {
     X(BOOL, BackupEventLogA, (HANDLE log, const char* file), (log, file)) \
     X(BOOL, CloseEventLog, (HANDLE log), (log)) \
     X(HFCI, FCICreate, \
-      (ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free, PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close, PFNFCISEEK seek, PFNFCIDELETE remove, PFNFCIGETTEMPFILE tempFile, CCAB* ccab, void* pv), \
+      (ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free, PFNFCIOPEN open, \
+       PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close, PFNFCISEEK seek, PFNFCIDELETE remove, \
+       PFNFCIGETTEMPFILE tempFile, CCAB* ccab, void* pv), \
       (erf, filePlaced, alloc, free, open, read, write, close, seek, remove, tempFile, ccab, pv)) \
     X(BOOL, FCIAddFile, \
-      (HFCI fci, char* sourceFile, char* nameInCabinet, BOOL execute, PFNFCIGETNEXTCABINET nextCabinet, PFNFCISTATUS status, PFNFCIGETOPENINFO openInfo, TCOMP compression), \
+      (HFCI fci, char* sourceFile, char* nameInCabinet, BOOL execute, PFNFCIGETNEXTCABINET nextCabinet, \
+       PFNFCISTATUS status, PFNFCIGETOPENINFO openInfo, TCOMP compression), \
       (fci, sourceFile, nameInCabinet, execute, nextCabinet, status, openInfo, compression)) \
     X(BOOL, FCIFlushCabinet, \
       (HFCI fci, BOOL getNextCabinet, PFNFCIGETNEXTCABINET nextCabinet, PFNFCISTATUS status), \

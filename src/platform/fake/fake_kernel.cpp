@@ -68,8 +68,8 @@ FakePlatform::~FakePlatform() {
 
 const char* FakeOpName(FakeOp op) {
     static const char* const kNames[] = {
-#define GX_FAKE_OP(name) #name,
-        GX_FAKE_OPERATIONS(GX_FAKE_OP)
+#define GX_FAKE_OP(result, name, parameters, arguments) #name,
+        GX_PLATFORM_CALLS(GX_FAKE_OP)
 #undef GX_FAKE_OP
     };
     return kNames[static_cast<int>(op)];

@@ -20,28 +20,9 @@
 namespace gx {
 
 // Every operation of the boundary, named as its member.
-#define GX_FAKE_OPERATIONS(X)                                                                       \
-    X(GetModuleFileNameA) X(GetCommandLineA) X(GetLocalTime) X(GetLastError) X(SetLastError)        \
-    X(GetUserDefaultLangID) X(GetVersionExA) X(GetWindowsDirectoryA) X(GetModuleHandleA)            \
-    X(GetProcAddress) X(Call_SHGetFolderPathA) X(Call_GetSystemWindowsDirectoryA) X(Sleep)          \
-    X(GetFileAttributesA) X(CreateDirectoryA) X(RemoveDirectoryA) X(DeleteFileA) X(FindFirstFileA)  \
-    X(FindNextFileA) X(FindClose) X(CreateFileA) X(WriteFile) X(CloseHandle) X(AppendText)          \
-    X(WriteStdout) X(SHFileOperationA) X(SHDeleteKeyA) X(RegOpenKeyExA) X(RegCreateKeyExA)          \
-    X(RegQueryValueExA) X(RegSaveKeyA) X(RegRestoreKeyA) X(RegEnumKeyExA) X(RegCloseKey)            \
-    X(GetCurrentProcess) X(OpenProcessToken) X(LookupPrivilegeValueA) X(AdjustTokenPrivileges)      \
-    X(GetSecurityInfo) X(SetEntriesInAclA) X(SetSecurityInfo) X(LocalFree) X(OpenEventLogA)         \
-    X(BackupEventLogA) X(CloseEventLog) X(InitCommonControls) X(DialogBoxParamA) X(EndDialog)       \
-    X(GetDlgItem) X(SetWindowTextA) X(GetWindowTextA) X(GetWindowTextLengthA) X(EnableWindow)       \
-    X(IsWindowEnabled) X(SetWindowLongPtrA) X(SendMessageA) X(PostMessageA) X(PeekMessageA)         \
-    X(TranslateMessage) X(DispatchMessageA) X(MessageBoxA) X(MessageBeep) X(LoadIconA)              \
-    X(GetOpenFileNameA) X(IsIconic) X(GetClientRect) X(GetSystemMetrics) X(BeginPaint) X(EndPaint)  \
-    X(DrawIcon) X(GetTickCount) X(GetComputerNameA) X(Call_IsWow64Process) X(ReadFile) X(SetFilePointer)  \
-    X(GetFileAttributesExA) X(FileTimeToLocalFileTime) X(FileTimeToDosDateTime) X(FCICreate) X(FCIAddFile)  \
-    X(FCIFlushCabinet) X(FCIDestroy)
-
 enum class FakeOp {
-#define GX_FAKE_OP(name) name,
-    GX_FAKE_OPERATIONS(GX_FAKE_OP)
+#define GX_FAKE_OP(result, name, parameters, arguments) name,
+    GX_PLATFORM_CALLS(GX_FAKE_OP)
 #undef GX_FAKE_OP
 };
 const char* FakeOpName(FakeOp op);
@@ -321,116 +302,10 @@ public:
     std::vector<MSG> messageQueue;
     FakeScript onPeekMessage;
 
-    // ---- Platform ----------------------------------------------------------
-    DWORD GetModuleFileNameA(HMODULE module, char* buffer, DWORD size) override;
-    const char* GetCommandLineA() override;
-    void GetLocalTime(SYSTEMTIME* time) override;
-    DWORD GetLastError() override;
-    void SetLastError(DWORD code) override;
-    LANGID GetUserDefaultLangID() override;
-    BOOL GetVersionExA(OSVERSIONINFOA* info) override;
-    UINT GetWindowsDirectoryA(char* buffer, UINT size) override;
-    HMODULE GetModuleHandleA(const char* name) override;
-    FARPROC GetProcAddress(HMODULE module, const char* name) override;
-    HRESULT Call_SHGetFolderPathA(FARPROC proc, HWND owner, int csidl, HANDLE token, DWORD flags,
-                                  char* path) override;
-    UINT Call_GetSystemWindowsDirectoryA(FARPROC proc, char* buffer, UINT size) override;
-    void Sleep(DWORD milliseconds) override;
-    DWORD GetTickCount() override;
-    BOOL GetComputerNameA(char* buffer, DWORD* size) override;
-    BOOL Call_IsWow64Process(FARPROC proc, HANDLE process, BOOL* wow64) override;
-
-    DWORD GetFileAttributesA(const char* path) override;
-    BOOL CreateDirectoryA(const char* path, void* security) override;
-    BOOL RemoveDirectoryA(const char* path) override;
-    BOOL DeleteFileA(const char* path) override;
-    HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) override;
-    BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) override;
-    BOOL FindClose(HANDLE find) override;
-    HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security,
-                       DWORD disposition, DWORD attributes, HANDLE tmpl) override;
-    BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written,
-                   void* overlapped) override;
-    BOOL CloseHandle(HANDLE handle) override;
-    BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped) override;
-    DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) override;
-    BOOL GetFileAttributesExA(const char* path, int infoLevel, WIN32_FILE_ATTRIBUTE_DATA* data) override;
-    BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) override;
-    BOOL FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) override;
-    bool AppendText(const char* path, const char* text, std::size_t length) override;
-    void WriteStdout(const char* text) override;
-
-    int SHFileOperationA(SHFILEOPSTRUCTA* op) override;
-    LONG SHDeleteKeyA(HKEY root, const char* subKey) override;
-
-    LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, REGSAM access,
-                       HKEY* result) override;
-    LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD reserved, char* cls, DWORD options,
-                         REGSAM access, void* security, HKEY* result, DWORD* disposition) override;
-    LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data,
-                          DWORD* size) override;
-    LONG RegSaveKeyA(HKEY key, const char* file, void* security) override;
-    LONG RegRestoreKeyA(HKEY key, const char* file, DWORD flags) override;
-    LONG RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD* reserved,
-                       char* cls, DWORD* classLength, FILETIME* lastWrite) override;
-    LONG RegCloseKey(HKEY key) override;
-
-    HANDLE GetCurrentProcess() override;
-    BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) override;
-    BOOL LookupPrivilegeValueA(const char* system, const char* name, LUID* luid) override;
-    BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* state,
-                               DWORD length, TOKEN_PRIVILEGES* previous,
-                               DWORD* returnLength) override;
-    DWORD GetSecurityInfo(HANDLE object, int objectType, DWORD info, PSID* owner, PSID* group,
-                          PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* descriptor) override;
-    DWORD SetEntriesInAclA(UINT count, EXPLICIT_ACCESS_A* entries, PACL oldAcl,
-                           PACL* newAcl) override;
-    DWORD SetSecurityInfo(HANDLE object, int objectType, DWORD info, PSID owner, PSID group,
-                          PACL dacl, PACL sacl) override;
-    void* LocalFree(void* memory) override;
-
-    HFCI FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free,
-                   PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close,
-                   PFNFCISEEK seek, PFNFCIDELETE remove, PFNFCIGETTEMPFILE tempFile, CCAB* ccab,
-                   void* pv) override;
-    BOOL FCIAddFile(HFCI fci, char* sourceFile, char* nameInCabinet, BOOL execute,
-                    PFNFCIGETNEXTCABINET nextCabinet, PFNFCISTATUS status, PFNFCIGETOPENINFO openInfo,
-                    TCOMP compression) override;
-    BOOL FCIFlushCabinet(HFCI fci, BOOL getNextCabinet, PFNFCIGETNEXTCABINET nextCabinet,
-                         PFNFCISTATUS status) override;
-    BOOL FCIDestroy(HFCI fci) override;
     int openCabinets = 0;  // FCICreate without FCIDestroy
 
-    HANDLE OpenEventLogA(const char* server, const char* source) override;
-    BOOL BackupEventLogA(HANDLE log, const char* file) override;
-    BOOL CloseEventLog(HANDLE log) override;
-
-    void InitCommonControls() override;
-    INT_PTR DialogBoxParamA(HMODULE instance, int templateId, HWND owner, DLGPROC proc,
-                            LPARAM param) override;
-    BOOL EndDialog(HWND dialog, INT_PTR result) override;
-    HWND GetDlgItem(HWND dialog, int id) override;
-    BOOL SetWindowTextA(HWND window, const char* text) override;
-    int GetWindowTextA(HWND window, char* buffer, int size) override;
-    int GetWindowTextLengthA(HWND window) override;
-    BOOL EnableWindow(HWND window, BOOL enable) override;
-    BOOL IsWindowEnabled(HWND window) override;
-    LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) override;
-    LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
-    BOOL PeekMessageA(MSG* msg, HWND window, UINT first, UINT last, UINT remove) override;
-    BOOL TranslateMessage(const MSG* msg) override;
-    LRESULT DispatchMessageA(const MSG* msg) override;
-    int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type) override;
-    BOOL MessageBeep(UINT type) override;
-    HICON LoadIconA(HMODULE instance, int resourceId) override;
-    BOOL GetOpenFileNameA(OPENFILENAMEA* ofn) override;
-    BOOL IsIconic(HWND window) override;
-    BOOL GetClientRect(HWND window, RECT* rect) override;
-    int GetSystemMetrics(int index) override;
-    HDC BeginPaint(HWND window, PAINTSTRUCT* paint) override;
-    BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) override;
-    BOOL DrawIcon(HDC dc, int x, int y, HICON icon) override;
+    // ---- Platform: each area file of the fake defines its calls ----------
+    GX_PLATFORM_CALLS(GX_OVERRIDE_CALL)
 
     // Used by the area files of the fake.
     void Log(const std::string& name, std::vector<std::string> args = {});

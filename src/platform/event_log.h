@@ -1,0 +1,23 @@
+// Event logs.
+// One entry a call: X(result, name, (parameters), (arguments)).
+#pragma once
+
+#include <cstddef>
+
+#include "platform/calls.h"
+#include "platform/types.h"
+
+#define GX_EVENT_LOG_CALLS(X)                                                                      \
+    X(HANDLE, OpenEventLogA, (const char* server, const char* source), (server, source))           \
+    X(BOOL, BackupEventLogA, (HANDLE log, const char* file), (log, file))                          \
+    X(BOOL, CloseEventLog, (HANDLE log), (log))                                                    \
+
+namespace gx {
+
+class EventLogApi {
+public:
+    virtual ~EventLogApi() = default;
+    GX_EVENT_LOG_CALLS(GX_DECLARE_CALL)
+};
+
+}  // namespace gx

@@ -1,0 +1,46 @@
+// The running process: its module, command line, clock, language,
+// version and folders, waiting, and the calls made through addresses
+// looked up at run time.
+// One entry a call: X(result, name, (parameters), (arguments)).
+#pragma once
+
+#include <cstddef>
+
+#include "platform/calls.h"
+#include "platform/types.h"
+
+#define GX_PROCESS_CALLS(X)                                                                        \
+    X(DWORD, GetModuleFileNameA, (HMODULE module, char* buffer, DWORD size),                       \
+      (module, buffer, size))                                                                      \
+    X(const char*, GetCommandLineA, (), ())                                                        \
+    X(void, GetLocalTime, (SYSTEMTIME* time), (time))                                              \
+    X(DWORD, GetLastError, (), ())                                                                 \
+    X(void, SetLastError, (DWORD code), (code))                                                    \
+    X(LANGID, GetUserDefaultLangID, (), ())                                                        \
+    /* Reads as many bytes as info->dwOSVersionInfoSize says (148 or 156). */                      \
+    X(BOOL, GetVersionExA, (OSVERSIONINFOA* info), (info))                                         \
+    X(UINT, GetWindowsDirectoryA, (char* buffer, UINT size), (buffer, size))                       \
+    X(HMODULE, GetModuleHandleA, (const char* name), (name))                                       \
+    X(FARPROC, GetProcAddress, (HMODULE module, const char* name), (module, name))                 \
+    /* Calls through addresses that GetProcAddress returned for these names. */                    \
+    X(HRESULT, Call_SHGetFolderPathA, (FARPROC proc, HWND owner, int csidl, HANDLE token,          \
+      DWORD flags, char* path),                                                                    \
+      (proc, owner, csidl, token, flags, path))                                                    \
+    X(UINT, Call_GetSystemWindowsDirectoryA, (FARPROC proc, char* buffer, UINT size),              \
+      (proc, buffer, size))                                                                        \
+    X(void, Sleep, (DWORD milliseconds), (milliseconds))                                           \
+    X(DWORD, GetTickCount, (), ())                                                                 \
+    X(BOOL, GetComputerNameA, (char* buffer, DWORD* size), (buffer, size))                         \
+    /* Through the address GetProcAddress returned for "IsWow64Process". */                        \
+    X(BOOL, Call_IsWow64Process, (FARPROC proc, HANDLE process, BOOL* wow64),                      \
+      (proc, process, wow64))                                                                      \
+
+namespace gx {
+
+class ProcessApi {
+public:
+    virtual ~ProcessApi() = default;
+    GX_PROCESS_CALLS(GX_DECLARE_CALL)
+};
+
+}  // namespace gx

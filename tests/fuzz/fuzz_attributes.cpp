@@ -23,7 +23,7 @@ public:
     std::size_t attributesAsked = 0;
 
     gx::DWORD GetFileAttributesA(const char* path) override {
-        Log("GetFileAttributesA", {path});
+        Log(gx::FakeOp::GetFileAttributesA, {path});
         gx::DWORD value = attributesAsked < folderAttributes.size() ? folderAttributes[attributesAsked]
                                                                     : gx::INVALID_FILE_ATTRIBUTES;
         ++attributesAsked;
@@ -31,7 +31,7 @@ public:
         return value;
     }
     gx::HANDLE FindFirstFileA(const char* pattern, gx::WIN32_FIND_DATAA* data) override {
-        Log("FindFirstFileA", {pattern});
+        Log(gx::FakeOp::FindFirstFileA, {pattern});
         // The folder whose attributes were asked last.
         std::size_t folder = attributesAsked - 1;
         if (folder >= folderEntries.size() || folderEntries[folder].empty()) {
@@ -70,7 +70,7 @@ ScriptedFolders& Platform() {
     static ScriptedFolders& fake = [] () -> ScriptedFolders& {
         ScriptedFolders& made = fuzz::Install<ScriptedFolders>();
         made.Fail(gx::FakeOp::AppendText, gx::ERROR_DISK_FULL).MayNotFire();
-        made.MakeDirectory("C:\\Tools\\CollectInfo");
+        made.files().MakeDirectory("C:\\Tools\\CollectInfo");
         return made;
     }();
     return fake;
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     action->m_iWinOS = (in.Byte() & 1) != 0 ? 4 : 6;
     fuzz::Check(action->Collect_FileAttributes() == TRUE, "Collect_FileAttributes result");
-    fuzz::Check(!fake.open() && fake.openFiles == 0, "a search or the report left open");
+    fuzz::Check(!fake.open() && fake.files().OpenFiles() == 0, "a search or the report left open");
     fuzz::CheckPathLimit(fake, "report");
     if (action->m_iWinOS == 4) return 0;
 
@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             expected += std::string(entry.cFileName, length) + " " + ExpectedText(entry.dwFileAttributes);
         }
     }
-    const std::string report = fake.ReadFile("C:\\Tools\\CollectInfo\\fileattr.txt");
+    const std::string report = fake.files().ReadFile("C:\\Tools\\CollectInfo\\fileattr.txt");
     fuzz::Check(report == expected, "report", expected + "| written: " + report);
     return 0;
 }

@@ -22,14 +22,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string folder = in.Text(600);
     // A folder to remove, now and then, so that the removal itself runs too.
     if ((choices & 1) != 0 && IsAbsolutePath(folder) && !HasParentStep(folder) && folder.size() < 200) {
-        std::string host = fake.HostPath(folder);
+        std::string host = fake.files().HostPath(folder);
         if (!host.empty()) {
             std::error_code ignored;
             std::filesystem::create_directories(host + "/sub", ignored);
         }
     }
     gx::DWORD result = action->Xc_del_dir(folder.c_str());
-    std::vector<gx::FakeCall> deletes = fake.CallsOf("SHFileOperationA");
+    std::vector<gx::FakeCall> deletes = fake.CallsOf(gx::FakeOp::SHFileOperationA);
     if (!IsAbsolutePath(folder) || HasParentStep(folder)) {
         fuzz::Check(deletes.empty() && result == gx::ERROR_INVALID_PARAMETER, "relative or climbing folder removed",
                     folder);
@@ -43,10 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if ((choices & 2) != 0) {
         fuzz::NextInput(fake);
-        fake.modulePath = in.Text(600);
+        fake.process().SetModulePath(in.Text(600));
         action->GetDest_Path();
         action->DeleteAllDirecory();
-        fuzz::CheckPathLimit(fake, fake.modulePath);
+        fuzz::CheckPathLimit(fake, fake.process().ModulePath());
     }
     if ((choices & 1) != 0) fuzz::WipeDrives(fake);
     return 0;

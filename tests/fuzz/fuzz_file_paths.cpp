@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Reader in(data, size);
 
     std::uint8_t choices = in.Byte();
-    fake.modulePath = in.Text(600);
+    fake.process().SetModulePath(in.Text(600));
     action->GetDest_Path();
     const std::string destFiles = action->m_szDest_Path_Files;
     fuzz::Check(destFiles.empty() || (IsAbsolutePath(destFiles) && destFiles.size() < gx::MAX_PATH),

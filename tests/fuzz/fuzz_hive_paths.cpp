@@ -21,7 +21,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) { return tex
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     gx::FakePlatform& fake = fuzz::Platform();
     static CAction* action = [&fake] {
-        for (const RegistryHive& hive : HiveTable) fake.SetString(hive.szSubKey, "Name", hive.szSubKey);
+        for (const RegistryHive& hive : HiveTable) fake.registry().SetString(hive.szSubKey, "Name", hive.szSubKey);
         return new CAction();
     }();
     fuzz::NextInput(fake);
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if ((choices & 1) != 0) {
         action->Collect_Registry();
-        for (const gx::FakeCall& call : fake.CallsOf("RegSaveKeyA"))
+        for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::RegSaveKeyA))
             fuzz::Check(StartsWith(call.args[0], folder) && call.args[0].size() > folder.size(),
                         "hive file outside its folder", call.args[0]);
         fuzz::CheckPathLimit(fake, folder);
@@ -42,23 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::NextInput(fake);
     action->IsCollect_Registry_Exist();
     action->Restore_Registry((choices & 2) != 0 ? nullptr : name.c_str());
-    for (const gx::FakeCall& call : fake.CallsOf("RegCreateKeyExA")) {
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::RegCreateKeyExA)) {
         if (call.args[1].find("options=1") == std::string::npos) continue;  // the product key holder
         fuzz::Check(StartsWith(call.args[0], std::string(kImportBranch) + "\\"), "restored key outside the branch",
                     call.args[0]);
     }
-    for (const gx::FakeCall& call : fake.CallsOf("RegRestoreKeyA"))
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::RegRestoreKeyA))
         fuzz::Check(StartsWith(call.args[0], folder), "hive file read outside its folder", call.args[0]);
     fuzz::CheckPathLimit(fake, folder + " | " + name);
-    fuzz::Check(fake.openKeys == 0 && fake.openTokens == 0, "a key or token left open", name);
+    fuzz::Check(fake.registry().OpenKeys() == 0 && fake.security().OpenTokens() == 0, "a key or token left open", name);
 
     // The next input starts from a clean machine.
-    if (auto branch = fake.FindKey("Software")) {
-        branch->children.erase("gathrix");
-        branch->childOrder.erase(std::remove(branch->childOrder.begin(), branch->childOrder.end(), "gathrix"),
-                                 branch->childOrder.end());
-    }
+    fake.registry().RemoveKey("Software\\Gathrix");
     if ((choices & 1) != 0) fuzz::WipeDrives(fake);
-    fake.enabledPrivileges.clear();
+    fake.security().DisableAllPrivileges();
     return 0;
 }

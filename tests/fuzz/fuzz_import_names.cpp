@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static CWinApp* app = [&fake] {
         auto* made = new CWinApp();
         made->m_strAppName = "gathrix";
-        for (const RegistryHive& hive : HiveTable) fake.SetString(hive.szSubKey, "Name", hive.szSubKey);
-        fake.MakeDirectory("C:\\Tools\\CollectInfo\\Registry_Save");
+        for (const RegistryHive& hive : HiveTable) fake.registry().SetString(hive.szSubKey, "Name", hive.szSubKey);
+        fake.files().MakeDirectory("C:\\Tools\\CollectInfo\\Registry_Save");
         return made;
     }();
     fuzz::NextInput(fake);
@@ -54,10 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char& c : typed)
         if (c == '\r' || c == '\n') c = ' ';
     const std::string picked = in.Text(300);
-    fake.SetString(kKept, "Name", "earlier import");
+    fake.registry().SetString(kKept, "Name", "earlier import");
 
     int box = 0;
-    fake.onMessageBox = [&](gx::HWND, const std::string&, const std::string&, gx::UINT type) {
+    fake.ui().OnMessageBox([&](gx::HWND, const std::string&, const std::string&, gx::UINT type) {
         bool yes = ((answers >> (box++ % 8)) & 1) != 0;
         if ((type & 0xF) == gx::MB_YESNO) {
             if (yes) return gx::IDYES;
@@ -65,44 +65,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             gx::FakeUserAction pick;
             pick.kind = picked.empty() ? gx::FakeUserAction::Kind::CancelFile : gx::FakeUserAction::Kind::PickFile;
             pick.text = picked;
-            fake.user.actions.push_front(pick);
+            fake.ui().User().PutFirst(pick);
             return gx::IDNO;
         }
         return (type & 0xF) == gx::MB_OKCANCEL && !yes ? gx::IDCANCEL : gx::IDOK;
-    };
-    fake.user.actions.clear();
-    fake.user.Type(IDC_SUBFOLDER, typed).Click(IDC_IMPORT).Click(gx::IDOK);
+    });
+    fake.ui().User().Clear();
+    fake.ui().User().Type(IDC_SUBFOLDER, typed).Click(IDC_IMPORT).Click(gx::IDOK);
     {
         CRegImportDlg dialog;
         app->m_pMainWnd = &dialog;
         fuzz::Check(dialog.DoModal() == gx::IDOK, "the dialog did not end by OK", typed);
         app->m_pMainWnd = nullptr;
     }
-    fuzz::Check(fake.user.Done(), "the dialog stopped taking input", typed);
+    fuzz::Check(fake.ui().User().Done(), "the dialog stopped taking input", typed);
 
     const std::string name = Trimmed(typed);
     fuzz::CheckPathLimit(fake, typed);
     const std::string userKey = "Software\\Gathrix\\" + name;
-    for (const gx::FakeCall& call : fake.CallsOf("RegCreateKeyExA")) {
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::RegCreateKeyExA)) {
         if (call.args[1].find("options=1") == std::string::npos) continue;  // the product key holder
         fuzz::Check(StartsWith(call.args[0], userKey + "\\") && call.args[0].size() > userKey.size() + 1,
                     "restored key outside the typed name's key", call.args[0]);
     }
-    for (const gx::FakeCall& call : fake.CallsOf("SHDeleteKeyA"))
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::SHDeleteKeyA))
         fuzz::Check(call.args[0] == userKey && !name.empty(), "deleted key other than the typed name's", call.args[0]);
     // Only a name that is the earlier import or lies inside it may replace it.
     if (Lower(name) != "keep" && !StartsWith(Lower(name), "keep\\"))
-        fuzz::Check(fake.FindKey(kKept) != nullptr, "an earlier import was lost", typed);
-    fuzz::Check(fake.openKeys == 0 && fake.openTokens == 0, "a key or token left open", typed);
+        fuzz::Check(fake.registry().FindKey(kKept) != nullptr, "an earlier import was lost", typed);
+    fuzz::Check(fake.registry().OpenKeys() == 0 && fake.security().OpenTokens() == 0, "a key or token left open", typed);
 
     // The next input starts with the earlier import only.
-    if (auto branch = fake.FindKey("Software\\Gathrix")) {
-        for (auto it = branch->children.begin(); it != branch->children.end();)
-            it = it->first == "keep" ? std::next(it) : branch->children.erase(it);
-        branch->childOrder.clear();
-        for (const auto& child : branch->children) branch->childOrder.push_back(child.first);
-    }
-    fake.onMessageBox = nullptr;
-    fake.enabledPrivileges.clear();
+    if (auto branch = fake.registry().FindKey("Software\\Gathrix"))
+        for (const std::string& child : std::vector<std::string>(branch->childOrder))
+            if (child != "keep") fake.registry().RemoveKey("Software\\Gathrix\\" + child);
+    fake.ui().OnMessageBox(nullptr);
+    fake.security().DisableAllPrivileges();
     return 0;
 }

@@ -20,7 +20,7 @@ Fake& Install() {
     static Fake* fake = [] {
         auto* made = new Fake();
         static gx::ScopedPlatform scope(*made);
-        static const std::string root = made->root;
+        static const std::string root = made->files().Root();
         std::atexit([] {
             std::error_code ignored;
             std::filesystem::remove_all(root, ignored);
@@ -45,19 +45,18 @@ inline gx::FakePlatform& Platform() {
 // down the next (or fill the host's temporary folder); drive C stays.
 inline void WipeDrives(gx::FakePlatform& fake) {
     std::error_code ignored;
-    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(fake.root, ignored))
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(fake.files().Root(), ignored))
         std::filesystem::remove_all(entry.path(), ignored);
-    std::filesystem::create_directories(fake.root + "/C", ignored);
+    std::filesystem::create_directories(fake.files().Root() + "/C", ignored);
 }
 
 // Forgets what the previous input left in the call log and the counters.
 inline void NextInput(gx::FakePlatform& fake) {
-    fake.calls.clear();
-    fake.longestPath = 0;
-    fake.beeps = 0;
-    fake.messageBoxes.clear();
-    fake.openFileDialogs.clear();
-}
+    fake.ClearCalls();
+    fake.ResetLongestPath();
+    fake.ui().ResetBeeps();
+    fake.ui().ClearShown();
+    }
 
 [[noreturn]] inline void Fail(const char* what, const std::string& detail) {
     std::fprintf(stderr, "invariant broken: %s: [%s] (%zu characters)\n", what, detail.c_str(), detail.size());
@@ -70,14 +69,14 @@ inline void Check(bool holds, const char* what, const std::string& detail = std:
 
 // Every path the program handed to the platform fits MAX_PATH with its NUL.
 inline void CheckPathLimit(const gx::FakePlatform& fake, const std::string& context) {
-    if (fake.longestPath < gx::MAX_PATH) return;
+    if (fake.LongestPath() < gx::MAX_PATH) return;
     std::string culprit = "the trace or setup log";
     std::size_t longest = 0;
-    for (const gx::FakeCall& call : fake.calls)
+    for (const gx::FakeCall& call : fake.Calls())
         for (const std::string& arg : call.args)
             if (arg.size() > longest) {
                 longest = arg.size();
-                culprit = call.name + "(" + arg + ")";
+                culprit = std::string(gx::FakeOpName(call.op)) + "(" + arg + ")";
             }
     Fail("a path of 260 characters or more reached the platform", culprit + " | " + context);
 }

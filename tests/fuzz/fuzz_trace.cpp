@@ -20,15 +20,15 @@ gx::FakePlatform* g_fake = nullptr;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (g_fake == nullptr) {
         g_fake = &fuzz::Install<gx::FakePlatform>();
-        g_fake->MakeDirectory("C:\\Tools\\CollectInfo");
+        g_fake->files().MakeDirectory("C:\\Tools\\CollectInfo");
     }
-    g_fake->calls.clear();
+    g_fake->ClearCalls();
     // The log and the setup log grow with every input: start them afresh now and then.
     static unsigned inputs = 0;
     if (++inputs % 1024 == 0) {
         TraceShutdown();
         fuzz::WipeDrives(*g_fake);
-        g_fake->MakeDirectory("C:\\Tools\\CollectInfo");
+        g_fake->files().MakeDirectory("C:\\Tools\\CollectInfo");
     }
     if (size == 0) return 0;
     std::string input(reinterpret_cast<const char*>(data), size);
@@ -46,24 +46,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 1: {
         // A module path of any shape: the log path and the destinations.
-        g_fake->modulePath = text;
+        g_fake->process().SetModulePath(text);
         TraceShutdown();
         CAction action;
         if (action.m_szDest_Path_Registry.size() >= 260) __builtin_trap();
         if (!action.m_szDest_Path.empty() && action.m_szDest_Path_Files.rfind(action.m_szDest_Path, 0) != 0)
             __builtin_trap();
-        g_fake->modulePath = "C:\\Tools\\gathrix.exe";
+        g_fake->process().SetModulePath("C:\\Tools\\gathrix.exe");
         TraceShutdown();
         break;
     }
     case 2: {
-        g_fake->windowsDir = text;
+        g_fake->process().SetWindowsDirectory(text);
         char path[260];
         std::memset(path, 'x', sizeof(path));
         GetSetupLogPath(path);
         if (std::memchr(path, '\0', sizeof(path)) == nullptr) __builtin_trap();
         TraceSetupLog("%s\n", text.c_str());
-        g_fake->windowsDir = "C:\\WINDOWS";
+        g_fake->process().SetWindowsDirectory("C:\\WINDOWS");
         break;
     }
     default:

@@ -10,16 +10,16 @@ namespace {
 class StartupTest : public FakeTest {
 protected:
     StartupTest() {
-        fake.MakeDirectory("C:\\Tools\\CollectInfo");
-        fake.onDialogBox = [this](int templateId, gx::HWND owner, gx::DLGPROC, gx::LPARAM) {
+        fake.files().MakeDirectory("C:\\Tools\\CollectInfo");
+        fake.ui().OnDialogBox([this](int templateId, gx::HWND owner, gx::DLGPROC, gx::LPARAM) {
             dialogs.push_back(templateId);
             EXPECT_EQ(owner, nullptr);
             return static_cast<gx::INT_PTR>(gx::IDCANCEL);
-        };
+        });
     }
 
     int RunWith(const std::string& commandLine) {
-        fake.commandLine = commandLine;
+        fake.process().SetCommandLine(commandLine);
         dialogs.clear();
         CGathrixApp app;
         EXPECT_EQ(app.InitInstance(), FALSE);
@@ -41,7 +41,7 @@ TEST_F(StartupTest, MarkerAnywhereInTheRawCommandLineChoosesTheImportTool) {
 }
 
 TEST_F(StartupTest, LogBeginsWithVersionAndTheRawCommandLine) {
-    fake.WriteFile("C:\\Tools\\CollectInfo\\gathrix.log", "previous run\r\n");
+    fake.files().WriteFile("C:\\Tools\\CollectInfo\\gathrix.log", "previous run\r\n");
     RunWith("\"C:\\Tools\\gathrix.exe\"  -x  ");
     TraceShutdown();
     std::vector<std::string> lines = LogMessages();
@@ -60,8 +60,8 @@ TEST_F(StartupTest, VeryLongCommandLineIsTracedCutAndStillSearchedWhole) {
 }
 
 TEST_F(StartupTest, FrameworkNamesTheApplicationAfterTheExecutable) {
-    fake.modulePath = "C:\\Some Folder\\Gathrix.Tool.exe";
-    fake.commandLine = "x";
+    fake.process().SetModulePath("C:\\Some Folder\\Gathrix.Tool.exe");
+    fake.process().SetCommandLine("x");
     CGathrixApp app;
     EXPECT_EQ(AfxWinMain(), 0);
     EXPECT_EQ(app.m_strAppName, "Gathrix.Tool");

@@ -23,7 +23,7 @@ class CollectionDialogTest : public DialogTest {
 protected:
     CollectionDialogTest() : savedTable_(std::begin(FileTable), std::end(FileTable)) {
         // One log of the table exists, so that a run copies something.
-        fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
+        fake.files().WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
     }
     ~CollectionDialogTest() override { std::copy(savedTable_.begin(), savedTable_.end(), FileTable); }
 
@@ -31,20 +31,20 @@ protected:
 
     // The user's part of a complete run: the questionnaire, then the box.
     void FinishRun(gx::FakeScript whileBoxIsOpen = {}) {
-        fake.user.Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK, std::move(whileBoxIsOpen));
+        fake.ui().User().Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK, std::move(whileBoxIsOpen));
     }
 
     // Progress-bar messages of a kind, as (wParam, lParam) texts.
     std::vector<std::string> Progress(const std::string& message) {
         std::vector<std::string> sent;
-        for (const gx::FakeCall& call : fake.CallsOf("SendMessageA"))
+        for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::SendMessageA))
             if (call.args[0] == std::to_string(IDC_PROGRESS) && call.args[1] == message) sent.push_back(call.args[3]);
         return sent;
     }
 
     int Opened(int templateId) {
         int count = 0;
-        for (const gx::FakeCall& call : fake.CallsOf("DialogBoxParamA"))
+        for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::DialogBoxParamA))
             if (call.args[0] == std::to_string(templateId)) ++count;
         return count;
     }
@@ -74,9 +74,9 @@ TEST_F(CollectionDialogTest, ReadyTextsFollowTheLanguageAndEndOrEscCancel) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.language);
-        fake.langId = c.language;
-        fake.user.Check([&] {
-            gx::FakePlatform::FakeWindow& dialog = fake.Window(fake.DialogOf(kMain));
+        fake.process().SetLanguage(c.language);
+        fake.ui().User().Check([&] {
+            const gx::FakeWindow& dialog = fake.ui().Window(fake.ui().DialogOf(kMain));
             EXPECT_EQ(dialog.text, "CORVANE NET TOOL - Gathrix ");
             EXPECT_EQ(dialog.bigIcon, fake.LoadIconA(nullptr, IDR_MAINFRAME));
             EXPECT_EQ(dialog.smallIcon, dialog.bigIcon);
@@ -85,138 +85,138 @@ TEST_F(CollectionDialogTest, ReadyTextsFollowTheLanguageAndEndOrEscCancel) {
             EXPECT_EQ(Text(kMain, gx::IDCANCEL), c.end);
             EXPECT_EQ(Text(kMain, IDC_INFO), "Info");
             EXPECT_EQ(Text(kMain, IDC_STATUS), "");
-            EXPECT_EQ(fake.Control(kMain, IDC_PROGRESS).rangeMax, 100);
-            EXPECT_EQ(fake.Control(kMain, IDC_PROGRESS).position, 0);
+            EXPECT_EQ(fake.ui().Control(kMain, IDC_PROGRESS).rangeMax, 100);
+            EXPECT_EQ(fake.ui().Control(kMain, IDC_PROGRESS).position, 0);
         });
         // Outside a run a logoff may go ahead.
-        fake.user.LogOff();
+        fake.ui().User().LogOff();
         if (c.language == 0x0409)
-            fake.user.Escape();
+            fake.ui().User().Escape();
         else
-            fake.user.Click(gx::IDCANCEL);
+            fake.ui().User().Click(gx::IDCANCEL);
         EXPECT_EQ(Run(), gx::IDCANCEL);
     }
-    EXPECT_EQ(fake.endSessionAnswers, std::vector<gx::LRESULT>(5, TRUE));
-    EXPECT_EQ(fake.CountOf("SHGetFolderPathA"), 0);  // no run started
+    EXPECT_EQ(fake.ui().EndSessionAnswers(), std::vector<gx::LRESULT>(5, TRUE));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::Call_SHGetFolderPathA), 0);  // no run started
 }
 
 TEST_F(CollectionDialogTest, ACompleteRunAsksTheQuestionsShowsTheFinalTextAndEnds) {
-    fake.user.Click(gx::IDOK);
-    fake.user.Check([this] {
+    fake.ui().User().Click(gx::IDOK);
+    fake.ui().User().Check([this] {
         EXPECT_EQ(Text(kMain, IDC_MESSAGE), "Collecting data\n");
         EXPECT_FALSE(Enabled(kMain, gx::IDOK));
         EXPECT_FALSE(Enabled(kMain, gx::IDCANCEL));
         EXPECT_TRUE(Enabled(kMain, IDC_INFO));
     }).DuringPump();
-    fake.user.Check([this] {
+    fake.ui().User().Check([this] {
         // The questionnaire comes after the last step, with the final text shown.
-        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\fileattr.txt"));
+        EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\fileattr.txt"));
         EXPECT_EQ(Text(kMain, IDC_MESSAGE), kEnglishFinal);
-        EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, fake.DialogOf(kMain));
+        EXPECT_EQ(fake.ui().Window(fake.ui().ActiveDialog()).owner, fake.ui().DialogOf(kMain));
     }).In(kQuestionnaire);
     FinishRun([this] {
         EXPECT_FALSE(Enabled(kMain, gx::IDOK));
-        EXPECT_EQ(Text(kMain, IDC_MESSAGE), fake.messageBoxes.back().text);
+        EXPECT_EQ(Text(kMain, IDC_MESSAGE), fake.ui().MessageBoxes().back().text);
     });
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(IconsSet(kMain), (std::vector<std::string>{"big", "small"}));
 
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    const gx::FakeMessageBox& box = fake.messageBoxes[0];
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 1u);
+    const gx::FakeMessageBox& box = fake.ui().MessageBoxes()[0];
     EXPECT_EQ(box.text, kEnglishFinal);
     EXPECT_EQ(box.caption, "CORVANE NET TOOL - Gathrix ");
     EXPECT_EQ(box.type, gx::MB_OK | gx::MB_SETFOREGROUND);
     EXPECT_EQ(box.ownerTemplate, kMain);
-    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\userinfo.txt"));
-    EXPECT_EQ(fake.ReadFile(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"), "device setup");
-    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\_SysEvent.evt"));
-    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\Registry_Save"));
+    EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\userinfo.txt"));
+    EXPECT_EQ(fake.files().ReadFile(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"), "device setup");
+    EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\_SysEvent.evt"));
+    EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\Registry_Save"));
     // Start stays disabled; the status line keeps the last hive.
-    EXPECT_FALSE(fake.ClosedControl(kMain, gx::IDOK).enabled);
-    EXPECT_EQ(fake.ClosedControl(kMain, IDC_STATUS).text, "SOFTWARE\\Classes\\Installer\\Features");
+    EXPECT_FALSE(fake.ui().ClosedControl(kMain, gx::IDOK).enabled);
+    EXPECT_EQ(fake.ui().ClosedControl(kMain, IDC_STATUS).text, "SOFTWARE\\Classes\\Installer\\Features");
     std::vector<std::string> ends;
-    for (const gx::FakeCall& call : fake.CallsOf("EndDialog")) ends.push_back(call.args[0]);
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::EndDialog)) ends.push_back(call.args[0]);
     EXPECT_EQ(ends, (std::vector<std::string>{"1", "1"}));  // questionnaire, then the dialog
 }
 
 TEST_F(CollectionDialogTest, GermanFinalTextNamesTheFolderBesideTheExecutable) {
-    fake.langId = 0x0407;
-    fake.modulePath = "C:\\Programme\\Gathrix Tool\\gathrix.exe";
-    fake.MakeDirectory("C:\\Programme\\Gathrix Tool\\CollectInfo");
-    fake.user.Click(gx::IDOK);
+    fake.process().SetLanguage(0x0407);
+    fake.process().SetModulePath("C:\\Programme\\Gathrix Tool\\gathrix.exe");
+    fake.files().MakeDirectory("C:\\Programme\\Gathrix Tool\\CollectInfo");
+    fake.ui().User().Click(gx::IDOK);
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_EQ(fake.messageBoxes[0].text,
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 1u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].text,
               "Das Programm wurde erfolgreich ausgef\xFChrt. Die Informationen wurden gespeichert in: "
               "C:\\Programme\\Gathrix Tool\\CollectInfo");
 }
 
 TEST_F(CollectionDialogTest, AFailedInitialisationRemovesNothingAndStartRepeatsTheWholeRun) {
-    fake.WriteFile(std::string(kOutput) + "\\File_Save\\earlier.txt", "earlier run");
-    fake.WriteFile(std::string(kOutput) + "\\Registry_Save\\halvorn.sav", "earlier hive");
+    fake.files().WriteFile(std::string(kOutput) + "\\File_Save\\earlier.txt", "earlier run");
+    fake.files().WriteFile(std::string(kOutput) + "\\Registry_Save\\halvorn.sav", "earlier hive");
     fake.Fail(gx::FakeOp::Call_SHGetFolderPathA, 0x80070002u, 1).WhenArg(0, "0x23");
-    fake.user.Click(gx::IDOK).Check([this] {
+    fake.ui().User().Click(gx::IDOK).Check([this] {
         ExpectReady("Error 0x80000003 has occurred.\n");
-        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\earlier.txt"));
-        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\Registry_Save\\halvorn.sav"));
+        EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\earlier.txt"));
+        EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\Registry_Save\\halvorn.sav"));
         EXPECT_EQ(Opened(kQuestionnaire), 0);
     });
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
     // The second run started from the beginning: folders asked again, the
     // earlier output removed before copying.
-    EXPECT_EQ(fake.CountOf("SHGetFolderPathA"), 3 + 6);
-    EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\File_Save\\earlier.txt"));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::Call_SHGetFolderPathA), 3 + 6);
+    EXPECT_FALSE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\earlier.txt"));
 }
 
 TEST_F(CollectionDialogTest, AFailedHiveExportComesAfterAllCopiesAndEndsTheRunWithoutQuestions) {
     fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED, 1);
-    fake.user.Click(gx::IDOK).Check([this] {
+    fake.ui().User().Click(gx::IDOK).Check([this] {
         ExpectReady("Error 0x80000002 has occurred.\n");
-        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"));
-        EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\_SecEvent.evt"));
-        EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\fileattr.txt"));
-        EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\userinfo.txt"));
+        EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"));
+        EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\_SecEvent.evt"));
+        EXPECT_FALSE(fake.files().Exists(std::string(kOutput) + "\\fileattr.txt"));
+        EXPECT_FALSE(fake.files().Exists(std::string(kOutput) + "\\userinfo.txt"));
         EXPECT_EQ(Opened(kQuestionnaire), 0);
-        EXPECT_EQ(fake.CountOf("BackupEventLogA"), 3);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::BackupEventLogA), 3);
         // What the failed run copied is removed by the next one.
-        fake.WriteFile(std::string(kOutput) + "\\File_Save\\marker.txt", "left by the first run");
+        fake.files().WriteFile(std::string(kOutput) + "\\File_Save\\marker.txt", "left by the first run");
     });
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
-    EXPECT_FALSE(fake.Exists(std::string(kOutput) + "\\File_Save\\marker.txt"));
-    EXPECT_TRUE(fake.Exists(std::string(kOutput) + "\\File_Save\\_SecEvent.evt"));
+    EXPECT_FALSE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\marker.txt"));
+    EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\_SecEvent.evt"));
 }
 
 TEST_F(CollectionDialogTest, EndAfterAFailureCancels) {
     fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED);
-    fake.user.Click(gx::IDOK).Click(gx::IDCANCEL);
+    fake.ui().User().Click(gx::IDOK).Click(gx::IDCANCEL);
     EXPECT_EQ(Run(), gx::IDCANCEL);
-    fake.user.Click(gx::IDOK).Escape();
+    fake.ui().User().Click(gx::IDOK).Escape();
     EXPECT_EQ(Run(), gx::IDCANCEL);
-    EXPECT_EQ(fake.CountOf("MessageBoxA"), 0);  // failures are shown as the message text only
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::MessageBoxA), 0);  // failures are shown as the message text only
 }
 
 TEST_F(CollectionDialogTest, InfoDuringARunOpensAtTheNextDispatchAndTheRunWaitsForIt) {
     std::string statusWhenOpened;
     int peeksWhenOpened = 0;
-    fake.user.Click(gx::IDOK);
-    fake.user.Click(IDC_INFO).DuringPump(5);
-    fake.user.Check([&] {
-        EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, fake.DialogOf(kMain));
-        EXPECT_FALSE(fake.Window(fake.DialogOf(kMain)).enabled);  // the info box is modal
+    fake.ui().User().Click(gx::IDOK);
+    fake.ui().User().Click(IDC_INFO).DuringPump(5);
+    fake.ui().User().Check([&] {
+        EXPECT_EQ(fake.ui().Window(fake.ui().ActiveDialog()).owner, fake.ui().DialogOf(kMain));
+        EXPECT_FALSE(fake.ui().Window(fake.ui().DialogOf(kMain)).enabled);  // the info box is modal
         statusWhenOpened = Text(kMain, IDC_STATUS);
-        peeksWhenOpened = fake.CountOf("PeekMessageA");
+        peeksWhenOpened = fake.CountOf(gx::FakeOp::PeekMessageA);
     }).In(kInfo);
-    fake.user.Check([&] {
+    fake.ui().User().Check([&] {
         // Nothing of the run went on while the box was open.
         EXPECT_EQ(Text(kMain, IDC_STATUS), statusWhenOpened);
-        EXPECT_EQ(fake.CountOf("PeekMessageA"), peeksWhenOpened);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::PeekMessageA), peeksWhenOpened);
     }).In(kInfo);
-    fake.user.Click(gx::IDOK).In(kInfo);
+    fake.ui().User().Click(gx::IDOK).In(kInfo);
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(Opened(kInfo), 1);
@@ -224,57 +224,55 @@ TEST_F(CollectionDialogTest, InfoDuringARunOpensAtTheNextDispatchAndTheRunWaitsF
 }
 
 TEST_F(CollectionDialogTest, EveryCloseRequestAndASecondStartDuringARunAreRefusedAndTheRunCompletes) {
-    fake.user.Click(gx::IDOK);
-    fake.user.PostCommand(gx::IDCANCEL).DuringPump(2);  // another program's Cancel
-    fake.user.PostCommand(gx::IDOK).DuringPump(2);      // and its Start
-    fake.user.Close().DuringPump(2);
-    fake.user.AltF4().DuringPump(2);
-    fake.user.Escape().DuringPump(2);
-    fake.user.LogOff().DuringPump(2);
+    fake.ui().User().Click(gx::IDOK);
+    fake.ui().User().PostCommand(gx::IDCANCEL).DuringPump(2);  // another program's Cancel
+    fake.ui().User().PostCommand(gx::IDOK).DuringPump(2);      // and its Start
+    fake.ui().User().Close().DuringPump(2);
+    fake.ui().User().AltF4().DuringPump(2);
+    fake.ui().User().Escape().DuringPump(2);
+    fake.ui().User().LogOff().DuringPump(2);
     // The same during the hive export, straight to the dialog.
     std::vector<gx::LRESULT> duringExport;
     int closeBeeps = -1;
-    fake.onSleep = [&] {
-        gx::HWND dialog = fake.DialogOf(kMain);
+    fake.process().OnSleep([&] {
+        gx::HWND dialog = fake.ui().DialogOf(kMain);
         if (dialog == nullptr || Text(kMain, IDC_STATUS) != "System\\CurrentControlSet\\Services" || !duringExport.empty())
             return;
         duringExport.push_back(fake.SendMessageA(dialog, gx::WM_QUERYENDSESSION, 0, 0));
-        int beeps = fake.beeps;
+        int beeps = fake.ui().Beeps();
         fake.SendMessageA(dialog, gx::WM_CLOSE, 0, 0);
         fake.SendMessageA(dialog, gx::WM_SYSCOMMAND, gx::SC_CLOSE, 0);
-        closeBeeps = fake.beeps - beeps;
+        closeBeeps = fake.ui().Beeps() - beeps;
         fake.PostMessageA(dialog, gx::WM_COMMAND, gx::IDCANCEL, 0);
         fake.PostMessageA(dialog, gx::WM_COMMAND, gx::IDOK, 0);
-    };
-    fake.user.Check([this] { EXPECT_EQ(Text(kMain, IDC_MESSAGE), kEnglishFinal); }).In(kQuestionnaire);
-    fake.user.LogOff().In(kQuestionnaire);  // the questions belong to the run too
+    });
+    fake.ui().User().Check([this] { EXPECT_EQ(Text(kMain, IDC_MESSAGE), kEnglishFinal); }).In(kQuestionnaire);
+    fake.ui().User().LogOff().In(kQuestionnaire);  // the questions belong to the run too
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
     // Pump: the main dialog refuses; questionnaire: the main dialog refuses,
     // the questionnaire itself would not mind.
-    EXPECT_EQ(fake.endSessionAnswers, (std::vector<gx::LRESULT>{FALSE, FALSE, TRUE}));
+    EXPECT_EQ(fake.ui().EndSessionAnswers(), (std::vector<gx::LRESULT>{FALSE, FALSE, TRUE}));
     EXPECT_EQ(duringExport, (std::vector<gx::LRESULT>{FALSE}));
     // The dialog took both closes: the dialog manager, its Cancel disabled,
     // would have beeped at them.
     EXPECT_EQ(closeBeeps, 0);
-    for (const gx::FakeCall& call : fake.CallsOf("EndDialog")) EXPECT_EQ(call.args[0], "1");
-    EXPECT_EQ(fake.CountOf("EndDialog"), 2);
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::EndDialog)) EXPECT_EQ(call.args[0], "1");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::EndDialog), 2);
     EXPECT_EQ(Opened(kQuestionnaire), 1);  // one run, none nested
 }
 
 TEST_F(CollectionDialogTest, ProgressRangesFollowTheStepsOnVistaAndOnXp) {
-    fake.version.dwMajorVersion = 6;
-    fake.version.dwMinorVersion = 0;
-    fake.user.Click(gx::IDOK);
+    fake.process().SetWindowsVersion(6, 0);
+    fake.ui().User().Click(gx::IDOK);
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(Progress("0x401"), (std::vector<std::string>{"0x3C0000", "0x50000"}));
     EXPECT_EQ(Progress("0x405").size(), 65u);
 
-    fake.calls.clear();
-    fake.version.dwMajorVersion = 5;
-    fake.version.dwMinorVersion = 1;
-    fake.user.Click(gx::IDOK);
+    fake.ClearCalls();
+    fake.process().SetWindowsVersion(5, 1);
+    fake.ui().User().Click(gx::IDOK);
     FinishRun();
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(Progress("0x401"), (std::vector<std::string>{"0x360000", "0x3C0000", "0x50000"}));
@@ -291,10 +289,10 @@ TEST_F(StartupDialogTest, EachModeRunsItsDialogAsTheOwnerlessMainWindow) {
     CGathrixApp program;
     program.m_strAppName = "gathrix";
     gx::HWND seen = nullptr;
-    fake.user.Check([&] {
-        seen = fake.ActiveDialog();
-        EXPECT_EQ(fake.Window(seen).templateId, kMain);
-        EXPECT_EQ(fake.Window(seen).owner, nullptr);
+    fake.ui().User().Check([&] {
+        seen = fake.ui().ActiveDialog();
+        EXPECT_EQ(fake.ui().Window(seen).templateId, kMain);
+        EXPECT_EQ(fake.ui().Window(seen).owner, nullptr);
         EXPECT_EQ(program.m_hMainWnd, seen);
     }).Click(gx::IDCANCEL);
     EXPECT_EQ(program.InitInstance(), FALSE);
@@ -302,8 +300,8 @@ TEST_F(StartupDialogTest, EachModeRunsItsDialogAsTheOwnerlessMainWindow) {
     EXPECT_EQ(program.m_pMainWnd, nullptr);
     EXPECT_EQ(program.m_hMainWnd, nullptr);
 
-    fake.commandLine = "\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\"";
-    fake.user.Check([&] { EXPECT_EQ(fake.Window(fake.ActiveDialog()).templateId, IDD_REGIMPORT_DIALOG); }).Escape();
+    fake.process().SetCommandLine("\"C:\\Tools\\gathrix.exe\" \"CORVANE NET PC SOFTWARE\"");
+    fake.ui().User().Check([&] { EXPECT_EQ(fake.ui().Window(fake.ui().ActiveDialog()).templateId, IDD_REGIMPORT_DIALOG); }).Escape();
     EXPECT_EQ(program.InitInstance(), FALSE);
 }
 

@@ -48,21 +48,22 @@ Lines Closing(const std::string& csd, int platform, int minor, int major, int bu
 
 class EnvironmentTest : public FakeTest {
 protected:
-    EnvironmentTest() { fake.MakeDirectory("C:\\Tools\\CollectInfo"); }
+    EnvironmentTest() { fake.files().MakeDirectory("C:\\Tools\\CollectInfo"); }
 
     void SetVersion(gx::DWORD platform, gx::DWORD major, gx::DWORD minor, gx::DWORD build, const char* csd,
                     gx::WORD suite = 0, gx::BYTE type = 0, gx::WORD spMajor = 0, gx::WORD spMinor = 0) {
-        std::memset(&fake.version, 0, sizeof(fake.version));
-        fake.version.dwOSVersionInfoSize = sizeof(gx::OSVERSIONINFOEXA);
-        fake.version.dwPlatformId = platform;
-        fake.version.dwMajorVersion = major;
-        fake.version.dwMinorVersion = minor;
-        fake.version.dwBuildNumber = build;
-        std::strcpy(fake.version.szCSDVersion, csd);
-        fake.version.wSuiteMask = suite;
-        fake.version.wProductType = type;
-        fake.version.wServicePackMajor = spMajor;
-        fake.version.wServicePackMinor = spMinor;
+        gx::OSVERSIONINFOEXA version = {};
+        version.dwOSVersionInfoSize = sizeof(gx::OSVERSIONINFOEXA);
+        version.dwPlatformId = platform;
+        version.dwMajorVersion = major;
+        version.dwMinorVersion = minor;
+        version.dwBuildNumber = build;
+        std::strcpy(version.szCSDVersion, csd);
+        version.wSuiteMask = suite;
+        version.wProductType = type;
+        version.wServicePackMajor = spMajor;
+        version.wServicePackMinor = spMinor;
+        fake.process().SetVersion(version);
     }
 };
 
@@ -78,13 +79,13 @@ TEST_F(EnvironmentTest, WindowsXpProfessionalSp2GivesTheExampleBlock) {
                                       "Tool::CheckOS, VER_PLATFORM_WIN32_NT, Windows XP Professional"},
                                      Closing("Service Pack 2", 2, 1, 5, 2600, 6)}));
     // The plain record first, then the extended one, each with its own size.
-    std::vector<gx::FakeCall> reads = fake.CallsOf("GetVersionExA");
+    std::vector<gx::FakeCall> reads = fake.CallsOf(gx::FakeOp::GetVersionExA);
     ASSERT_EQ(reads.size(), 2u);
     EXPECT_EQ(reads[0].args[0], "148");
     EXPECT_EQ(reads[1].args[0], "156");
     EXPECT_EQ(action.m_osvi.dwOSVersionInfoSize, 156u);
     EXPECT_EQ(action.m_osvi.wSuiteMask, 0x100);
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
     // Nothing but the destinations and the code is known before Init.
     EXPECT_EQ(action.m_pProgress, nullptr);
     EXPECT_EQ(action.m_pStatusText, nullptr);
@@ -155,11 +156,11 @@ TEST_F(EnvironmentTest, EachVersionGivesItsCodeAndItsLines) {
                                                  static_cast<int>(c.major), static_cast<int>(c.build), c.code)}));
         // Only Windows 2000 and later read the extended record.
         bool extended = c.platform == 2 && (c.major == 6 || (c.major == 5 && c.minor <= 2));
-        EXPECT_EQ(fake.CountOf("GetVersionExA"), extended ? 2 : 1);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::GetVersionExA), extended ? 2 : 1);
         EXPECT_EQ(action.m_osvi.dwOSVersionInfoSize, extended ? 156u : 0u);
-        fake.calls.clear();
+        fake.ClearCalls();
     }
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 }
 
 TEST_F(EnvironmentTest, SuiteLinesFollowTheTableOrderAndFieldsWidenWithoutSign) {
@@ -227,7 +228,7 @@ public:
 
 TEST_F(EnvironmentTest, FailingPlainReadTracesAnEmptyRecordAndCodeOne) {
     ScribblingVersion scribbling;
-    scribbling.MakeDirectory("C:\\Tools\\CollectInfo");
+    scribbling.files().MakeDirectory("C:\\Tools\\CollectInfo");
     gx::ScopedPlatform scope(scribbling);
     {
         CAction action;
@@ -236,7 +237,7 @@ TEST_F(EnvironmentTest, FailingPlainReadTracesAnEmptyRecordAndCodeOne) {
     TraceShutdown();
     Lines expected = Concat({kDestBlock, {"<> CTool::CheckOS, GetVersionEx GetLastError:87"},
                              Closing("", 0, 0, 0, 0, 1), {"TraceOut::~TraceOut()"}});
-    fake.WriteFile("C:\\copy.log", scribbling.ReadFile("C:\\Tools\\CollectInfo\\gathrix.log"));
+    fake.files().WriteFile("C:\\copy.log", scribbling.files().ReadFile("C:\\Tools\\CollectInfo\\gathrix.log"));
     Lines lines = LogMessages("C:\\copy.log");
     EXPECT_EQ(lines, expected);
 }
@@ -262,7 +263,7 @@ TEST_F(EnvironmentTest, DestinationFoldersFollowTheExecutable) {
         {"\\\\host\\share\\bin\\gathrix.exe", "\\\\host\\share\\bin\\CollectInfo\\"},
     };
     for (const auto& c : cases) {
-        fake.modulePath = c.module;
+        fake.process().SetModulePath(c.module);
         CAction action;
         EXPECT_EQ(action.m_szDest_Path, c.root);
         EXPECT_EQ(action.m_szDest_Path_Files, c.root + "File_Save\\");
@@ -271,19 +272,19 @@ TEST_F(EnvironmentTest, DestinationFoldersFollowTheExecutable) {
     // A path without an absolute folder would put the output below the
     // current folder: refused like one too deep.
     for (const char* module : {"gathrix.exe", "C:gathrix.exe", "\\Tools\\gathrix.exe"}) {
-        fake.modulePath = module;
-        fake.beeps = 0;
+        fake.process().SetModulePath(module);
+        fake.ui().ResetBeeps();
         CAction action;
         EXPECT_EQ(action.m_szDest_Path + action.m_szDest_Path_Files + action.m_szDest_Path_Registry, "") << module;
-        EXPECT_EQ(fake.beeps, 5);
+        EXPECT_EQ(fake.ui().Beeps(), 5);
     }
     Lines lines = LogMessages();  // the log was opened by the first object
     EXPECT_TRUE(testlog::HasLine(lines, "ERR CTool::GetDest_Path -> no absolute folder: gathrix.exe"));
 
     // A repeated call recomputes the same values.
-    fake.modulePath = "C:\\Tools\\x.exe";
+    fake.process().SetModulePath("C:\\Tools\\x.exe");
     CAction action;
-    fake.modulePath = "D:\\Elsewhere\\x.exe";
+    fake.process().SetModulePath("D:\\Elsewhere\\x.exe");
     action.GetDest_Path();
     EXPECT_EQ(action.m_szDest_Path_Files, "D:\\Elsewhere\\CollectInfo\\File_Save\\");
 }
@@ -292,20 +293,20 @@ TEST_F(EnvironmentTest, ExecutableFolderTooDeepIsRefusedAndTraced) {
     Trace(TRACE_INFO, "log beside C:\\Tools\\gathrix.exe");
     // "\CollectInfo\Registry_Save\" adds 27 characters to the folder.
     std::string fits = "C:\\" + std::string(229, 'd');  // registry folder of 259 characters
-    fake.modulePath = fits + "\\gathrix.exe";
+    fake.process().SetModulePath(fits + "\\gathrix.exe");
     {
         CAction action;
         EXPECT_EQ(action.m_szDest_Path_Registry.size(), 259u);
-        EXPECT_EQ(fake.beeps, 0);
+        EXPECT_EQ(fake.ui().Beeps(), 0);
     }
     std::string deep = "C:\\" + std::string(230, 'd');
-    fake.modulePath = deep + "\\x.exe";
-    fake.calls.clear();
+    fake.process().SetModulePath(deep + "\\x.exe");
+    fake.ClearCalls();
     CAction action;
     EXPECT_EQ(action.m_szDest_Path, "");
     EXPECT_EQ(action.m_szDest_Path_Files, "");
     EXPECT_EQ(action.m_szDest_Path_Registry, "");
-    EXPECT_EQ(fake.beeps, 5);
+    EXPECT_EQ(fake.ui().Beeps(), 5);
     Lines lines = LogMessages();
     auto refused = std::find(lines.begin(), lines.end(),
                              "ERR CTool::GetDest_Path -> path too long (260 characters): " + deep + "\\x.exe");
@@ -314,10 +315,10 @@ TEST_F(EnvironmentTest, ExecutableFolderTooDeepIsRefusedAndTraced) {
     EXPECT_EQ(*(refused + 2), "CTool::GetDest_Path, m_szDest_Path_Registry:");
 
     // A module path the platform had to cut is refused the same way.
-    fake.modulePath = "C:\\" + std::string(300, 'e') + "\\x.exe";
+    fake.process().SetModulePath("C:\\" + std::string(300, 'e') + "\\x.exe");
     action.GetDest_Path();
     EXPECT_EQ(action.m_szDest_Path, "");
-    EXPECT_EQ(fake.beeps, 10);
+    EXPECT_EQ(fake.ui().Beeps(), 10);
 }
 
 TEST_F(EnvironmentTest, LanguageRuleLooksOnlyAtThePrimaryLanguage) {
@@ -330,7 +331,7 @@ TEST_F(EnvironmentTest, LanguageRuleLooksOnlyAtThePrimaryLanguage) {
                  {0x409, 1, "0x409"}, {0x40C, 1, "0x40C"}, {0x0000, 1, "0x0"}};
     for (const auto& c : cases) {
         TraceShutdown();  // the next line starts a new log
-        fake.langId = c.id;
+        fake.process().SetLanguage(c.id);
         EXPECT_EQ(action.CheckLanguage(), c.index) << c.hex;
         EXPECT_EQ(LogMessages(),
                   (Lines{std::string("> CTool::CheckLanguage(void) GetUserDefaultLangID() Language Identifiers -> ") +

@@ -35,7 +35,7 @@ protected:
     // The trace log's lines without their time stamps, "\r\n" removed.
     std::vector<std::string> LogMessages(const std::string& log = "C:\\Tools\\CollectInfo\\gathrix.log") {
         std::vector<std::string> messages;
-        std::string text = fake.ReadFile(log);
+        std::string text = fake.files().ReadFile(log);
         std::size_t start = 0;
         while (start < text.size()) {
             std::size_t end = text.find("\r\n", start);

@@ -19,7 +19,7 @@ struct InnerTest : FakeTest {
 }  // namespace
 
 TEST_F(FakeTest, InjectedFailurePicksItsCallAndReportsWhenItNeverFired) {
-    fake.MakeDirectory("C:\\a");
+    fake.files().MakeDirectory("C:\\a");
     // The second creation of C:\a\y fails; other paths do not count.
     fake.Fail(FakeOp::CreateDirectoryA, gx::ERROR_DISK_FULL, 1, 1).WhenArg(0, "C:\\a\\y");
     EXPECT_TRUE(fake.CreateDirectoryA("C:\\a\\x", nullptr));
@@ -28,20 +28,18 @@ TEST_F(FakeTest, InjectedFailurePicksItsCallAndReportsWhenItNeverFired) {
     fake.SetLastError(0);
     EXPECT_FALSE(fake.CreateDirectoryA("C:\\a\\y", nullptr));
     EXPECT_EQ(fake.GetLastError(), gx::ERROR_DISK_FULL);
-    EXPECT_FALSE(fake.Exists("C:\\a\\y"));
+    EXPECT_FALSE(fake.files().Exists("C:\\a\\y"));
     EXPECT_TRUE(fake.CreateDirectoryA("C:\\a\\y", nullptr));
     EXPECT_EQ(fake.UnfiredFaults(), "");
 
-    // Arguments that never come, and an operation the fake cannot fail.
+    // Arguments that never come; an operation the fake cannot fail is
+    // refused at once.
     fake.Fail(FakeOp::DeleteFileA, gx::ERROR_ACCESS_DENIED).WhenArg(0, "C:\\a\\z");
-    fake.Fail(FakeOp::GetLocalTime, gx::ERROR_ACCESS_DENIED);
+    EXPECT_THROW(fake.Fail(FakeOp::GetLocalTime, gx::ERROR_ACCESS_DENIED), std::logic_error);
     fake.Fail(FakeOp::RegSaveKeyA, gx::ERROR_ACCESS_DENIED).MayNotFire();
     fake.DeleteFileA("C:\\a\\x");
-    gx::SYSTEMTIME time;
-    fake.GetLocalTime(&time);
     EXPECT_EQ(fake.UnfiredFaults(),
-              "injected failure of DeleteFileA (code 5, skip 0, with a condition) never fired\n"
-              "injected failure of GetLocalTime (code 5, skip 0) never fired\n");
+              "injected failure of DeleteFileA (code 5, skip 0, with a condition) never fired\n");
     fake.ClearFaults();
 }
 
@@ -57,7 +55,7 @@ TEST(FakeFixture, FailsATestWhoseInjectionNeverFired) {
 }
 
 TEST_F(FakeTest, HandleHolderClosesThroughTheBoundaryOnce) {
-    fake.MakeKey("Software\\A");
+    fake.registry().MakeKey("Software\\A");
     gx::UniqueRegKey key;
     ASSERT_EQ(fake.RegOpenKeyExA(gx::HKEY_LOCAL_MACHINE, "Software\\A", 0, gx::KEY_READ, key.put()), 0);
     // A second open into the same holder closes the first key.

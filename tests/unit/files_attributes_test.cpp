@@ -19,13 +19,13 @@ constexpr gx::DWORD kEncrypted = gx::FILE_ATTRIBUTE_ENCRYPTED;
 class AttributeReportTest : public FilesTest {
 protected:
     AttributeReportTest() {
-        fake.MakeDirectory(kDrivers);
-        fake.MakeDirectory("C:\\Program Files\\Common Files");
+        fake.files().MakeDirectory(kDrivers);
+        fake.files().MakeDirectory("C:\\Program Files\\Common Files");
     }
 
     void File(const std::string& path, gx::DWORD bits = 0) {
-        fake.WriteFile(path, "x");
-        if (bits != 0) fake.SetExtraAttributes(path, bits);
+        fake.files().WriteFile(path, "x");
+        if (bits != 0) fake.files().SetExtraAttributes(path, bits);
     }
 
     std::string Header(const std::string& folder, int attributes) {
@@ -37,9 +37,9 @@ protected:
         SetFolders(action);
         action.m_iWinOS = winOS;
         EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
-        EXPECT_EQ(fake.openFiles, 0);
-        EXPECT_EQ(fake.openFinds, 0);
-        return fake.ReadFile(kReport);
+        EXPECT_EQ(fake.files().OpenFiles(), 0);
+        EXPECT_EQ(fake.files().OpenFinds(), 0);
+        return fake.files().ReadFile(kReport);
     }
 };
 
@@ -53,17 +53,17 @@ TEST_F(AttributeReportTest, ListsFlaggedEntriesOfTheFourFoldersWithWordsInTableO
                          "c.txt Attribute:readonly \r\n" + Header(kDrivers, 16) +
                          Header("C:\\Program Files", 16) + Header("C:\\Program Files\\Common Files", 16) +
                          "z.ocx Attribute:compressed \r\n");
-    std::vector<gx::FakeCall> created = fake.CallsOf("CreateFileA");
+    std::vector<gx::FakeCall> created = fake.CallsOf(gx::FakeOp::CreateFileA);
     ASSERT_EQ(created.size(), 1u);
     // Composed as the output folder followed by "\fileattr.txt".
     EXPECT_EQ(created[0].args, (std::vector<std::string>{"C:\\Tools\\CollectInfo\\\\fileattr.txt", "0x40000000 0x1 2"}));
-    std::vector<gx::FakeCall> finds = fake.CallsOf("FindFirstFileA");
+    std::vector<gx::FakeCall> finds = fake.CallsOf(gx::FakeOp::FindFirstFileA);
     ASSERT_EQ(finds.size(), 4u);
     EXPECT_EQ(finds[0].args[0], kSystem32 + "\\*.*");
 }
 
 TEST_F(AttributeReportTest, CompressedFolderShowsItsValueItsTextAndItsDotEntry) {
-    fake.SetExtraAttributes(kDrivers, kCompressed);
+    fake.files().SetExtraAttributes(kDrivers, kCompressed);
     File(kDrivers + "\\x.sys", kCompressed);
     std::string report = Run();
     EXPECT_EQ(report.substr(0, report.find(Header("C:\\Program Files", 16))),
@@ -72,7 +72,7 @@ TEST_F(AttributeReportTest, CompressedFolderShowsItsValueItsTextAndItsDotEntry) 
 }
 
 TEST_F(AttributeReportTest, DotDotIsListedWhenTheParentQualifies) {
-    fake.SetExtraAttributes(kSystem32, kReadOnly);
+    fake.files().SetExtraAttributes(kSystem32, kReadOnly);
     std::string report = Run();
     EXPECT_NE(report.find(Header(kSystem32, 17) + "Attribute:readonly \r\n. Attribute:readonly \r\n"),
               std::string::npos);
@@ -85,12 +85,12 @@ TEST_F(AttributeReportTest, MissingFolderIsTracedWithItsCodeAndTheNextFolderRepo
     SetFolders(action);
     action.m_szProgramFiles = "C:\\Programs";
     action.Collect_FileAttributes();
-    std::string report = fake.ReadFile(kReport);
+    std::string report = fake.files().ReadFile(kReport);
     EXPECT_EQ(report.find("C:\\Programs"), std::string::npos);
     EXPECT_NE(report.find(Header("C:\\Program Files\\Common Files", 16) + "z.ocx Attribute:readonly \r\n"),
               std::string::npos);
     EXPECT_TRUE(Contains(LogMessages(), "Tool::Collect_FileAttributes C:\\Programs fail(2)"));
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 }
 
 TEST_F(AttributeReportTest, UnknownWindowsFolderIsNotLookedForOnTheCurrentDrive) {
@@ -99,9 +99,9 @@ TEST_F(AttributeReportTest, UnknownWindowsFolderIsNotLookedForOnTheCurrentDrive)
     action.m_szWindowsPath.clear();
     action.Collect_FileAttributes();
     EXPECT_TRUE(Contains(LogMessages(), "Tool::Collect_FileAttributes  fail(3)"));
-    for (const gx::FakeCall& call : fake.CallsOf("GetFileAttributesA"))
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::GetFileAttributesA))
         EXPECT_EQ(call.args[0].substr(0, 3), "C:\\") << call.args[0];
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 2);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 2);
 }
 
 TEST_F(AttributeReportTest, LimitIsCheckedBetweenFoldersOnly) {
@@ -115,7 +115,7 @@ TEST_F(AttributeReportTest, LimitIsCheckedBetweenFoldersOnly) {
         ++lines;
     EXPECT_EQ(lines, 250);  // folder 2 passes the limit and is still listed whole
     EXPECT_EQ(report.find("C:\\Program Files"), std::string::npos);
-    for (const gx::FakeCall& call : fake.CallsOf("GetFileAttributesA"))
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::GetFileAttributesA))
         EXPECT_EQ(call.args[0].find("Program Files"), std::string::npos);
 }
 
@@ -127,24 +127,24 @@ TEST_F(AttributeReportTest, TwoHundredListedEntriesDoNotStopTheReportButTwoHundr
 }
 
 TEST_F(AttributeReportTest, NtFourWritesNoReportAndLeavesAnOldOneAlone) {
-    fake.WriteFile(kReport, "earlier run");
+    fake.files().WriteFile(kReport, "earlier run");
     Run(4);
-    EXPECT_EQ(fake.ReadFile(kReport), "earlier run");
-    EXPECT_EQ(fake.CountOf("CreateFileA"), 0);
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
+    EXPECT_EQ(fake.files().ReadFile(kReport), "earlier run");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::CreateFileA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
 }
 
 TEST_F(AttributeReportTest, ExistingReportIsReplaced) {
-    fake.WriteFile(kReport, std::string(5000, 'Q'));
+    fake.files().WriteFile(kReport, std::string(5000, 'Q'));
     EXPECT_EQ(Run().substr(0, Header(kSystem32, 16).size()), Header(kSystem32, 16));
-    EXPECT_EQ(fake.ReadFile(kReport).find('Q'), std::string::npos);
+    EXPECT_EQ(fake.files().ReadFile(kReport).find('Q'), std::string::npos);
 }
 
 TEST_F(AttributeReportTest, ReportThatCannotBeCreatedIsTracedAndNothingIsRead) {
     fake.Fail(gx::FakeOp::CreateFileA, gx::ERROR_ACCESS_DENIED);
     Run();
     EXPECT_TRUE(Contains(LogMessages(), "Tool::Could not open fileattr.txt"));
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
 }
 
 TEST_F(AttributeReportTest, RefusedDestinationCreatesNoReportAnywhere) {
@@ -152,7 +152,7 @@ TEST_F(AttributeReportTest, RefusedDestinationCreatesNoReportAnywhere) {
     SetFolders(action);
     action.m_szDest_Path.clear();
     EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
-    EXPECT_EQ(fake.CountOf("CreateFileA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::CreateFileA), 0);
     EXPECT_TRUE(Contains(LogMessages(), "Tool::Could not open fileattr.txt"));
 }
 
@@ -165,11 +165,11 @@ TEST_F(AttributeReportTest, FailingWriteIsTracedOnceAndTheReportEndsCleanly) {
     int failures = 0;
     for (const std::string& line : lines) failures += line.rfind("Tool::Could not write", 0) == 0 ? 1 : 0;
     EXPECT_EQ(failures, 1);
-    EXPECT_EQ(fake.ReadFile(kReport), Header(kSystem32, 16));
+    EXPECT_EQ(fake.files().ReadFile(kReport), Header(kSystem32, 16));
 }
 
 TEST_F(AttributeReportTest, AWriteTheDiskCutsShortIsAFullDisk) {
-    fake.diskRoom = 10;
+    fake.files().SetFreeSpace(10);
     EXPECT_EQ(Run(), Header(kSystem32, 16).substr(0, 10));
     EXPECT_TRUE(Contains(LogMessages(), "Tool::Could not write fileattr.txt(112)"));
 }

@@ -21,7 +21,7 @@ int RowOf(int group, int type) {
     return 0;
 }
 
-std::vector<std::vector<std::string>> ArgsOf(const gx::FakePlatform& fake, const std::string& name) {
+std::vector<std::vector<std::string>> ArgsOf(const gx::FakePlatform& fake, gx::FakeOp name) {
     std::vector<std::vector<std::string>> args;
     for (const gx::FakeCall& call : fake.CallsOf(name)) args.push_back(call.args);
     return args;
@@ -73,8 +73,8 @@ TEST_F(CollectFilesTest, SourceFolderByTypeAndDestinationMirroredWithoutTheDrive
     EXPECT_EQ(rows[RowOf(2, 4)].from.find("\\\\"), std::string::npos);
     EXPECT_EQ(rows[RowOf(1, 9)].from.find("\\\\"), std::string::npos);
     // Each row asked for its own source.
-    ASSERT_EQ(fake.CountOf("GetFileAttributesA"), 114);
-    EXPECT_EQ(fake.CallsOf("GetFileAttributesA")[RowOf(1, 9)].args[0],
+    ASSERT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 114);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::GetFileAttributesA)[RowOf(1, 9)].args[0],
               std::string("C:\\") + FileTable[RowOf(1, 9)].szFileName);
     // Types no row uses.
     const std::vector<std::pair<int, std::string>> unused = {
@@ -131,7 +131,7 @@ TEST_F(CollectFilesTest, TypeOutsideTheTableIsTracedAndSteppedButNotTouched) {
     FileTable[3].iRet = 7;
     FileTable[kFileTableGroup1].iSourceType = 0;
     CProgressCtrl progress;
-    progress.Attach(fake.AddWindow(IDC_PROGRESS, "msctls_progress32"));
+    progress.Attach(fake.ui().AddWindow(IDC_PROGRESS, "msctls_progress32"));
     CAction action(&progress, nullptr);
     SetFolders(action);
     action.Collect_Files();
@@ -143,16 +143,16 @@ TEST_F(CollectFilesTest, TypeOutsideTheTableIsTracedAndSteppedButNotTouched) {
     EXPECT_EQ(rows[kFileTableGroup1].lines.size(), 1u);
     EXPECT_EQ(FileTable[3].iRet, 7);
     EXPECT_EQ(FileTable[kFileTableGroup1].iRet, 0);
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 112);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 112);
     int steps = 0;
-    for (const auto& args : ArgsOf(fake, "SendMessageA")) steps += args[1] == "0x405" ? 1 : 0;
+    for (const auto& args : ArgsOf(fake, gx::FakeOp::SendMessageA)) steps += args[1] == "0x405" ? 1 : 0;
     EXPECT_EQ(steps, 114);
 }
 
 // The progress messages of a run, without the progress control's id.
 std::vector<std::string> ProgressMessages(const gx::FakePlatform& fake) {
     std::vector<std::string> messages;
-    for (const auto& args : ArgsOf(fake, "SendMessageA")) {
+    for (const auto& args : ArgsOf(fake, gx::FakeOp::SendMessageA)) {
         EXPECT_EQ(args[0], std::to_string(IDC_PROGRESS));
         messages.push_back(args[1] + " " + args[2] + " " + args[3]);
     }
@@ -170,8 +170,8 @@ std::vector<std::string> Group(int maximum, int steps) {
 class ProgressTest : public FilesTest {
 protected:
     ProgressTest() {
-        progress.Attach(fake.AddWindow(IDC_PROGRESS, "msctls_progress32"));
-        status.Attach(fake.AddWindow(IDC_STATUS, "Static"));
+        progress.Attach(fake.ui().AddWindow(IDC_PROGRESS, "msctls_progress32"));
+        status.Attach(fake.ui().AddWindow(IDC_STATUS, "Static"));
     }
     CProgressCtrl progress;
     CStatic status;
@@ -183,8 +183,8 @@ TEST_F(ProgressTest, VistaSetsOneRangeOfSixtyAndStepsSixtyTimes) {
     action.m_iWinOS = 9;
     action.Collect_Files();
     EXPECT_EQ(ProgressMessages(fake), Group(60, 60));
-    EXPECT_EQ(fake.Window(progress.m_hWnd).position, 60);
-    EXPECT_EQ(fake.sleeps, 60);
+    EXPECT_EQ(fake.ui().Window(progress.m_hWnd).position, 60);
+    EXPECT_EQ(fake.process().Sleeps(), 60);
 }
 
 TEST_F(ProgressTest, OtherSystemsSetTwoRangesWithoutResettingThePosition) {
@@ -196,7 +196,7 @@ TEST_F(ProgressTest, OtherSystemsSetTwoRangesWithoutResettingThePosition) {
     expected.insert(expected.end(), second.begin(), second.end());
     EXPECT_EQ(ProgressMessages(fake), expected);
     // Position 54 carried into 0..60: six steps to the end, then the bar wraps.
-    EXPECT_EQ(fake.Window(progress.m_hWnd).position, 54);
+    EXPECT_EQ(fake.ui().Window(progress.m_hWnd).position, 54);
 }
 
 TEST_F(ProgressTest, EachRowShowsItsNameDrainsTheQueueAndPausesBeforeItsCopy) {
@@ -207,84 +207,84 @@ TEST_F(ProgressTest, EachRowShowsItsNameDrainsTheQueueAndPausesBeforeItsCopy) {
     action.Collect_Files();
 
     std::vector<std::string> texts;
-    for (const auto& args : ArgsOf(fake, "SetWindowTextA")) {
+    for (const auto& args : ArgsOf(fake, gx::FakeOp::SetWindowTextA)) {
         EXPECT_EQ(args[0], std::to_string(IDC_STATUS));
         texts.push_back(args[1]);
     }
     ASSERT_EQ(texts.size(), 114u);
     for (int i = 0; i < kFileTableSize; ++i) EXPECT_EQ(texts[i], FileTable[i].szFileName);
-    EXPECT_EQ(fake.sleeps, 114);
-    EXPECT_EQ(fake.sleptMs, 114u * 250u);
-    EXPECT_EQ(fake.CountOf("DispatchMessageA"), 2);
-    EXPECT_EQ(fake.CountOf("TranslateMessage"), 2);
+    EXPECT_EQ(fake.process().Sleeps(), 114);
+    EXPECT_EQ(fake.process().SleptMs(), 114u * 250u);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::DispatchMessageA), 2);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::TranslateMessage), 2);
 
     // Per row: step, text, pump, then the source is looked at.
     std::vector<std::string> order;
-    for (const gx::FakeCall& call : fake.calls) {
-        if (call.name == "SendMessageA" && call.args[1] == "0x405") order.push_back("step");
-        else if (call.name == "SetWindowTextA") order.push_back("text");
-        else if (call.name == "DispatchMessageA") order.push_back("dispatch");
-        else if (call.name == "GetFileAttributesA") order.push_back("source");
+    for (const gx::FakeCall& call : fake.Calls()) {
+        if (call.op == gx::FakeOp::SendMessageA && call.args[1] == "0x405") order.push_back("step");
+        else if (call.op == gx::FakeOp::SetWindowTextA) order.push_back("text");
+        else if (call.op == gx::FakeOp::DispatchMessageA) order.push_back("dispatch");
+        else if (call.op == gx::FakeOp::GetFileAttributesA) order.push_back("source");
         if (order.size() == 7) break;
     }
     EXPECT_EQ(order, (std::vector<std::string>{"step", "text", "dispatch", "dispatch", "source", "step", "text"}));
 }
 
 TEST_F(FilesTest, WithoutControlsThereIsNoProgressNoPumpAndNoPause) {
-    fake.WriteFile(kWindows + "\\setupapi.log", "device log");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "device log");
     fake.PostMessageA(nullptr, gx::WM_NULL, 0, 0);
     CAction action;
     SetFolders(action);
     action.Collect_Files();
-    EXPECT_EQ(fake.CountOf("SendMessageA"), 0);
-    EXPECT_EQ(fake.CountOf("SetWindowTextA"), 0);
-    EXPECT_EQ(fake.CountOf("PeekMessageA"), 0);
-    EXPECT_EQ(fake.sleeps, 0);
-    EXPECT_EQ(fake.messageQueue.size(), 1u);
-    EXPECT_EQ(fake.ReadFile(kFileSave + "WINDOWS\\setupapi.log"), "device log");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SendMessageA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SetWindowTextA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::PeekMessageA), 0);
+    EXPECT_EQ(fake.process().Sleeps(), 0);
+    EXPECT_EQ(fake.ui().QueuedMessages(), 1u);
+    EXPECT_EQ(fake.files().ReadFile(kFileSave + "WINDOWS\\setupapi.log"), "device log");
     EXPECT_EQ(Rows().size(), 114u);
 }
 
 TEST_F(FilesTest, StatusWithoutProgressPumpsButSendsNoProgressMessages) {
     CStatic status;
-    status.Attach(fake.AddWindow(IDC_STATUS, "Static"));
+    status.Attach(fake.ui().AddWindow(IDC_STATUS, "Static"));
     CAction action(nullptr, &status);
     SetFolders(action);
     action.Collect_Files();
-    EXPECT_EQ(fake.CountOf("SendMessageA"), 0);
-    EXPECT_EQ(fake.CountOf("SetWindowTextA"), 114);
-    EXPECT_EQ(fake.sleeps, 114);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SendMessageA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SetWindowTextA), 114);
+    EXPECT_EQ(fake.process().Sleeps(), 114);
 }
 
 TEST_F(FilesTest, CopyIsOneShellCopyWithListsFlagsAndTheMainWindowAsOwner) {
-    fake.WriteFile(kWindows + "\\setupapi.log", "device log");
-    fake.WriteFile("C:\\HvBootInst.log", "root log");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "device log");
+    fake.files().WriteFile("C:\\HvBootInst.log", "root log");
     CWinApp app("gathrix");
-    app.m_hMainWnd = fake.AddWindow(IDD_GATHRIX_DIALOG, "#32770");
+    app.m_hMainWnd = fake.ui().AddWindow(IDD_GATHRIX_DIALOG, "#32770");
     CAction action;
     SetFolders(action);
     action.Collect_Files();
 
-    std::vector<std::vector<std::string>> copies = ArgsOf(fake, "SHFileOperationA");
+    std::vector<std::vector<std::string>> copies = ArgsOf(fake, gx::FakeOp::SHFileOperationA);
     ASSERT_EQ(copies.size(), 3u);  // setupapi.log in both groups, the root file once
     EXPECT_EQ(copies[0], (std::vector<std::string>{kWindows + "\\setupapi.log", kFileSave + "WINDOWS\\setupapi.log",
                                                    "func=2 flags=0x211", "owner=window"}));
     EXPECT_EQ(copies[1][1], kFileSave + "HvBootInst.log");
-    EXPECT_EQ(fake.ReadFile(kFileSave + "HvBootInst.log"), "root log");
+    EXPECT_EQ(fake.files().ReadFile(kFileSave + "HvBootInst.log"), "root log");
     EXPECT_EQ(copies[2], copies[0]);
     EXPECT_EQ(FileTable[0].iRet, 1);
     EXPECT_EQ(FileTable[kFileTableGroup1].iRet, 1);
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 }
 
 TEST_F(FilesTest, WithoutAnApplicationTheCopyHasNoOwner) {
-    fake.WriteFile(kWindows + "\\setupapi.log", "device log");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "device log");
     CAction action;
     SetFolders(action);
     action.m_iWinOS = 9;
     action.Collect_Files();
-    ASSERT_EQ(fake.CountOf("SHFileOperationA"), 1);
-    EXPECT_EQ(fake.CallsOf("SHFileOperationA")[0].args[3], "owner=null");
+    ASSERT_EQ(fake.CountOf(gx::FakeOp::SHFileOperationA), 1);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::SHFileOperationA)[0].args[3], "owner=null");
 }
 
 TEST_F(FilesTest, MissingSourceIsNotCopiedAndCountsAsDone) {
@@ -300,15 +300,15 @@ TEST_F(FilesTest, MissingSourceIsNotCopiedAndCountsAsDone) {
                   "> CTool::CopyFileTo, From " + source + " To " + kFileSave + "WINDOWS\\" + FileTable[1].szFileName,
                   "CTool::CopyFileTo -> GetFileAttributes, (LPCSTR)szFullSourcePath:" + source + ",dwRet=-1",
                   "Tool::CopyFileTo -> File not exist"}));
-    EXPECT_EQ(fake.CountOf("SHFileOperationA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SHFileOperationA), 0);
     for (const CollectedFile& row : FileTable) EXPECT_EQ(row.iRet, 1) << row.szFileName;
-    EXPECT_FALSE(fake.Exists(kFileSave));
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_FALSE(fake.files().Exists(kFileSave));
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 }
 
 TEST_F(FilesTest, FailedCopyIsAnErrorLineAndTheRunGoesOn) {
-    fake.WriteFile(kWindows + "\\setupapi.log", "device log");
-    fake.WriteFile(kWindows + "\\CorNetPC_LOG.txt", "setup log");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "device log");
+    fake.files().WriteFile(kWindows + "\\CorNetPC_LOG.txt", "setup log");
     fake.Fail(gx::FakeOp::SHFileOperationA, 0x75, 1);
     CAction action;
     SetFolders(action);
@@ -316,18 +316,18 @@ TEST_F(FilesTest, FailedCopyIsAnErrorLineAndTheRunGoesOn) {
     std::vector<RowRecord> rows = Rows();
     ASSERT_EQ(rows.size(), 114u);
     EXPECT_EQ(rows[0].lines.back(), "ERR1(117) CAction::Collect_Files -> SHFileOperation:0");
-    EXPECT_EQ(fake.beeps, 5);  // one error line
+    EXPECT_EQ(fake.ui().Beeps(), 5);  // one error line
     EXPECT_EQ(FileTable[0].iRet, 0);
     EXPECT_EQ(FileTable[1].iRet, 1);
-    EXPECT_EQ(fake.ReadFile(kFileSave + "WINDOWS\\CorNetPC_LOG.txt"), "setup log");
+    EXPECT_EQ(fake.files().ReadFile(kFileSave + "WINDOWS\\CorNetPC_LOG.txt"), "setup log");
     // The same file again in group 2 succeeds.
     EXPECT_EQ(FileTable[kFileTableGroup1].iRet, 1);
-    EXPECT_EQ(fake.ReadFile(kFileSave + "WINDOWS\\setupapi.log"), "device log");
+    EXPECT_EQ(fake.files().ReadFile(kFileSave + "WINDOWS\\setupapi.log"), "device log");
 }
 
 TEST_F(FilesTest, LockedSourceFailsWithTheShellsCodeAndTheLastError) {
-    fake.WriteFile(kWindows + "\\setupapi.log", "device log");
-    fake.LockFile(kWindows + "\\SETUPAPI.LOG");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "device log");
+    fake.files().LockFile(kWindows + "\\SETUPAPI.LOG");
     CAction action;
     SetFolders(action);
     action.m_iWinOS = 9;
@@ -337,8 +337,8 @@ TEST_F(FilesTest, LockedSourceFailsWithTheShellsCodeAndTheLastError) {
 }
 
 TEST_F(FilesTest, SecondRunTracesTheFirstRunsResultsAndOverwritesItsCopies) {
-    fake.WriteFile(kWindows + "\\setupapi.log", "first");
-    fake.WriteFile(kWindows + "\\CorNetPC_LOG.txt", "setup log");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "first");
+    fake.files().WriteFile(kWindows + "\\CorNetPC_LOG.txt", "setup log");
     fake.Fail(gx::FakeOp::SHFileOperationA, 0x75, 1, 1);  // the second copy: CorNetPC_LOG.txt of group 1
     {
         CAction action;
@@ -348,7 +348,7 @@ TEST_F(FilesTest, SecondRunTracesTheFirstRunsResultsAndOverwritesItsCopies) {
     ASSERT_EQ(FileTable[0].iRet, 1);
     ASSERT_EQ(FileTable[1].iRet, 0);
     TraceShutdown();  // a new log for the next run
-    fake.WriteFile(kWindows + "\\setupapi.log", "second");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "second");
     CAction action;
     SetFolders(action);
     action.Collect_Files();
@@ -358,7 +358,7 @@ TEST_F(FilesTest, SecondRunTracesTheFirstRunsResultsAndOverwritesItsCopies) {
     EXPECT_EQ(rows[1].first, "CAction::Collect_Files, 1_1 i:1 iCopyMode:1 iSourceType:1 iRet:0");
     EXPECT_EQ(rows[2].first, "CAction::Collect_Files, 1_1 i:2 iCopyMode:1 iSourceType:1 iRet:1");
     EXPECT_EQ(FileTable[1].iRet, 1);
-    EXPECT_EQ(fake.ReadFile(kFileSave + "WINDOWS\\setupapi.log"), "second");
+    EXPECT_EQ(fake.files().ReadFile(kFileSave + "WINDOWS\\setupapi.log"), "second");
 }
 
 TEST_F(FilesTest, UnknownFoldersAreNotLookedUpRelativeToTheCurrentDrive) {
@@ -376,9 +376,9 @@ TEST_F(FilesTest, UnknownFoldersAreNotLookedUpRelativeToTheCurrentDrive) {
     EXPECT_TRUE(rows[RowOf(2, 12)].from.empty());
     EXPECT_TRUE(rows[RowOf(1, 9)].from.empty());
     EXPECT_EQ(FileTable[k].iRet, 1);
-    for (const gx::FakeCall& call : fake.CallsOf("GetFileAttributesA"))
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::GetFileAttributesA))
         EXPECT_EQ(call.args[0].substr(0, 3), "C:\\") << call.args[0];
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 114 - 14 - 38 - 1);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 114 - 14 - 38 - 1);
 }
 
 TEST_F(FilesTest, OverlongPathsRefuseTheRowAndTheRunGoesOn) {
@@ -387,7 +387,7 @@ TEST_F(FilesTest, OverlongPathsRefuseTheRowAndTheRunGoesOn) {
     action.m_iWinOS = 9;
     action.m_szCommAppPath = "C:\\" + std::string(230, 'a');  // the setup subfolder makes it too long
     action.m_szCommDocPath = "C:\\" + std::string(150, 'd');  // still fits
-    fake.WriteFile(action.m_szCommDocPath + FileTable[RowOf(2, 13)].szSourcePath + "\\" +
+    fake.files().WriteFile(action.m_szCommDocPath + FileTable[RowOf(2, 13)].szSourcePath + "\\" +
                        FileTable[RowOf(2, 13)].szFileName,
                    "report");
     action.Collect_Files();
@@ -398,67 +398,67 @@ TEST_F(FilesTest, OverlongPathsRefuseTheRowAndTheRunGoesOn) {
     EXPECT_EQ(FileTable[k].iRet, 0);
     int copied = RowOf(2, 13);
     EXPECT_EQ(FileTable[copied].iRet, 1);
-    ASSERT_EQ(fake.CountOf("SHFileOperationA"), 1);
-    EXPECT_EQ(fake.CallsOf("SHFileOperationA")[0].args[1], rows[copied - kFileTableGroup1].to);
-    EXPECT_EQ(fake.beeps, 38 * 5);
+    ASSERT_EQ(fake.CountOf(gx::FakeOp::SHFileOperationA), 1);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::SHFileOperationA)[0].args[1], rows[copied - kFileTableGroup1].to);
+    EXPECT_EQ(fake.ui().Beeps(), 38 * 5);
 }
 
 TEST_F(FilesTest, RefusedDestinationCopiesAndBacksUpNothing) {
-    fake.WriteFile(kWindows + "\\setupapi.log", "device log");
+    fake.files().WriteFile(kWindows + "\\setupapi.log", "device log");
     CAction action;
     SetFolders(action);
     action.m_szDest_Path.clear();
     action.m_szDest_Path_Files.clear();
     action.m_szDest_Path_Registry.clear();
     EXPECT_EQ(action.Collect_Files(), TRUE);
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
-    EXPECT_EQ(fake.CountOf("SHFileOperationA"), 0);
-    EXPECT_EQ(fake.CountOf("OpenEventLogA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SHFileOperationA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::OpenEventLogA), 0);
     EXPECT_TRUE(Contains(LogMessages(), "ERR CAction::Collect_Files -> no destination folder"));
 }
 
 // ---- event logs -------------------------------------------------------------
 
 TEST_F(FilesTest, EventLogsAreBackedUpIntoTheFileFolderInOrder) {
-    fake.MakeDirectory(kFileSave);
+    fake.files().MakeDirectory(kFileSave);
     CAction action;
     SetFolders(action);
     action.Collect_Files();
-    std::vector<std::vector<std::string>> opened = ArgsOf(fake, "OpenEventLogA");
+    std::vector<std::vector<std::string>> opened = ArgsOf(fake, gx::FakeOp::OpenEventLogA);
     EXPECT_EQ(opened, (std::vector<std::vector<std::string>>{
                           {"local", "System"}, {"local", "Application"}, {"local", "Security"}}));
-    std::vector<std::vector<std::string>> backups = ArgsOf(fake, "BackupEventLogA");
+    std::vector<std::vector<std::string>> backups = ArgsOf(fake, gx::FakeOp::BackupEventLogA);
     EXPECT_EQ(backups, (std::vector<std::vector<std::string>>{{"System", kFileSave + "_SysEvent.evt"},
                                                               {"Application", kFileSave + "_AppEvent.evt"},
                                                               {"Security", kFileSave + "_SecEvent.evt"}}));
-    EXPECT_EQ(fake.openEventLogs, 0);
+    EXPECT_EQ(fake.eventLog().OpenLogs(), 0);
     EXPECT_EQ(LogMessages()[LogMessages().size() - 1], "< CAction::Collect_Files");
 }
 
 TEST_F(FilesTest, LogThatCannotBeOpenedIsSkippedSilently) {
-    fake.MakeDirectory(kFileSave);
+    fake.files().MakeDirectory(kFileSave);
     fake.Fail(gx::FakeOp::OpenEventLogA, gx::ERROR_ACCESS_DENIED).WhenArg(1, "Security");
     CAction action;
     SetFolders(action);
     action.Collect_Files();
-    EXPECT_EQ(fake.CountOf("BackupEventLogA"), 2);
-    EXPECT_TRUE(fake.Exists(kFileSave + "_AppEvent.evt"));
-    EXPECT_FALSE(fake.Exists(kFileSave + "_SecEvent.evt"));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::BackupEventLogA), 2);
+    EXPECT_TRUE(fake.files().Exists(kFileSave + "_AppEvent.evt"));
+    EXPECT_FALSE(fake.files().Exists(kFileSave + "_SecEvent.evt"));
     for (const std::string& line : LogMessages()) EXPECT_EQ(line.find("BackupEventLog"), std::string::npos) << line;
 }
 
 TEST_F(FilesTest, FailedBackupTracesItsCodeAndTheNextLogIsStillBackedUp) {
-    fake.WriteFile(kFileSave + "_AppEvent.evt", "earlier run");
+    fake.files().WriteFile(kFileSave + "_AppEvent.evt", "earlier run");
     CAction action;
     SetFolders(action);
     action.Collect_Files();
     std::vector<std::string> lines = LogMessages();
     EXPECT_TRUE(Contains(lines, "Tool::Could not BackupEventLog(_AppEvent.evt)183"));
     EXPECT_FALSE(Contains(lines, "Tool::Could not BackupEventLog(_SysEvent.evt)183"));
-    EXPECT_TRUE(fake.Exists(kFileSave + "_SecEvent.evt"));
-    EXPECT_EQ(fake.ReadFile(kFileSave + "_AppEvent.evt"), "earlier run");
-    EXPECT_EQ(fake.openEventLogs, 0);
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_TRUE(fake.files().Exists(kFileSave + "_SecEvent.evt"));
+    EXPECT_EQ(fake.files().ReadFile(kFileSave + "_AppEvent.evt"), "earlier run");
+    EXPECT_EQ(fake.eventLog().OpenLogs(), 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 }
 
 TEST_F(FilesTest, WithNothingCopiedEveryBackupFailsForTheMissingFolder) {
@@ -472,7 +472,7 @@ TEST_F(FilesTest, WithNothingCopiedEveryBackupFailsForTheMissingFolder) {
                                               "Tool::Could not BackupEventLog(_AppEvent.evt)3", "",
                                               "Tool::Could not BackupEventLog(_SecEvent.evt)3", "",
                                               "< CAction::Collect_Files"}));
-    EXPECT_FALSE(fake.Exists(kFileSave));
+    EXPECT_FALSE(fake.files().Exists(kFileSave));
 }
 
 }  // namespace

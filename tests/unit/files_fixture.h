@@ -35,7 +35,7 @@ struct RowRecord {
 class FilesTest : public FakeTest {
 protected:
     FilesTest() : saved_(std::begin(FileTable), std::end(FileTable)) {
-        fake.MakeDirectory("C:\\Tools\\CollectInfo");
+        fake.files().MakeDirectory("C:\\Tools\\CollectInfo");
     }
     ~FilesTest() override { std::copy(saved_.begin(), saved_.end(), FileTable); }
 

@@ -21,11 +21,10 @@ const char kSentinel[] = "<untouched>";
 
 class FoldersTest : public FakeTest {
 protected:
-    FoldersTest() { fake.MakeDirectory("C:\\Tools\\CollectInfo"); }
+    FoldersTest() { fake.files().MakeDirectory("C:\\Tools\\CollectInfo"); }
 
     void SetVersion(gx::DWORD major, gx::DWORD minor) {
-        fake.version.dwMajorVersion = major;
-        fake.version.dwMinorVersion = minor;
+        fake.process().SetWindowsVersion(major, minor);
     }
 
     // The lines traced after construction.
@@ -60,11 +59,11 @@ const Lines kXpFolderLines = {
 };
 
 TEST_F(FoldersTest, FullInitOnXpFindsSixFoldersAndBothProductPaths) {
-    fake.SetString(kGlobalKey, "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
-    fake.SetString(kNetPCKey, "Path", "D:\\Halvorn\\NetPC\\");
+    fake.registry().SetString(kGlobalKey, "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
+    fake.registry().SetString(kNetPCKey, "Path", "D:\\Halvorn\\NetPC\\");
     CAction action;
     std::size_t before = LogSize();
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.Init(), 1);
     Lines expected = {"> CAction::Init"};
     expected.insert(expected.end(), kXpFolderLines.begin(), kXpFolderLines.end());
@@ -93,32 +92,32 @@ TEST_F(FoldersTest, FullInitOnXpFindsSixFoldersAndBothProductPaths) {
 
     // The already loaded shell library, six lookups in order with no owner,
     // no token and flags 0; no system-folder comparison outside Windows 2000.
-    std::vector<gx::FakeCall> modules = fake.CallsOf("GetModuleHandleA");
+    std::vector<gx::FakeCall> modules = fake.CallsOf(gx::FakeOp::GetModuleHandleA);
     ASSERT_EQ(modules.size(), 1u);
     EXPECT_EQ(modules[0].args[0], "Shell32.DLL");
-    std::vector<gx::FakeCall> lookups = fake.CallsOf("SHGetFolderPathA");
+    std::vector<gx::FakeCall> lookups = fake.CallsOf(gx::FakeOp::Call_SHGetFolderPathA);
     const char* order[] = {"0x2B", "0x26", "0x23", "0x2E", "0x1C", "0x24"};
     ASSERT_EQ(lookups.size(), 6u);
     for (std::size_t i = 0; i < 6; ++i)
         EXPECT_EQ(lookups[i].args, (std::vector<std::string>{order[i], "null", "null", "0"}));
-    EXPECT_EQ(fake.CountOf("GetSystemWindowsDirectoryA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::Call_GetSystemWindowsDirectoryA), 0);
 
     // Both keys opened with full access, values read with 260 bytes, closed.
-    std::vector<gx::FakeCall> opens = fake.CallsOf("RegOpenKeyExA");
+    std::vector<gx::FakeCall> opens = fake.CallsOf(gx::FakeOp::RegOpenKeyExA);
     ASSERT_EQ(opens.size(), 2u);
-    EXPECT_EQ(opens[0].args, (std::vector<std::string>{kGlobalKey, "0xF003F 0"}));
-    EXPECT_EQ(opens[1].args, (std::vector<std::string>{kNetPCKey, "0xF003F 0"}));
-    std::vector<gx::FakeCall> reads = fake.CallsOf("RegQueryValueExA");
+    EXPECT_EQ(opens[0].args, (std::vector<std::string>{kGlobalKey, "0xF003F", "0"}));
+    EXPECT_EQ(opens[1].args, (std::vector<std::string>{kNetPCKey, "0xF003F", "0"}));
+    std::vector<gx::FakeCall> reads = fake.CallsOf(gx::FakeOp::RegQueryValueExA);
     ASSERT_EQ(reads.size(), 2u);
     EXPECT_EQ(reads[0].args, (std::vector<std::string>{"SharedPath", "260"}));
     EXPECT_EQ(reads[1].args, (std::vector<std::string>{"Path", "260"}));
-    EXPECT_EQ(fake.openKeys, 0);
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.registry().OpenKeys(), 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 }
 
 TEST_F(FoldersTest, NtFourKnowsOnlyTheWindowsFolderAndSkipsTheShell) {
     SetVersion(4, 0);
-    fake.windowsDir = "C:\\WINNT";
+    fake.process().SetWindowsDirectory("C:\\WINNT");
     CAction action;
     ASSERT_EQ(action.m_iWinOS, 4);
     FillFolders(action);
@@ -131,15 +130,15 @@ TEST_F(FoldersTest, NtFourKnowsOnlyTheWindowsFolderAndSkipsTheShell) {
     for (std::string* member : {&action.m_szProgramFiles_Common, &action.m_szProgramFiles, &action.m_szCommAppPath,
                                 &action.m_szCommDocPath, &action.m_szLocAppData, &action.m_szUserWindowsPath})
         EXPECT_EQ(*member, "");
-    EXPECT_EQ(fake.CountOf("GetModuleHandleA"), 0);
-    EXPECT_EQ(fake.CountOf("SHGetFolderPathA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetModuleHandleA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::Call_SHGetFolderPathA), 0);
 
     // An unreadable Windows folder, or one longer than the buffer, stays empty.
     fake.Fail(gx::FakeOp::GetWindowsDirectoryA, 5, 1);
     EXPECT_EQ(action.GetWindowsPath(), 1);
     EXPECT_EQ(action.m_szWindowsPath, "");
     EXPECT_EQ(action.m_szSystemDrive, "C:\\");
-    fake.windowsDir = "D:\\" + std::string(300, 'w');
+    fake.process().SetWindowsDirectory("D:\\" + std::string(300, 'w'));
     EXPECT_EQ(action.GetWindowsPath(), 1);
     EXPECT_EQ(action.m_szWindowsPath, "");
     EXPECT_EQ(action.m_szSystemDrive, "C:\\");
@@ -151,22 +150,24 @@ TEST_F(FoldersTest, WithoutTheFolderServiceTheRunGoesOnToTheProductPaths) {
         std::function<void(gx::FakePlatform&)> remove;
         const char* line;
     } cases[] = {
-        {"no shell library", [](gx::FakePlatform& f) { f.loadedModules.erase("shell32.dll"); },
+        {"no shell library", [](gx::FakePlatform& f) { f.process().UnloadModule("shell32.dll"); },
          "<> CTerminalServer::GetPath_GetSystemWindowsDirectory, NULL == hmodS32 GetLastError:126"},
-        {"no SHGetFolderPathA", [](gx::FakePlatform& f) { f.missingProcs.insert("shell32.dll!SHGetFolderPathA"); },
+        {"no SHGetFolderPathA", [](gx::FakePlatform& f) { f.process().MissProcedure("shell32.dll!SHGetFolderPathA"); },
          "<> CTerminalServer::GetPath_GetSystemWindowsDirectory, NULL == pf GetLastError:127"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         gx::FakePlatform other;
         gx::ScopedPlatform scope(other);
-        other.MakeDirectory("C:\\Tools\\CollectInfo");
+        other.files().MakeDirectory("C:\\Tools\\CollectInfo");
         // Windows 98 asks the shell too.
-        other.version.dwPlatformId = gx::VER_PLATFORM_WIN32_WINDOWS;
-        other.version.dwMajorVersion = 4;
-        other.version.dwMinorVersion = 10;
-        other.SetString(kGlobalKey, "SharedPath", "C:\\Shared");
-        other.SetString(kNetPCKey, "Path", "C:\\NetPC");
+        gx::OSVERSIONINFOEXA version = other.process().Version();
+        version.dwPlatformId = gx::VER_PLATFORM_WIN32_WINDOWS;
+        version.dwMajorVersion = 4;
+        version.dwMinorVersion = 10;
+        other.process().SetVersion(version);
+        other.registry().SetString(kGlobalKey, "SharedPath", "C:\\Shared");
+        other.registry().SetString(kNetPCKey, "Path", "C:\\NetPC");
         c.remove(other);
         CAction action;
         ASSERT_EQ(action.m_iWinOS, 1);
@@ -175,10 +176,10 @@ TEST_F(FoldersTest, WithoutTheFolderServiceTheRunGoesOnToTheProductPaths) {
         for (std::string* member : Folders(action)) EXPECT_EQ(*member, "");
         EXPECT_EQ(action.m_szSharedPath, "C:\\Shared");
         EXPECT_EQ(action.m_szNetPCPath, "C:\\NetPC");
-        EXPECT_EQ(other.CountOf("SHGetFolderPathA"), 0);
-        EXPECT_EQ(other.beeps, 0);
+        EXPECT_EQ(other.CountOf(gx::FakeOp::Call_SHGetFolderPathA), 0);
+        EXPECT_EQ(other.ui().Beeps(), 0);
         TraceShutdown();
-        fake.WriteFile("C:\\copy.log", other.ReadFile("C:\\Tools\\CollectInfo\\gathrix.log"));
+        fake.files().WriteFile("C:\\copy.log", other.files().ReadFile("C:\\Tools\\CollectInfo\\gathrix.log"));
         Lines lines = LogMessages("C:\\copy.log");
         auto init = std::find(lines.begin(), lines.end(), "> CAction::Init");
         ASSERT_NE(init, lines.end());
@@ -201,7 +202,7 @@ TEST_F(FoldersTest, EachFailingLookupTracesItsErrorAndKeepsTheEarlierFolders) {
         {0x1C, 0x80070002, "ERR2 CTool::GetWindowsPath -> CSIDL_LOCAL_APPDATA    = 80070002"},
         {0x24, 0x80070002, "ERR3 CTool::GetWindowsPath -> CSIDL_WINDOWS   = 80070002"},
     };
-    fake.SetString(kGlobalKey, "SharedPath", "C:\\Shared");
+    fake.registry().SetString(kGlobalKey, "SharedPath", "C:\\Shared");
     for (std::size_t i = 0; i < 6; ++i) {
         SCOPED_TRACE(cases[i].line);
         char csidl[8];
@@ -210,15 +211,15 @@ TEST_F(FoldersTest, EachFailingLookupTracesItsErrorAndKeepsTheEarlierFolders) {
         CAction action;
         FillFolders(action);
         std::size_t before = LogSize();
-        int beeps = fake.beeps;
-        fake.calls.clear();
+        int beeps = fake.ui().Beeps();
+        fake.ClearCalls();
         EXPECT_EQ(action.Init(), 0);
         Lines expected = {"> CAction::Init", "> CAction::GetWindowsPath->W2K, XP"};
         expected.insert(expected.end(), kXpFolderLines.begin() + 1, kXpFolderLines.begin() + 1 + i);
         expected.push_back(cases[i].line);
         expected.push_back("< CAction::Init, Error GetWindowsPath");
         EXPECT_EQ(LinesSince(before), expected);
-        EXPECT_EQ(fake.beeps - beeps, 5);
+        EXPECT_EQ(fake.ui().Beeps() - beeps, 5);
         // Earlier members hold their folders, later ones are untouched.
         std::vector<std::string*> members = Folders(action);
         for (std::size_t m = 0; m < 6; ++m) {
@@ -227,15 +228,15 @@ TEST_F(FoldersTest, EachFailingLookupTracesItsErrorAndKeepsTheEarlierFolders) {
         }
         EXPECT_EQ(action.m_szSystemDrive, kSentinel);
         // The product keys are not read.
-        EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 0);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 0);
         EXPECT_EQ(action.m_szSharedPath, "");
     }
 }
 
 TEST_F(FoldersTest, WindowsTwoThousandTerminalServerUserKeepsBothWindowsFolders) {
     SetVersion(5, 0);
-    fake.shellFolders[gx::CSIDL_WINDOWS] = "C:\\Documents and Settings\\ts1\\WINDOWS";
-    fake.systemWindowsDir = "C:\\WINNT";
+    fake.process().SetShellFolder(gx::CSIDL_WINDOWS, "C:\\Documents and Settings\\ts1\\WINDOWS");
+    fake.process().SetSystemWindowsDirectory("C:\\WINNT");
     CAction action;
     ASSERT_EQ(action.m_iWinOS, 5);
     std::size_t before = LogSize();
@@ -250,11 +251,11 @@ TEST_F(FoldersTest, WindowsTwoThousandTerminalServerUserKeepsBothWindowsFolders)
               (Lines{"<> CTerminalServer::GetPath_GetSystemWindowsDirectory, uSize:260 pszPath:C:\\WINNT", "",
                      "  GetPath_GetSystemWindowsDirectory: 2 cornetpc_log.txt available", "",
                      "< CAction::GetWindowsPath"}));
-    EXPECT_EQ(fake.CallsOf("GetModuleHandleA").back().args[0], "KERNEL32.DLL");
-    EXPECT_EQ(fake.CallsOf("GetProcAddress").back().args[0], "GetSystemWindowsDirectoryA");
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::GetModuleHandleA).back().args[0], "KERNEL32.DLL");
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::GetProcAddress).back().args[0], "GetSystemWindowsDirectoryA");
 
     // The same folder twice changes nothing and adds no line.
-    fake.systemWindowsDir = "C:\\Documents and Settings\\ts1\\WINDOWS";
+    fake.process().SetSystemWindowsDirectory("C:\\Documents and Settings\\ts1\\WINDOWS");
     before = LogSize();
     EXPECT_EQ(action.GetWindowsPath(), 1);
     EXPECT_EQ(action.m_szWindowsPath, action.m_szUserWindowsPath);
@@ -264,7 +265,7 @@ TEST_F(FoldersTest, WindowsTwoThousandTerminalServerUserKeepsBothWindowsFolders)
 
 TEST_F(FoldersTest, WindowsTwoThousandWithoutASystemFolderKeepsTheShellsFolder) {
     SetVersion(5, 0);
-    fake.shellFolders[gx::CSIDL_WINDOWS] = "C:\\Documents and Settings\\ts1\\WINDOWS";
+    fake.process().SetShellFolder(gx::CSIDL_WINDOWS, "C:\\Documents and Settings\\ts1\\WINDOWS");
     const struct {
         const char* name;
         std::function<void(gx::FakePlatform&)> breakIt;
@@ -272,13 +273,13 @@ TEST_F(FoldersTest, WindowsTwoThousandWithoutASystemFolderKeepsTheShellsFolder) 
     } cases[] = {
         {"call fails", [](gx::FakePlatform& f) { f.Fail(gx::FakeOp::Call_GetSystemWindowsDirectoryA, 5, 1); },
          {"<> CTerminalServer::GetPath_GetSystemWindowsDirectory, pfGetSystemWindowsDirectoryA GetLastError:5", ""}},
-        {"no such call", [](gx::FakePlatform& f) { f.missingProcs.insert("kernel32.dll!GetSystemWindowsDirectoryA"); },
+        {"no such call", [](gx::FakePlatform& f) { f.process().MissProcedure("kernel32.dll!GetSystemWindowsDirectoryA"); },
          {"<> CTerminalServer::GetPath_GetSystemWindowsDirectory, NULL == pfGetSystemWindowsDirectoryA GetLastError:127",
           ""}},
-        {"no kernel module", [](gx::FakePlatform& f) { f.loadedModules.erase("kernel32.dll"); },
+        {"no kernel module", [](gx::FakePlatform& f) { f.process().UnloadModule("kernel32.dll"); },
          {"<> CTerminalServer::GetPath_GetSystemWindowsDirectory, NULL == hmodK32 GetLastError:126", ""}},
         // The platform answers with the size it needs and writes nothing.
-        {"folder longer than the buffer", [](gx::FakePlatform& f) { f.systemWindowsDir = "C:\\" + std::string(300, 's'); },
+        {"folder longer than the buffer", [](gx::FakePlatform& f) { f.process().SetSystemWindowsDirectory("C:\\" + std::string(300, 's')); },
          {"<> CTerminalServer::GetPath_GetSystemWindowsDirectory, uSize:260 pszPath:", ""}},
     };
     for (const auto& c : cases) {
@@ -294,15 +295,15 @@ TEST_F(FoldersTest, WindowsTwoThousandWithoutASystemFolderKeepsTheShellsFolder) 
         expected.insert(expected.end(), {"  GetPath_GetSystemWindowsDirectory Error", "", "< CAction::GetWindowsPath"});
         ASSERT_GE(lines.size(), expected.size());
         EXPECT_EQ(Lines(lines.end() - static_cast<std::ptrdiff_t>(expected.size()), lines.end()), expected);
-        fake.loadedModules.insert("kernel32.dll");
-        fake.missingProcs.clear();
-        fake.systemWindowsDir = "C:\\WINNT";
+        fake.process().LoadModule("kernel32.dll");
+        fake.process().FindAllProcedures();
+        fake.process().SetSystemWindowsDirectory("C:\\WINNT");
     }
 }
 
 TEST_F(FoldersTest, TerminalServerLookupReportsTheFolderItRead) {
     CTerminalServer terminalServer;
-    fake.systemWindowsDir = "C:\\WINNT";
+    fake.process().SetSystemWindowsDirectory("C:\\WINNT");
     char buffer[16];
     std::memset(buffer, '#', sizeof(buffer));
     EXPECT_EQ(terminalServer.GetPath_GetSystemWindowsDirectory(buffer, 9), 1);
@@ -320,7 +321,7 @@ TEST_F(FoldersTest, TerminalServerLookupReportsTheFolderItRead) {
 }
 
 TEST_F(FoldersTest, OnlyWindowsTwoThousandComparesTheTwoWindowsFolders) {
-    fake.systemWindowsDir = "C:\\WINNT";
+    fake.process().SetSystemWindowsDirectory("C:\\WINNT");
     for (gx::DWORD minor : {1u, 2u}) {
         SetVersion(5, minor);
         CAction action;
@@ -328,7 +329,7 @@ TEST_F(FoldersTest, OnlyWindowsTwoThousandComparesTheTwoWindowsFolders) {
         EXPECT_EQ(action.m_szWindowsPath, "C:\\WINDOWS");
         EXPECT_EQ(action.m_szUserWindowsPath, "C:\\WINDOWS");
     }
-    EXPECT_EQ(fake.CountOf("GetSystemWindowsDirectoryA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::Call_GetSystemWindowsDirectoryA), 0);
 }
 
 TEST_F(FoldersTest, SystemDriveIsTheWindowsFoldersDriveRootOrC) {
@@ -343,7 +344,7 @@ TEST_F(FoldersTest, SystemDriveIsTheWindowsFoldersDriveRootOrC) {
     CAction action;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.windows);
-        fake.shellFolders[gx::CSIDL_WINDOWS] = c.windows;
+        fake.process().SetShellFolder(gx::CSIDL_WINDOWS, c.windows);
         EXPECT_EQ(action.GetWindowsPath(), 1);
         EXPECT_EQ(action.m_szWindowsPath, c.windows);
         EXPECT_EQ(action.m_szSystemDrive, c.drive);
@@ -351,16 +352,16 @@ TEST_F(FoldersTest, SystemDriveIsTheWindowsFoldersDriveRootOrC) {
     // The same rule on Windows NT 4.0.
     SetVersion(4, 0);
     CAction nt;
-    fake.windowsDir = "F:\\WINNT";
+    fake.process().SetWindowsDirectory("F:\\WINNT");
     EXPECT_EQ(nt.GetWindowsPath(), 1);
     EXPECT_EQ(nt.m_szSystemDrive, "F:\\");
 }
 
 TEST_F(FoldersTest, MissingProductKeyStopsAfterTheFirstLookup) {
-    fake.SetString(kNetPCKey, "Path", "C:\\NetPC");
+    fake.registry().SetString(kNetPCKey, "Path", "C:\\NetPC");
     CAction action;
     std::size_t before = LogSize();
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.Init(), 1);
     Lines lines = LinesSince(before);
     Lines tail(lines.end() - 3, lines.end());
@@ -368,14 +369,14 @@ TEST_F(FoldersTest, MissingProductKeyStopsAfterTheFirstLookup) {
                            "ERR1(2) CAction::GetAUTSW_GlobalRegistry -> SOFTWARE\\HALVORN\\AUTSW\\Global "
                            "RegOpenKeyEx(SOFTWARE\\HALVORN\\AUTSW\\Global)",
                            "CAction::Init, Error GetAUTSW_GlobalRegistry"}));
-    EXPECT_EQ(fake.beeps, 5);
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 1);
+    EXPECT_EQ(fake.ui().Beeps(), 5);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 1);
     EXPECT_EQ(action.m_szSharedPath, "");
     EXPECT_EQ(action.m_szNetPCPath, "");
 }
 
 TEST_F(FoldersTest, MissingProductPathAloneEndsInitWithItsLineAndInitStillSucceeds) {
-    fake.SetString(kGlobalKey, "SharedPath", "C:\\Shared");
+    fake.registry().SetString(kGlobalKey, "SharedPath", "C:\\Shared");
     CAction action;
     std::size_t before = LogSize();
     EXPECT_EQ(action.Init(), 1);
@@ -390,34 +391,34 @@ TEST_F(FoldersTest, MissingProductPathAloneEndsInitWithItsLineAndInitStillSuccee
 }
 
 TEST_F(FoldersTest, ProductValueFailuresTraceTheirStatusAndLeaveTheMemberEmpty) {
-    fake.SetString(kGlobalKey, "SharedPath", "C:\\Shared");
+    fake.registry().SetString(kGlobalKey, "SharedPath", "C:\\Shared");
     CAction action;
 
     // Key there, value missing.
-    fake.MakeKey(kNetPCKey);
+    fake.registry().MakeKey(kNetPCKey);
     std::size_t before = LogSize();
     EXPECT_EQ(action.GetAUTSW_CorvaneNetPCRegistry(), 0);
     EXPECT_EQ(LinesSince(before),
               (Lines{"> CAction::GetAUTSW_CorvaneNetPCRegistry",
                      "ERR2(2) CAction::GetAUTSW_CorvaneNetPCRegistry -> SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC "
                      "Software Path GetValueEx(SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software)"}));
-    EXPECT_EQ(fake.openKeys, 0);
+    EXPECT_EQ(fake.registry().OpenKeys(), 0);
 
     // Key refused.
-    fake.FindKey(kNetPCKey)->openDenied = true;
+    fake.registry().DenyOpen(kNetPCKey);
     before = LogSize();
     EXPECT_EQ(action.GetAUTSW_CorvaneNetPCRegistry(), 0);
     EXPECT_EQ(LinesSince(before)[1], "ERR1(5) CAction::GetAUTSW_CorvaneNetPCRegistry -> SOFTWARE\\HALVORN\\AUTSW\\CORVANE "
                                      "NET PC Software RegOpenKeyEx(SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software)");
 
     // Longer than 260 bytes with its terminator.
-    fake.SetString(kGlobalKey, "SharedPath", std::string(260, 'L'));
+    fake.registry().SetString(kGlobalKey, "SharedPath", std::string(260, 'L'));
     before = LogSize();
     EXPECT_EQ(action.GetAUTSW_GlobalRegistry(), 0);
     EXPECT_EQ(LinesSince(before)[1], "ERR2(234) CAction::GetAUTSW_GlobalRegistry -> SOFTWARE\\HALVORN\\AUTSW\\Global "
                                      "SharedPath GetValueEx(SOFTWARE\\HALVORN\\AUTSW\\Global)");
     EXPECT_EQ(action.m_szSharedPath, "");
-    EXPECT_EQ(fake.openKeys, 0);
+    EXPECT_EQ(fake.registry().OpenKeys(), 0);
 
     // Init still goes on.
     before = LogSize();
@@ -439,7 +440,7 @@ public:
 TEST_F(FoldersTest, ValuesAreTerminatedInsideTheBuffer) {
     ScribblingRegistry registry;
     gx::ScopedPlatform scope(registry);
-    registry.MakeDirectory("C:\\Tools\\CollectInfo");
+    registry.files().MakeDirectory("C:\\Tools\\CollectInfo");
     CAction action;
     const struct {
         const char* name;
@@ -455,15 +456,15 @@ TEST_F(FoldersTest, ValuesAreTerminatedInsideTheBuffer) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        registry.SetValue(kGlobalKey, "SharedPath", gx::REG_SZ, c.stored);
+        registry.registry().SetValue(kGlobalKey, "SharedPath", gx::REG_SZ, c.stored);
         EXPECT_EQ(action.GetAUTSW_GlobalRegistry(), 1);
         EXPECT_EQ(action.m_szSharedPath, c.read);
     }
     // The type is not looked at.
-    registry.SetValue(kNetPCKey, "Path", gx::REG_EXPAND_SZ, std::string("%ProgramFiles%\\NetPC", 20));
+    registry.registry().SetValue(kNetPCKey, "Path", gx::REG_EXPAND_SZ, std::string("%ProgramFiles%\\NetPC", 20));
     EXPECT_EQ(action.GetAUTSW_CorvaneNetPCRegistry(), 1);
     EXPECT_EQ(action.m_szNetPCPath, "%ProgramFiles%\\NetPC");
-    EXPECT_EQ(registry.openKeys, 0);
+    EXPECT_EQ(registry.registry().OpenKeys(), 0);
     TraceShutdown();
 }
 
@@ -472,28 +473,28 @@ TEST_F(FoldersTest, ProductKeyHolderCreatesTheKeyAndClosesIt) {
         C_F_Reg reg;
         EXPECT_EQ(reg.m_lStatus, 0);
         EXPECT_TRUE(reg.m_hKey);
-        EXPECT_EQ(fake.openKeys, 1);
+        EXPECT_EQ(fake.registry().OpenKeys(), 1);
     }
-    EXPECT_EQ(fake.openKeys, 0);
-    std::shared_ptr<gx::FakeRegNode> key = fake.FindKey(kProductKey);
+    EXPECT_EQ(fake.registry().OpenKeys(), 0);
+    std::shared_ptr<const gx::FakeRegNode> key = fake.registry().FindKey(kProductKey);
     ASSERT_NE(key, nullptr);
     EXPECT_FALSE(key->isVolatile);
-    std::vector<gx::FakeCall> creates = fake.CallsOf("RegCreateKeyExA");
+    std::vector<gx::FakeCall> creates = fake.CallsOf(gx::FakeOp::RegCreateKeyExA);
     ASSERT_EQ(creates.size(), 1u);
     EXPECT_EQ(creates[0].args,
-              (std::vector<std::string>{"SOFTWARE\\HALVORN\\CORVANE_NET\\CORVANE NET PC Software", "0xF003F options=0"}));
+              (std::vector<std::string>{"SOFTWARE\\HALVORN\\CORVANE_NET\\CORVANE NET PC Software", "0xF003F", "0"}));
     // An existing key is opened again.
     C_F_Reg again;
     EXPECT_EQ(again.m_lStatus, 0);
     EXPECT_EQ(again.Close(), 0);
     EXPECT_FALSE(again.m_hKey);
     EXPECT_EQ(again.Close(), 0);
-    EXPECT_FALSE(fake.Exists("C:\\WINDOWS\\CorNetPC_LOG.txt"));
+    EXPECT_FALSE(fake.files().Exists("C:\\WINDOWS\\CorNetPC_LOG.txt"));
 }
 
 TEST_F(FoldersTest, RefusedProductKeyIsNotedInTheSetupLogOnly) {
-    fake.MakeDirectory("C:\\WINDOWS");
-    fake.WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "setup line\r\n");
+    fake.files().MakeDirectory("C:\\WINDOWS");
+    fake.files().WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "setup line\r\n");
     fake.Fail(gx::FakeOp::RegCreateKeyExA, 5, 1);
     {
         C_F_Reg reg;
@@ -504,11 +505,11 @@ TEST_F(FoldersTest, RefusedProductKeyIsNotedInTheSetupLogOnly) {
         EXPECT_EQ(reg.QueryValue("x", data, &size), 5);
         EXPECT_EQ(reg.Close(), 0);
     }
-    EXPECT_EQ(fake.ReadFile("C:\\WINDOWS\\CorNetPC_LOG.txt"),
+    EXPECT_EQ(fake.files().ReadFile("C:\\WINDOWS\\CorNetPC_LOG.txt"),
               "setup line\r\n09:05:03:0047: <> ERR:C_F_Reg -> RegCreateKeyEx: 5\r\n");
-    EXPECT_FALSE(fake.Exists("C:\\Tools\\CollectInfo\\gathrix.log"));
-    EXPECT_EQ(fake.beeps, 0);
-    EXPECT_EQ(fake.CountOf("RegCloseKey"), 0);
+    EXPECT_FALSE(fake.files().Exists("C:\\Tools\\CollectInfo\\gathrix.log"));
+    EXPECT_EQ(fake.ui().Beeps(), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegCloseKey), 0);
 }
 
 TEST_F(FoldersTest, OpenHolderKeepsTheStatusOfAFailedOpen) {

@@ -39,13 +39,13 @@ TEST_F(FrameworkTest, AnExceptionInAHandlerIsReportedAndNeverLeavesTheDialogProc
         if (presses == 2) throw std::runtime_error("anything else");
         self.EndDialog(gx::IDOK);
     });
-    fake.user.Click(gx::IDOK).Answer(gx::IDOK).Click(gx::IDOK).Answer(gx::IDOK).Click(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK).Answer(gx::IDOK).Click(gx::IDOK).Answer(gx::IDOK).Click(gx::IDOK);
     EXPECT_EQ(dialog.DoModal(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 2u);
-    EXPECT_EQ(fake.messageBoxes[0].text, "There is not enough disk space to write C:\\x.txt.");
-    EXPECT_EQ(fake.messageBoxes[0].caption, "gathrix");
-    EXPECT_EQ(fake.messageBoxes[0].ownerTemplate, kInfoTemplate);
-    EXPECT_EQ(fake.messageBoxes[1].text, "An unsupported operation was attempted.");
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 2u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].text, "There is not enough disk space to write C:\\x.txt.");
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].caption, "gathrix");
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].ownerTemplate, kInfoTemplate);
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].text, "An unsupported operation was attempted.");
 }
 
 TEST_F(FrameworkTest, ParentlessDialogsAndBoxesBelongToTheRunningDialogWhichIsDisabledMeanwhile) {
@@ -58,25 +58,25 @@ TEST_F(FrameworkTest, ParentlessDialogsAndBoxesBelongToTheRunningDialogWhichIsDi
     ProbeDialog dialog([&](ProbeDialog& self) {
         outer = self.m_hWnd;
         EXPECT_EQ(inner.DoModal(), gx::IDCANCEL);
-        EXPECT_TRUE(fake.Window(outer).enabled);
+        EXPECT_TRUE(fake.ui().Window(outer).enabled);
         self.EndDialog(gx::IDOK);
     });
     app.m_pMainWnd = &dialog;
-    fake.user.Click(gx::IDOK).In(kInfoTemplate);
-    fake.user.Check([&] {
-        EXPECT_EQ(fake.runningDialogs.size(), 2u);
-        EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, outer);
-        EXPECT_FALSE(fake.Window(outer).enabled);
+    fake.ui().User().Click(gx::IDOK).In(kInfoTemplate);
+    fake.ui().User().Check([&] {
+        EXPECT_EQ(fake.ui().RunningDialogs().size(), 2u);
+        EXPECT_EQ(fake.ui().Window(fake.ui().ActiveDialog()).owner, outer);
+        EXPECT_FALSE(fake.ui().Window(outer).enabled);
         EXPECT_EQ(app.m_hMainWnd, outer);
     });
-    fake.user.Click(gx::IDOK).Answer(gx::IDCANCEL).Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK).Answer(gx::IDCANCEL).Answer(gx::IDOK);
     EXPECT_EQ(dialog.DoModal(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 2u);
-    EXPECT_EQ(fake.messageBoxes[0].caption, "caption");
-    EXPECT_EQ(fake.messageBoxes[0].type, gx::MB_OKCANCEL);
-    EXPECT_NE(fake.messageBoxes[0].owner, outer);
-    EXPECT_EQ(fake.messageBoxes[1].caption, "gathrix");
-    EXPECT_EQ(fake.messageBoxes[1].owner, fake.messageBoxes[0].owner);
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 2u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].caption, "caption");
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].type, gx::MB_OKCANCEL);
+    EXPECT_NE(fake.ui().MessageBoxes()[0].owner, outer);
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].caption, "gathrix");
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].owner, fake.ui().MessageBoxes()[0].owner);
     EXPECT_EQ(app.m_hMainWnd, nullptr);
     EXPECT_EQ(dialog.m_hWnd, nullptr);
 }
@@ -84,7 +84,7 @@ TEST_F(FrameworkTest, ParentlessDialogsAndBoxesBelongToTheRunningDialogWhichIsDi
 TEST_F(FrameworkTest, TheMainDialogHasNoOwnerAndAMissingTemplateEndsTheRunAtOnce) {
     ProbeDialog dialog([](ProbeDialog& self) { self.EndDialog(7); });
     app.m_pMainWnd = &dialog;
-    fake.user.Check([&] { EXPECT_EQ(fake.Window(fake.ActiveDialog()).owner, nullptr); }).Click(gx::IDOK);
+    fake.ui().User().Check([&] { EXPECT_EQ(fake.ui().Window(fake.ui().ActiveDialog()).owner, nullptr); }).Click(gx::IDOK);
     EXPECT_EQ(dialog.DoModal(), 7);
     class Missing : public CDialog {
     public:
@@ -101,26 +101,26 @@ TEST_F(FrameworkTest, BoundControlsLeaveWithTheWindow) {
         void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_INFO_TITLE, text_); }
         CStatic& text_;
     } dialog(text);
-    fake.user.Check([&] {
+    fake.ui().User().Check([&] {
         ASSERT_NE(text.m_hWnd, nullptr);
-        EXPECT_EQ(fake.Window(text.m_hWnd).id, IDC_INFO_TITLE);
+        EXPECT_EQ(fake.ui().Window(text.m_hWnd).id, IDC_INFO_TITLE);
     });
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(dialog.DoModal(), gx::IDOK);
     EXPECT_EQ(text.m_hWnd, nullptr);
 }
 
 TEST_F(FrameworkTest, TheFileWriterTruncatesAndReportsAFailedWrite) {
     const std::string path = "C:\\Tools\\CollectInfo\\out.txt";
-    fake.WriteFile(path, "an older and longer content");
+    fake.files().WriteFile(path, "an older and longer content");
     {
         CFile file;
         ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
         file.Write("new", 3);
         file.Close();
     }
-    EXPECT_EQ(fake.ReadFile(path), "new");
-    auto calls = fake.CallsOf("CreateFileA");
+    EXPECT_EQ(fake.files().ReadFile(path), "new");
+    auto calls = fake.CallsOf(gx::FakeOp::CreateFileA);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].args[1], "0x40000000 0x0 2");
 
@@ -151,11 +151,11 @@ TEST_F(FrameworkTest, TheOpenFileDialogIsOwnedByTheRunningDialogAndReturnsThePat
         EXPECT_EQ(cancelled.DoModal(), gx::IDCANCEL);
         self.EndDialog(gx::IDOK);
     });
-    fake.user.Click(gx::IDOK).PickFile("C:\\Data\\hive.sav").CancelFile();
+    fake.ui().User().Click(gx::IDOK).PickFile("C:\\Data\\hive.sav").CancelFile();
     EXPECT_EQ(dialog.DoModal(), gx::IDOK);
     EXPECT_EQ(picked, "C:\\Data\\hive.sav");
-    ASSERT_EQ(fake.openFileDialogs.size(), 2u);
-    const gx::FakeOpenFile& shown = fake.openFileDialogs[0];
+    ASSERT_EQ(fake.ui().OpenFileDialogs().size(), 2u);
+    const gx::FakeOpenFile& shown = fake.ui().OpenFileDialogs()[0];
     EXPECT_NE(shown.owner, nullptr);
     EXPECT_FALSE(shown.hasFilter);
     EXPECT_FALSE(shown.hasDefExt);
@@ -173,9 +173,9 @@ TEST_F(FrameworkTest, TheMaximumLengthMessageNamesTheLimit) {
 // a handler that the framework shields.
 TEST_F(FrameworkTest, AScriptThatDoesNotFitFailsLoudly) {
     ProbeDialog dialog([](ProbeDialog& self) { self.MessageBox("unexpected"); });
-    fake.user.Click(gx::IDOK).Click(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK).Click(gx::IDOK);
     EXPECT_THROW(dialog.DoModal(), std::logic_error);
-    fake.user.actions.clear();
+    fake.ui().User().Clear();
 }
 
 }  // namespace

@@ -55,40 +55,40 @@ gx::FakeFault::Condition PathEnds(const std::string& end) {
 class HandoffTest : public DialogTest {
 protected:
     HandoffTest() : savedTable_(std::begin(FileTable), std::end(FileTable)) {
-        fake.computerName = "GX-TEST";
-        fake.SetString("SOFTWARE\\HALVORN\\AUTSW\\Global", "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
-        fake.SetString("SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software", "Path",
+        fake.process().SetComputerName("GX-TEST");
+        fake.registry().SetString("SOFTWARE\\HALVORN\\AUTSW\\Global", "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
+        fake.registry().SetString("SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software", "Path",
                        "C:\\Program Files\\Halvorn\\CORVANE NET PC");
-        for (const RegistryHive& hive : HiveTable) fake.MakeKey(hive.szSubKey);
-        fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
+        for (const RegistryHive& hive : HiveTable) fake.registry().MakeKey(hive.szSubKey);
+        fake.files().WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
     }
     ~HandoffTest() override { std::copy(savedTable_.begin(), savedTable_.end(), FileTable); }
 
     void AddProgram(const std::string& key, const std::string& name, const std::string& publisher,
                     const std::string& version = "1.0", const std::string& date = "20261102") {
-        fake.SetString(kUninstall + key, "DisplayName", name);
-        fake.SetString(kUninstall + key, "DisplayVersion", version);
-        fake.SetString(kUninstall + key, "Publisher", publisher);
-        fake.SetString(kUninstall + key, "InstallDate", date);
+        fake.registry().SetString(kUninstall + key, "DisplayName", name);
+        fake.registry().SetString(kUninstall + key, "DisplayVersion", version);
+        fake.registry().SetString(kUninstall + key, "Publisher", publisher);
+        fake.registry().SetString(kUninstall + key, "InstallDate", date);
     }
 
     // A whole collection: Start, the questionnaire's OK, the final box.
     void RunCollection(gx::FakeScript duringQuestionnaire = {}) {
-        fake.user.Click(gx::IDOK);
-        if (duringQuestionnaire) fake.user.Check(std::move(duringQuestionnaire)).In(kQuestionnaire);
-        fake.user.Type(IDC_PRODUCT, "CORVANE NET PC 7").In(kQuestionnaire);
-        fake.user.Type(IDC_PROBLEM, "The service does not start after the update.\r\nError 1920 in the setup log.")
+        fake.ui().User().Click(gx::IDOK);
+        if (duringQuestionnaire) fake.ui().User().Check(std::move(duringQuestionnaire)).In(kQuestionnaire);
+        fake.ui().User().Type(IDC_PRODUCT, "CORVANE NET PC 7").In(kQuestionnaire);
+        fake.ui().User().Type(IDC_PROBLEM, "The service does not start after the update.\r\nError 1920 in the setup log.")
             .In(kQuestionnaire);
-        fake.user.Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK);
+        fake.ui().User().Click(gx::IDOK).In(kQuestionnaire).Answer(gx::IDOK);
         EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDOK);
-        ASSERT_EQ(fake.messageBoxes.size(), 1u);
-        EXPECT_EQ(fake.messageBoxes[0].text, kEnglishFinal);
+        ASSERT_EQ(fake.ui().MessageBoxes().size(), 1u);
+        EXPECT_EQ(fake.ui().MessageBoxes()[0].text, kEnglishFinal);
     }
 
     // Names directly in the output folder, by host listing.
     std::vector<std::string> OutputNames() {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(fake.HostPath(kOutput)))
+        for (const auto& entry : std::filesystem::directory_iterator(fake.files().HostPath(kOutput)))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
@@ -110,15 +110,15 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     AddProgram("Zeta", "Zeta Viewer", "Zeta Inc.");
     AddProgram("Alpha", "alpha tools", "Alpha Ltd.");
     AddProgram("HvDrv", "Fieldbus Driver", "HALVORN AG", "2.3");
-    fake.MakeKey(kUninstall + "KB123456");  // no display name
-    fake.WriteFile("C:\\Program Files\\Halvorn\\CORVANE NET PC\\bin\\CorNetPC_Error.txt", "error text");
-    fake.lockedFiles.insert("C:\\WINDOWS\\CorNetPC_LOG.txt");
-    fake.WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "locked");
-    fake.eventLogs.erase("Security");
-    fake.WriteFile(kOutput + "gathrix_OLD-PC_20200101_000000.cab", "an earlier archive");
+    fake.registry().MakeKey(kUninstall + "KB123456");  // no display name
+    fake.files().WriteFile("C:\\Program Files\\Halvorn\\CORVANE NET PC\\bin\\CorNetPC_Error.txt", "error text");
+    fake.files().LockFile("C:\\WINDOWS\\CorNetPC_LOG.txt");
+    fake.files().WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "locked");
+    fake.eventLog().RemoveLog("Security");
+    fake.files().WriteFile(kOutput + "gathrix_OLD-PC_20200101_000000.cab", "an earlier archive");
     RunCollection();
 
-    const std::string summary = fake.ReadFile(kOutput + "summary.txt");
+    const std::string summary = fake.files().ReadFile(kOutput + "summary.txt");
     const std::vector<std::string> lines = testlog::Lines(summary);
     for (const std::string& line : lines) EXPECT_LE(line.size(), 100u) << line;
     EXPECT_EQ(summary.substr(summary.size() - 2), "\r\n");
@@ -164,7 +164,7 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     EXPECT_EQ(*(product + 2), "                            Error 1920 in the setup log.");
     char backedUp[100];
     std::snprintf(backedUp, sizeof(backedUp), "  System      %-33s %-28s %10zu", "_SysEvent.evt", "backed up",
-                  fake.ReadFile(kOutput + "File_Save\\_SysEvent.evt").size());
+                  fake.files().ReadFile(kOutput + "File_Save\\_SysEvent.evt").size());
     EXPECT_TRUE(testlog::HasLine(lines, backedUp));
     EXPECT_TRUE(testlog::HasLine(lines, "  Security    _SecEvent.evt                     failed (OpenEventLog 2)"));
     EXPECT_NE(summary.find("  halvorn.sav                                   saved                             "),
@@ -181,15 +181,15 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string& n) { return n.size() > 4 && n.substr(n.size() - 4) == ".cab"; }),
               1);
-    const std::map<std::string, std::string> packed = Unpack(fake.ReadFile(kOutput + kArchive));
+    const std::map<std::string, std::string> packed = Unpack(fake.files().ReadFile(kOutput + kArchive));
     std::vector<std::string> expected;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(fake.HostPath(kOutput))) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(fake.files().HostPath(kOutput))) {
         if (!entry.is_regular_file() || entry.path().extension() == ".cab") continue;
-        std::string name = entry.path().lexically_relative(fake.HostPath(kOutput)).string();
+        std::string name = entry.path().lexically_relative(fake.files().HostPath(kOutput)).string();
         std::replace(name.begin(), name.end(), '/', '\\');
         expected.push_back(name);
         ASSERT_EQ(packed.count(name), 1u) << name;
-        const std::string content = fake.ReadFile(kOutput + name);
+        const std::string content = fake.files().ReadFile(kOutput + name);
         if (name == "gathrix.log")
             EXPECT_EQ(content.compare(0, packed.at(name).size(), packed.at(name)), 0);
         else
@@ -206,9 +206,9 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     for (const auto& file : packed) bytes += file.second.size();
     EXPECT_EQ(*traced, std::string("Handoff::PackCollectInfo, ") + kArchive + ": " + std::to_string(packed.size()) +
                            " files, " + std::to_string(bytes) + " bytes packed into " +
-                           std::to_string(fake.ReadFile(kOutput + kArchive).size()) + " bytes in 0 ms");
-    EXPECT_EQ(fake.openFiles, 0);
-    EXPECT_EQ(fake.openCabinets, 0);
+                           std::to_string(fake.files().ReadFile(kOutput + kArchive).size()) + " bytes in 0 ms");
+    EXPECT_EQ(fake.files().OpenFiles(), 0);
+    EXPECT_EQ(fake.cabinet().OpenCabinets(), 0);
 
     // Names that cannot go into a file name are reduced.
     const gx::SYSTEMTIME time = {2027, 1, 5, 2, 23, 4, 5, 0};
@@ -333,13 +333,12 @@ TEST_F(OverviewTest, TheFileTableListsRowsWorthALookAndCountsAndNamesTheRestPerF
 }
 
 TEST_F(HandoffTest, WithoutTheProductTheOverviewSaysWhyAndListsNoFamily) {
-    fake.hklm->children.erase("software");
-    fake.hklm->childOrder.erase(std::find(fake.hklm->childOrder.begin(), fake.hklm->childOrder.end(), "software"));
-    fake.MakeKey("SOFTWARE\\Microsoft\\Ole");
+    fake.registry().RemoveKey("SOFTWARE");
+    fake.registry().MakeKey("SOFTWARE\\Microsoft\\Ole");
     AddProgram("Other", "Some Editor", "Someone");
     RunCollection();
 
-    const std::vector<std::string> lines = testlog::Lines(fake.ReadFile(kOutput + "summary.txt"));
+    const std::vector<std::string> lines = testlog::Lines(fake.files().ReadFile(kOutput + "summary.txt"));
     EXPECT_TRUE(testlog::HasLine(
         lines, "Product shared path         not found: key AUTSW\\Global cannot be opened (error 2)"));
     EXPECT_TRUE(testlog::HasLine(
@@ -353,20 +352,20 @@ TEST_F(HandoffTest, WithoutTheProductTheOverviewSaysWhyAndListsNoFamily) {
                                                         [](const CollectedFile& f) { return f.iSourceType == 4; }) -
                                            std::begin(FileTable));
     EXPECT_TRUE(testlog::HasLine(lines, Row(typeFour + 1, FileTable[typeFour].szFileName, "no folder", "")));
-    EXPECT_TRUE(fake.Exists(kOutput + kArchive));
+    EXPECT_TRUE(fake.files().Exists(kOutput + kArchive));
 }
 
 TEST_F(HandoffTest, HostileUninstallEntriesAreShownAsSuchAndNeverReadPastTheirData) {
     AddProgram("Good", "Corvane Runtime", "Halvorn", "1.2");
-    fake.SetValue(kUninstall + "Good", "InstallDate", gx::REG_DWORD, std::string("\x01\x02\x03\x04", 4));
-    fake.SetValue(kUninstall + "NoZero", "DisplayName", gx::REG_SZ, "Unterminated");
-    fake.SetValue(kUninstall + "NoZero", "Publisher", gx::REG_SZ, std::string(300, 'P'));
-    fake.SetValue(kUninstall + "Type", "DisplayName", gx::REG_BINARY, "\x01\x02");
-    fake.SetValue(kUninstall + "Empty", "DisplayName", gx::REG_SZ, std::string(1, '\0'));
-    fake.SetValue(kUninstall + "Long", "DisplayName", gx::REG_SZ, std::string(299, 'L') + std::string(1, '\0'));
-    fake.SetString(kUninstall + "NoName", "Publisher", "Halvorn");
-    fake.SetString(kUninstall + std::string(300, 'K'), "DisplayName", "Key name too long");
-    for (int i = 0; i < 2000; ++i) fake.SetString(kUninstall + "Many" + std::to_string(i), "DisplayName", "Many");
+    fake.registry().SetValue(kUninstall + "Good", "InstallDate", gx::REG_DWORD, std::string("\x01\x02\x03\x04", 4));
+    fake.registry().SetValue(kUninstall + "NoZero", "DisplayName", gx::REG_SZ, "Unterminated");
+    fake.registry().SetValue(kUninstall + "NoZero", "Publisher", gx::REG_SZ, std::string(300, 'P'));
+    fake.registry().SetValue(kUninstall + "Type", "DisplayName", gx::REG_BINARY, "\x01\x02");
+    fake.registry().SetValue(kUninstall + "Empty", "DisplayName", gx::REG_SZ, std::string(1, '\0'));
+    fake.registry().SetValue(kUninstall + "Long", "DisplayName", gx::REG_SZ, std::string(299, 'L') + std::string(1, '\0'));
+    fake.registry().SetString(kUninstall + "NoName", "Publisher", "Halvorn");
+    fake.registry().SetString(kUninstall + std::string(300, 'K'), "DisplayName", "Key name too long");
+    for (int i = 0; i < 2000; ++i) fake.registry().SetString(kUninstall + "Many" + std::to_string(i), "DisplayName", "Many");
 
     InstalledSoftware software = ReadInstalledSoftware();
     EXPECT_EQ(software.withoutName, 1);
@@ -387,15 +386,15 @@ TEST_F(HandoffTest, HostileUninstallEntriesAreShownAsSuchAndNeverReadPastTheirDa
 
     // On 64-bit Windows both views, each labelled; a platform that refuses
     // the view flags is read once without them.
-    fake.isWow64 = true;
-    fake.SetString("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\X86", "DisplayName",
+    fake.process().SetWow64(true);
+    fake.registry().SetString("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\X86", "DisplayName",
                    "Corvane 32-bit Tool");
     software = ReadInstalledSoftware();
     ASSERT_EQ(software.entries.size(), 2006u);
     EXPECT_EQ(software.entries[0].name, "Corvane 32-bit Tool");
     EXPECT_STREQ(software.entries[0].view, "32-bit");
     EXPECT_STREQ(software.entries[1].view, "64-bit");
-    fake.refusesViewFlags = true;
+    fake.registry().RefuseViewFlags();
     software = ReadInstalledSoftware();
     ASSERT_EQ(software.entries.size(), 1u);
     EXPECT_STREQ(software.entries[0].view, "");
@@ -427,14 +426,14 @@ TEST_F(HandoffTest, APackingFailureAtAnyStepLeavesNoPartialArchiveAndACompleteCo
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cause);
         TraceShutdown();
-        fake.messageBoxes.clear();
+        fake.ui().ClearShown();
         if (c.injected) {
             fake.Fail(c.op, c.code, 1).When(PathEnds(c.pathEnd));
             RunCollection();
         } else {
-            RunCollection([this] { fake.lockedFiles.insert(kOutput + "File_Save\\WINDOWS\\setupapi.log"); });
+            RunCollection([this] { fake.files().LockFile(kOutput + "File_Save\\WINDOWS\\setupapi.log"); });
         }
-        fake.lockedFiles.clear();
+        fake.files().UnlockFiles();
 
         const std::vector<std::string> names = OutputNames();
         for (const std::string& name : names)
@@ -449,30 +448,30 @@ TEST_F(HandoffTest, APackingFailureAtAnyStepLeavesNoPartialArchiveAndACompleteCo
         EXPECT_NE(err->find(c.cause), std::string::npos) << *err;
         EXPECT_NE(std::find(log.begin(), log.end(), "< Handoff::PackCollectInfo, no archive: the folder is the result"),
                   log.end());
-        EXPECT_EQ(fake.openFiles, 0);
-        EXPECT_EQ(fake.openCabinets, 0);
+        EXPECT_EQ(fake.files().OpenFiles(), 0);
+        EXPECT_EQ(fake.cabinet().OpenCabinets(), 0);
     }
 
     // An overview that cannot be written is not left cut; the archive is made.
     TraceShutdown();
-    fake.messageBoxes.clear();
+    fake.ui().ClearShown();
     fake.Fail(gx::FakeOp::WriteFile, gx::ERROR_DISK_FULL, 1).When(PathEnds("summary.txt"));
     RunCollection();
-    EXPECT_FALSE(fake.Exists(kOutput + "summary.txt"));
-    EXPECT_TRUE(fake.Exists(kOutput + kArchive));
+    EXPECT_FALSE(fake.files().Exists(kOutput + "summary.txt"));
+    EXPECT_TRUE(fake.files().Exists(kOutput + kArchive));
     std::vector<std::string> log = LogMessages();
     EXPECT_NE(std::find(log.begin(), log.end(), "ERR Handoff::WriteSummary -> write " + kOutput + "summary.txt: 112"),
               log.end());
 
     // An earlier archive held open elsewhere stays, with an ERR line; the new one is made.
     TraceShutdown();
-    fake.messageBoxes.clear();
+    fake.ui().ClearShown();
     const std::string held = kOutput + "gathrix_GX-TEST_20261206_100000.cab";
-    fake.WriteFile(held, "held open");
-    fake.lockedFiles.insert(held);
+    fake.files().WriteFile(held, "held open");
+    fake.files().LockFile(held);
     RunCollection();
-    EXPECT_TRUE(fake.Exists(held));
-    EXPECT_TRUE(fake.Exists(kOutput + kArchive));
+    EXPECT_TRUE(fake.files().Exists(held));
+    EXPECT_TRUE(fake.files().Exists(kOutput + kArchive));
     log = LogMessages();
     EXPECT_NE(std::find(log.begin(), log.end(), "ERR Handoff::PackCollectInfo -> DeleteFile(" + held + "): 32"),
               log.end());

@@ -25,44 +25,44 @@ const char kSuccess[] = "Die R\xFC" "cksicherung wurde erfolgreich ausgef\xFChrt
 class ImportNameTest : public DialogTest {
 protected:
     ImportNameTest() {
-        for (const RegistryHive& hive : HiveTable) fake.SetString(hive.szSubKey, "Name", hive.szSubKey);
+        for (const RegistryHive& hive : HiveTable) fake.registry().SetString(hive.szSubKey, "Name", hive.szSubKey);
         CAction collector;
         EXPECT_EQ(collector.Collect_Registry(), TRUE);
         // Two earlier imports that must survive whatever is typed.
-        fake.SetString("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft\\Ole", "Name", "first");
-        fake.SetString("Software\\Gathrix\\Usr2\\SOFTWARE\\Microsoft\\Ole", "Name", "second");
+        fake.registry().SetString("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft\\Ole", "Name", "first");
+        fake.registry().SetString("Software\\Gathrix\\Usr2\\SOFTWARE\\Microsoft\\Ole", "Name", "second");
     }
 
     gx::INT_PTR Run() { return RunAsMainWindow<CRegImportDlg>(); }
 
-    bool HasKey(const std::string& path) { return fake.FindKey(path) != nullptr; }
+    bool HasKey(const std::string& path) { return fake.registry().FindKey(path) != nullptr; }
 };
 
 TEST_F(ImportNameTest, NamesWithoutAKeyOfTheirOwnAreInvalidAndNoEarlierImportIsTouched) {
     // Each would name the branch itself: a deletion would take Usr1 and Usr2.
     const char* names[] = {"\\", " \\\\ ", "\\Usr1", "Usr1\\", "Usr1\\\\x", " \t ", ""};
-    for (const char* name : names) fake.user.Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK);
-    fake.user.Click(gx::IDOK);
-    fake.calls.clear();
+    for (const char* name : names) fake.ui().User().Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
+    fake.ClearCalls();
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), std::size(names));
-    for (const gx::FakeMessageBox& box : fake.messageBoxes) EXPECT_EQ(box.text, kInvalid);
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 0);
-    EXPECT_EQ(fake.CountOf("SHDeleteKeyA"), 0);
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), std::size(names));
+    for (const gx::FakeMessageBox& box : fake.ui().MessageBoxes()) EXPECT_EQ(box.text, kInvalid);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SHDeleteKeyA), 0);
     EXPECT_TRUE(HasKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft\\Ole"));
     EXPECT_TRUE(HasKey("Software\\Gathrix\\Usr2\\SOFTWARE\\Microsoft\\Ole"));
 }
 
 TEST_F(ImportNameTest, AnInnerBackslashImportsTwoLevelsDownAndReplacesOnlyThatKey) {
-    fake.user.Type(IDC_SUBFOLDER, "Kunde\\Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, "Kunde\\Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
     // The same name again: asked, then only Kunde\Usr1 is replaced.
-    fake.user.Type(IDC_SUBFOLDER, "Kunde\\Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
-    fake.user.Answer(gx::IDOK).Click(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, "Kunde\\Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.ui().User().Answer(gx::IDOK).Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 7u);
-    EXPECT_EQ(fake.messageBoxes[2].text, kSuccess);
-    EXPECT_EQ(fake.messageBoxes[6].text, kSuccess);
-    EXPECT_EQ(fake.CallsOf("SHDeleteKeyA").at(0).args[0], "Software\\Gathrix\\Kunde\\Usr1");
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 7u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].text, kSuccess);
+    EXPECT_EQ(fake.ui().MessageBoxes()[6].text, kSuccess);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::SHDeleteKeyA).at(0).args[0], "Software\\Gathrix\\Kunde\\Usr1");
     EXPECT_TRUE(HasKey("Software\\Gathrix\\Kunde\\Usr1\\SOFTWARE\\Microsoft\\Ole"));
     EXPECT_TRUE(HasKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft\\Ole"));
     EXPECT_TRUE(HasKey("Software\\Gathrix\\Usr2\\SOFTWARE\\Microsoft\\Ole"));
@@ -72,59 +72,59 @@ TEST_F(ImportNameTest, CharactersOutsideWindows1252ArriveAsReplacementsAndHighBy
     // What an ANSI edit hands over for "Kunde 東京 ä€": replacements and
     // single bytes, some of them without a character in the code page.
     const std::string name = "Kunde ?? \xE4\x80\x81\x8D\xFF";
-    fake.user.Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 3u);
-    EXPECT_EQ(fake.messageBoxes[0].text, "Unterverzeichnis = " + name);
-    EXPECT_EQ(fake.messageBoxes[2].text, kSuccess);
-    auto key = fake.FindKey("Software\\Gathrix\\" + name + "\\SOFTWARE\\Microsoft\\Ole");
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 3u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].text, "Unterverzeichnis = " + name);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].text, kSuccess);
+    auto key = fake.registry().FindKey("Software\\Gathrix\\" + name + "\\SOFTWARE\\Microsoft\\Ole");
     ASSERT_NE(key, nullptr);
-    EXPECT_EQ(fake.FindKey("Software\\Gathrix")->children.size(), 3u);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix")->children.size(), 3u);
 }
 
 TEST_F(ImportNameTest, AThreeHundredCharacterNameIsRefusedBeforeAnyKeyOrFileIsNamed) {
-    fake.user.Type(IDC_SUBFOLDER, std::string(300, 'x')).Click(IDC_IMPORT).Answer(gx::IDOK).Click(gx::IDOK);
-    fake.calls.clear();
-    fake.longestPath = 0;
+    fake.ui().User().Type(IDC_SUBFOLDER, std::string(300, 'x')).Click(IDC_IMPORT).Answer(gx::IDOK).Click(gx::IDOK);
+    fake.ClearCalls();
+    fake.ResetLongestPath();
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_EQ(fake.messageBoxes[0].text.rfind("Der Name des Unterverzeichnisses ist zu lang", 0), 0u);
-    EXPECT_LT(fake.longestPath, 260u);
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA") + fake.CountOf("GetFileAttributesA"), 0);
-    EXPECT_EQ(fake.ClosedControl(kImport, IDC_SUBFOLDER).text, std::string(300, 'x')) << "kept for the user to shorten";
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 1u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].text.rfind("Der Name des Unterverzeichnisses ist zu lang", 0), 0u);
+    EXPECT_LT(fake.LongestPath(), 260u);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA) + fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
+    EXPECT_EQ(fake.ui().ClosedControl(kImport, IDC_SUBFOLDER).text, std::string(300, 'x')) << "kept for the user to shorten";
 }
 
 TEST_F(ImportNameTest, AFilePickedWithAPathLongerThanTheDialogsBufferImportsNothing) {
     const std::string picked = "C:\\" + std::string(120, 'a') + "\\" + std::string(150, 'b') + "\\x.sav";
-    fake.user.Type(IDC_SUBFOLDER, "Usr3").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(picked).Answer(gx::IDOK);
-    fake.user.Click(gx::IDOK);
-    fake.calls.clear();
+    fake.ui().User().Type(IDC_SUBFOLDER, "Usr3").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(picked).Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
+    fake.ClearCalls();
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 3u);
-    EXPECT_EQ(fake.messageBoxes[2].text, "Es wurde kein Import ausgef\xFChrt");
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 3u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].text, "Es wurde kein Import ausgef\xFChrt");
     EXPECT_FALSE(HasKey("Software\\Gathrix\\Usr3"));
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
 }
 
 class LockedQuestionnaireTest : public DialogTest {};
 
 TEST_F(LockedQuestionnaireTest, AnswersThatCannotReachUserinfoTxtAreKeptWholeInTheLog) {
     const std::string file = "C:\\Tools\\CollectInfo\\userinfo.txt";
-    fake.WriteFile(file, "held open by an editor");
-    fake.LockFile(file);
+    fake.files().WriteFile(file, "held open by an editor");
+    fake.files().LockFile(file);
     std::string problem;
     for (int line = 0; problem.size() < 2000; ++line) problem += "Zeile " + std::to_string(line) + " \xE4\xF6\xFC\r\n";
     problem = problem.substr(0, 2048);
-    fake.user.Type(IDC_NAME, "Erika Muster, Firma").Type(IDC_COMPUTER, "PC-7").Type(IDC_PROBLEM, problem);
-    fake.user.Click(gx::IDOK).Answer(gx::IDOK);
+    fake.ui().User().Type(IDC_NAME, "Erika Muster, Firma").Type(IDC_COMPUTER, "PC-7").Type(IDC_PROBLEM, problem);
+    fake.ui().User().Click(gx::IDOK).Answer(gx::IDOK);
     {
         CUserInfoDlg dialog;
         EXPECT_EQ(dialog.DoModal(), gx::IDOK);
     }
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_EQ(fake.messageBoxes[0].text, "Could not open userinfo,txt");
-    EXPECT_EQ(fake.ReadFile(file), "held open by an editor");
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 1u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].text, "Could not open userinfo,txt");
+    EXPECT_EQ(fake.files().ReadFile(file), "held open by an editor");
 
     std::vector<std::string> lines = LogMessages();
     EXPECT_TRUE(testlog::HasLine(lines, "ERR CUserInfoDlg::OnOK -> open C:\\Tools\\CollectInfo\\\\userinfo.txt: 32"));
@@ -142,7 +142,7 @@ TEST_F(LockedQuestionnaireTest, AnswersThatCannotReachUserinfoTxtAreKeptWholeInT
     }
     EXPECT_EQ(shortExplanation, flat);
     // Every line of the log still begins with its time stamp.
-    std::string log = fake.ReadFile("C:\\Tools\\CollectInfo\\gathrix.log");
+    std::string log = fake.files().ReadFile("C:\\Tools\\CollectInfo\\gathrix.log");
     for (std::size_t start = 0; start < log.size();) {
         std::size_t end = log.find("\r\n", start);
         std::string line = log.substr(start, end - start);
@@ -154,7 +154,7 @@ TEST_F(LockedQuestionnaireTest, AnswersThatCannotReachUserinfoTxtAreKeptWholeInT
 class BrokenOutputTest : public DialogTest {
 protected:
     BrokenOutputTest() : saved_(std::begin(FileTable), std::end(FileTable)) {
-        fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
+        fake.files().WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
     }
     ~BrokenOutputTest() override { std::copy(saved_.begin(), saved_.end(), FileTable); }
 
@@ -169,37 +169,37 @@ TEST_F(BrokenOutputTest, AnOutputThatCannotTakeTheHivesShowsErrorTwoAndStartWork
     } cases[] = {
         {"CollectInfo is a file",
          [](gx::FakePlatform& f) {
-             std::filesystem::remove(f.HostPath("C:\\Tools\\CollectInfo"));
-             f.WriteFile("C:\\Tools\\CollectInfo", "a file");
+             std::filesystem::remove(f.files().HostPath("C:\\Tools\\CollectInfo"));
+             f.files().WriteFile("C:\\Tools\\CollectInfo", "a file");
          }},
-        {"read-only location", [](gx::FakePlatform& f) { f.ProtectFolder("C:\\Tools"); }},
+        {"read-only location", [](gx::FakePlatform& f) { f.files().ProtectFolder("C:\\Tools"); }},
         {"executable in a folder of 250 characters",
          [](gx::FakePlatform& f) {
              std::string folder = "C:\\" + std::string(100, 'a') + "\\" + std::string(100, 'b') + "\\" +
                                   std::string(45, 'c');
-             f.MakeDirectory(folder + "\\CollectInfo");
-             f.modulePath = folder + "\\gathrix.exe";
+             f.files().MakeDirectory(folder + "\\CollectInfo");
+             f.process().SetModulePath(folder + "\\gathrix.exe");
          }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        fake.readOnlyFolders.clear();
-        fake.modulePath = "C:\\Tools\\gathrix.exe";
-        std::filesystem::remove_all(fake.HostPath("C:\\Tools\\CollectInfo"));
-        fake.MakeDirectory("C:\\Tools\\CollectInfo");
+        fake.files().UnprotectFolders();
+        fake.process().SetModulePath("C:\\Tools\\gathrix.exe");
+        std::filesystem::remove_all(fake.files().HostPath("C:\\Tools\\CollectInfo"));
+        fake.files().MakeDirectory("C:\\Tools\\CollectInfo");
         c.arrange(fake);
-        fake.longestPath = 0;
-        fake.user.Click(gx::IDOK).Check([this] {
+        fake.ResetLongestPath();
+        fake.ui().User().Click(gx::IDOK).Check([this] {
             EXPECT_EQ(Text(IDD_GATHRIX_DIALOG, IDC_MESSAGE), "Error 0x80000002 has occurred.\n");
             EXPECT_TRUE(Enabled(IDD_GATHRIX_DIALOG, gx::IDOK));
             EXPECT_TRUE(Enabled(IDD_GATHRIX_DIALOG, gx::IDCANCEL));
         });
-        fake.user.Click(gx::IDCANCEL);
+        fake.ui().User().Click(gx::IDCANCEL);
         EXPECT_EQ(RunAsMainWindow<CGathrixDlg>(), gx::IDCANCEL);
-        EXPECT_LT(fake.longestPath, 260u);
-        EXPECT_FALSE(fake.Exists("C:\\Tools\\CollectInfo\\userinfo.txt"));
-        EXPECT_EQ(fake.CountOf("DialogBoxParamA"), 1) << "no questionnaire";
-        fake.calls.clear();
+        EXPECT_LT(fake.LongestPath(), 260u);
+        EXPECT_FALSE(fake.files().Exists("C:\\Tools\\CollectInfo\\userinfo.txt"));
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::DialogBoxParamA), 1) << "no questionnaire";
+        fake.ClearCalls();
         TraceShutdown();
     }
 }

@@ -37,16 +37,16 @@ struct Steps {
 class HostileTest : public FakeTest {
 protected:
     HostileTest() : saved_(std::begin(FileTable), std::end(FileTable)) {
-        fake.SetString(kGlobalKey, "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
-        fake.SetString(kNetPCKey, "Path", "C:\\Program Files\\Halvorn\\CorNetPC");
-        for (const RegistryHive& hive : HiveTable) fake.SetString(hive.szSubKey, "Name", "value");
-        fake.WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
-        fake.WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "product setup");
-        fake.WriteFile("C:\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Error.txt", "error");
-        fake.WriteFile("C:\\Documents and Settings\\All Users\\Application Data\\Halvorn\\Automation\\LogFiles\\"
+        fake.registry().SetString(kGlobalKey, "SharedPath", "C:\\Program Files\\Halvorn\\Shared");
+        fake.registry().SetString(kNetPCKey, "Path", "C:\\Program Files\\Halvorn\\CorNetPC");
+        for (const RegistryHive& hive : HiveTable) fake.registry().SetString(hive.szSubKey, "Name", "value");
+        fake.files().WriteFile("C:\\WINDOWS\\setupapi.log", "device setup");
+        fake.files().WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "product setup");
+        fake.files().WriteFile("C:\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Error.txt", "error");
+        fake.files().WriteFile("C:\\Documents and Settings\\All Users\\Application Data\\Halvorn\\Automation\\LogFiles\\"
                        "setup\\HvAutSw_Setup.log",
                        "setup");
-        fake.MakeDirectory("C:\\WINDOWS\\system32\\drivers");
+        fake.files().MakeDirectory("C:\\WINDOWS\\system32\\drivers");
     }
     ~HostileTest() override { std::copy(saved_.begin(), saved_.end(), FileTable); }
 
@@ -68,7 +68,7 @@ protected:
     // Every file and folder of the fake's drives with the content of the files.
     std::map<std::string, std::string> Snapshot() const {
         std::map<std::string, std::string> tree;
-        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(fake.root)) {
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(fake.files().Root())) {
             std::string content = "<folder>";
             if (entry.is_regular_file()) {
                 std::ifstream in(entry.path(), std::ios::binary);
@@ -83,7 +83,7 @@ protected:
     std::vector<std::string> ChangedOutside(const std::map<std::string, std::string>& before,
                                             const std::string& allowed) const {
         std::map<std::string, std::string> after = Snapshot();
-        std::string base = allowed.empty() ? std::string() : fake.HostPath(allowed);
+        std::string base = allowed.empty() ? std::string() : fake.files().HostPath(allowed);
         auto inside = [&](const std::string& path) {
             return !base.empty() && (path == base || path.rfind(base + "/", 0) == 0);
         };
@@ -140,10 +140,10 @@ TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWher
         SCOPED_TRACE("folder of " + std::to_string(c.length) + " characters");
         std::string folder = FolderOfLength(c.length);
         ASSERT_EQ(folder.size(), c.length);
-        fake.MakeDirectory(folder + "\\CollectInfo");
-        fake.modulePath = folder + "\\gathrix.exe";
-        fake.longestPath = 0;
-        fake.beeps = 0;
+        fake.files().MakeDirectory(folder + "\\CollectInfo");
+        fake.process().SetModulePath(folder + "\\gathrix.exe");
+        fake.ResetLongestPath();
+        fake.ui().ResetBeeps();
         std::map<std::string, std::string> before = Snapshot();
         Steps run;
         {
@@ -155,13 +155,13 @@ TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWher
         EXPECT_EQ(run.init, 1);
         EXPECT_EQ(run.files, TRUE);
         EXPECT_EQ(run.registry, c.registry);
-        EXPECT_LT(fake.longestPath, 260u);
+        EXPECT_LT(fake.LongestPath(), 260u);
         EXPECT_EQ(ChangedOutside(before, folder + "\\CollectInfo"), std::vector<std::string>{});
         std::string log = folder + "\\CollectInfo\\gathrix.log";
-        EXPECT_EQ(fake.Exists(log), c.log);
+        EXPECT_EQ(fake.files().Exists(log), c.log);
         // Every refusal beeps, also where its line could not be written.
         if (!c.registry) {
-            EXPECT_GE(fake.beeps, 5);
+            EXPECT_GE(fake.ui().Beeps(), 5);
         }
         if (!c.log) continue;
         if (!c.destinations) {
@@ -172,19 +172,19 @@ TEST_F(HostileTest, ExecutableDeepInTheTreeWorksWhereItsPathsFitAndIsRefusedWher
         // Rows whose copy fits are copied, the others refused one by one;
         // so are event-log backups.
         const std::string copy = folder + "\\CollectInfo\\File_Save\\WINDOWS\\setupapi.log";
-        EXPECT_EQ(fake.Exists(copy), copy.size() < 260u);
+        EXPECT_EQ(fake.files().Exists(copy), copy.size() < 260u);
         EXPECT_TRUE(LoggedStartingWith("ERR CTool::CopyFileTo -> path too long", -1, log));
         const std::string backup = folder + "\\CollectInfo\\File_Save\\_SysEvent.evt";
         // Only a copy creates the file folder the backups go to.
-        EXPECT_EQ(fake.Exists(backup), copy.size() < 260u);
+        EXPECT_EQ(fake.files().Exists(backup), copy.size() < 260u);
         EXPECT_EQ(Logged("Tool::Could not BackupEventLog(_SysEvent.evt)206", log), backup.size() >= 260u);
         if (c.registry) {
-            EXPECT_TRUE(fake.Exists(folder + "\\CollectInfo\\Registry_Save\\msinstfeat.sav"));
-            EXPECT_TRUE(fake.Exists(folder + "\\CollectInfo\\fileattr.txt"));
+            EXPECT_TRUE(fake.files().Exists(folder + "\\CollectInfo\\Registry_Save\\msinstfeat.sav"));
+            EXPECT_TRUE(fake.files().Exists(folder + "\\CollectInfo\\fileattr.txt"));
         } else {
             EXPECT_TRUE(LoggedStartingWith("ERR Tool::Collect_Registry -> registry folder refused", 1, log));
         }
-        fake.modulePath = "C:\\Tools\\gathrix.exe";
+        fake.process().SetModulePath("C:\\Tools\\gathrix.exe");
     }
 }
 
@@ -210,21 +210,21 @@ TEST_F(HostileTest, ProductValuesOfAnyTypeOrShapeAreNeverResolvedOutsideTheirFol
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        fake.SetValue(kNetPCKey, "Path", c.type, c.bytes);
-        fake.calls.clear();
-        fake.longestPath = 0;
+        fake.registry().SetValue(kNetPCKey, "Path", c.type, c.bytes);
+        fake.ClearCalls();
+        fake.ResetLongestPath();
         CAction action;
         Steps run = Collect(action);
         EXPECT_EQ(run.registry, TRUE);
         EXPECT_EQ(action.m_szNetPCPath, c.read);
-        for (const gx::FakeCall& call : fake.CallsOf("GetFileAttributesA"))
+        for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::GetFileAttributesA))
             EXPECT_TRUE(IsAbsolutePath(call.args[0]) && !HasParentStep(call.args[0])) << call.args[0];
-        for (const gx::FakeCall& call : fake.CallsOf("SHFileOperationA")) {
+        for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::SHFileOperationA)) {
             if (call.args[2].rfind("func=2", 0) != 0) continue;
             EXPECT_EQ(call.args[1].rfind(kOutput + "\\File_Save\\", 0), 0u) << call.args[1];
             EXPECT_FALSE(HasParentStep(call.args[1])) << call.args[1];
         }
-        EXPECT_LT(fake.longestPath, 260u);
+        EXPECT_LT(fake.LongestPath(), 260u);
         TraceShutdown();
         std::vector<std::string> lines = LogMessages();
         int refusedRows = static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
@@ -232,12 +232,12 @@ TEST_F(HostileTest, ProductValuesOfAnyTypeOrShapeAreNeverResolvedOutsideTheirFol
         }));
         EXPECT_EQ(refusedRows, c.refused ? 14 : 0);
         if (c.read == "C:\\Program Files\\Halvorn\\CorNetPC") {
-            EXPECT_TRUE(fake.Exists(kOutput + "\\File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Error.txt"));
+            EXPECT_TRUE(fake.files().Exists(kOutput + "\\File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Error.txt"));
         }
     }
     // A value of 300 bytes does not fit the buffer: traced, the member stays
     // empty, and the run goes on.
-    fake.SetValue(kGlobalKey, "SharedPath", gx::REG_SZ, std::string(299, 'S') + '\0');
+    fake.registry().SetValue(kGlobalKey, "SharedPath", gx::REG_SZ, std::string(299, 'S') + '\0');
     CAction action;
     Steps run = Collect(action);
     EXPECT_EQ(run.init, 1);
@@ -251,17 +251,17 @@ TEST_F(HostileTest, ProductValuesOfAnyTypeOrShapeAreNeverResolvedOutsideTheirFol
 
 TEST_F(HostileTest, AHiveFolderThatIsAFileIsLeftAloneStopsTheExportAndIsNoHiveFolderForTheImport) {
     const std::string hiveFolder = kOutput + "\\Registry_Save";
-    fake.WriteFile(hiveFolder, "not a folder");
+    fake.files().WriteFile(hiveFolder, "not a folder");
     CAction action;
     Steps run = Collect(action);
     EXPECT_EQ(run.files, TRUE);
     // "Registry_Save\" names no folder, and the file refuses its creation:
     // error 0x80000002, no report.
     EXPECT_EQ(run.registry, FALSE);
-    EXPECT_EQ(fake.ReadFile(hiveFolder), "not a folder");
+    EXPECT_EQ(fake.files().ReadFile(hiveFolder), "not a folder");
     EXPECT_TRUE(Logged("DeleteAllDirecory -> dwRet:3 m_szDest_Path_Registry:" + hiveFolder + "\\"));
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> Error, CreateDirectory"));
-    EXPECT_FALSE(fake.Exists(kOutput + "\\fileattr.txt"));
+    EXPECT_FALSE(fake.files().Exists(kOutput + "\\fileattr.txt"));
 
     // The import tool finds no hive folder there and restores nothing.
     CAction import;
@@ -269,7 +269,7 @@ TEST_F(HostileTest, AHiveFolderThatIsAFileIsLeftAloneStopsTheExportAndIsNoHiveFo
 }
 
 TEST_F(HostileTest, ACollectInfoThatIsAFileStopsTheRunAtTheExportWithNothingWrittenAnywhere) {
-    fake.WriteFile(kOutput, "not a folder");
+    fake.files().WriteFile(kOutput, "not a folder");
     std::map<std::string, std::string> before = Snapshot();
     Steps run;
     {
@@ -280,17 +280,17 @@ TEST_F(HostileTest, ACollectInfoThatIsAFileStopsTheRunAtTheExportWithNothingWrit
     EXPECT_EQ(run.files, TRUE);
     EXPECT_EQ(run.registry, FALSE);  // error 0x80000002: the hive folder cannot be created
     EXPECT_EQ(ChangedOutside(before, ""), std::vector<std::string>{});
-    EXPECT_EQ(fake.ReadFile(kOutput), "not a folder");
+    EXPECT_EQ(fake.files().ReadFile(kOutput), "not a folder");
     // Each failed copy and the export's failure beeped, though no line could be kept.
-    EXPECT_GE(fake.beeps, 5 * 4);
+    EXPECT_GE(fake.ui().Beeps(), 5 * 4);
 }
 
 TEST_F(HostileTest, AReadOnlyOutputFolderKeepsEverythingOfTheEarlierRunAndEndsTheRunAtTheExport) {
-    fake.WriteFile(kOutput + "\\gathrix.log", "earlier log\r\n");
-    fake.WriteFile(kOutput + "\\fileattr.txt", "earlier report");
-    fake.WriteFile(kOutput + "\\File_Save\\WINDOWS\\setupapi.log", "earlier copy");
-    fake.WriteFile(kOutput + "\\Registry_Save\\halvorn.sav", "earlier hive");
-    fake.ProtectFolder("C:\\Tools");
+    fake.files().WriteFile(kOutput + "\\gathrix.log", "earlier log\r\n");
+    fake.files().WriteFile(kOutput + "\\fileattr.txt", "earlier report");
+    fake.files().WriteFile(kOutput + "\\File_Save\\WINDOWS\\setupapi.log", "earlier copy");
+    fake.files().WriteFile(kOutput + "\\Registry_Save\\halvorn.sav", "earlier hive");
+    fake.files().ProtectFolder("C:\\Tools");
     std::map<std::string, std::string> before = Snapshot();
     Steps run;
     {
@@ -302,30 +302,30 @@ TEST_F(HostileTest, AReadOnlyOutputFolderKeepsEverythingOfTheEarlierRunAndEndsTh
     EXPECT_EQ(run.files, TRUE);
     // The old hive folder is still there, so the export runs and every save fails.
     EXPECT_EQ(run.registry, TRUE);
-    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegSaveKeyA), 5);
     EXPECT_EQ(ChangedOutside(before, ""), std::vector<std::string>{});
-    EXPECT_EQ(fake.ReadFile(kOutput + "\\gathrix.log"), "earlier log\r\n");  // not even deleted
+    EXPECT_EQ(fake.files().ReadFile(kOutput + "\\gathrix.log"), "earlier log\r\n");  // not even deleted
 
     // Without an earlier hive folder the export cannot create one: error 0x80000002.
-    std::filesystem::remove_all(fake.HostPath(kOutput + "\\Registry_Save"));
+    std::filesystem::remove_all(fake.files().HostPath(kOutput + "\\Registry_Save"));
     CAction again;
     EXPECT_EQ(again.Collect_Registry(), FALSE);
 }
 
 TEST_F(HostileTest, AReportLockedByAnotherProgramIsTracedAndKeepsItsContent) {
-    fake.WriteFile(kOutput + "\\fileattr.txt", "held by an editor");
-    fake.LockFile(kOutput + "\\FILEATTR.TXT");
+    fake.files().WriteFile(kOutput + "\\fileattr.txt", "held by an editor");
+    fake.files().LockFile(kOutput + "\\FILEATTR.TXT");
     CAction action;
     ASSERT_EQ(action.Init(), 1);
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
-    EXPECT_EQ(fake.ReadFile(kOutput + "\\fileattr.txt"), "held by an editor");
+    EXPECT_EQ(fake.files().ReadFile(kOutput + "\\fileattr.txt"), "held by an editor");
     EXPECT_TRUE(Logged("Tool::Could not open fileattr.txt"));
-    EXPECT_EQ(fake.CountOf("FindFirstFileA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::FindFirstFileA), 0);
 }
 
 TEST_F(HostileTest, AFullDiskIsTracedByEveryWriterAndNoStepStopsTheRun) {
-    fake.MakeDirectory(kOutput);  // from an earlier run
+    fake.files().MakeDirectory(kOutput);  // from an earlier run
     fake.Fail(gx::FakeOp::SHFileOperationA, gx::ERROR_DISK_FULL);
     fake.Fail(gx::FakeOp::BackupEventLogA, gx::ERROR_DISK_FULL);
     fake.Fail(gx::FakeOp::RegSaveKeyA, gx::ERROR_DISK_FULL);
@@ -339,14 +339,14 @@ TEST_F(HostileTest, AFullDiskIsTracedByEveryWriterAndNoStepStopsTheRun) {
     TraceShutdown();
     // Both removals and every copy of a seeded file met the full disk.
     EXPECT_TRUE(Logged("DeleteAllDirecory -> dwRet:112 m_szDest_Path_Files:C:\\Tools\\CollectInfo\\File_Save\\"));
-    EXPECT_TRUE(LoggedStartingWith("ERR1(112) CAction::Collect_Files -> SHFileOperation:", fake.CountOf("SHFileOperationA") - 2));
+    EXPECT_TRUE(LoggedStartingWith("ERR1(112) CAction::Collect_Files -> SHFileOperation:", fake.CountOf(gx::FakeOp::SHFileOperationA) - 2));
     EXPECT_TRUE(LoggedStartingWith("Tool::Could not BackupEventLog(", 3));
     EXPECT_TRUE(Logged("Tool::Could not BackupEventLog(_SecEvent.evt)112"));
     EXPECT_TRUE(LoggedStartingWith("ERR Tool::Collect_Registry(", 5));
     EXPECT_TRUE(Logged("Tool::Could not write fileattr.txt(112)"));
     // Every line that was kept is whole: a time stamp, a TAB, the message
     // (or the empty line after a message that ends in a line feed).
-    std::string log = fake.ReadFile(kOutput + "\\gathrix.log");
+    std::string log = fake.files().ReadFile(kOutput + "\\gathrix.log");
     std::size_t start = 0, lines = 0;
     while (start < log.size()) {
         std::size_t end = log.find("\r\n", start);
@@ -361,8 +361,8 @@ TEST_F(HostileTest, AFullDiskIsTracedByEveryWriterAndNoStepStopsTheRun) {
 }
 
 TEST_F(HostileTest, AnExecutablePathThePlatformCannotGiveLeavesNoLogAndNoDestinations) {
-    fake.MakeDirectory(kOutput);
-    fake.modulePath = "";  // GetModuleFileNameA returns 0
+    fake.files().MakeDirectory(kOutput);
+    fake.process().SetModulePath("");  // GetModuleFileNameA returns 0
     std::map<std::string, std::string> before = Snapshot();
     Steps run;
     {
@@ -373,28 +373,28 @@ TEST_F(HostileTest, AnExecutablePathThePlatformCannotGiveLeavesNoLogAndNoDestina
     TraceShutdown();
     EXPECT_EQ(run.registry, FALSE);
     EXPECT_EQ(ChangedOutside(before, ""), std::vector<std::string>{});
-    EXPECT_EQ(fake.CountOf("DeleteFileA"), 0);  // no old log looked for in the current folder
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::DeleteFileA), 0);  // no old log looked for in the current folder
 }
 
 TEST_F(HostileTest, RemovalNeverClimbsOutOfTheOutputFolder) {
-    fake.WriteFile("C:\\Tools\\keep.txt", "beside the output");
+    fake.files().WriteFile("C:\\Tools\\keep.txt", "beside the output");
     CAction action;
     for (const char* folder : {"C:\\Tools\\CollectInfo\\..\\", "C:\\Tools\\CollectInfo\\File_Save\\..\\..",
                                "C:\\Tools\\CollectInfo\\. .\\"}) {
         EXPECT_EQ(action.Xc_del_dir(folder), gx::ERROR_INVALID_PARAMETER) << folder;
     }
-    EXPECT_EQ(fake.CountOf("SHFileOperationA"), 0);
-    EXPECT_EQ(fake.ReadFile("C:\\Tools\\keep.txt"), "beside the output");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SHFileOperationA), 0);
+    EXPECT_EQ(fake.files().ReadFile("C:\\Tools\\keep.txt"), "beside the output");
 }
 
 TEST_F(HostileTest, ABranchRefusedToTheExportIsTracedAndTheOtherHivesAreSaved) {
-    fake.MakeDirectory(kOutput);
-    fake.FindKey("System\\CurrentControlSet\\Services")->openDenied = true;
+    fake.files().MakeDirectory(kOutput);
+    fake.registry().DenyOpen("System\\CurrentControlSet\\Services");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry(System\\CurrentControlSet\\Services): RegOpenKeyEx(5)"));
-    EXPECT_FALSE(fake.Exists(kOutput + "\\Registry_Save\\services.sav"));
-    EXPECT_TRUE(fake.Exists(kOutput + "\\Registry_Save\\msole.sav"));
+    EXPECT_FALSE(fake.files().Exists(kOutput + "\\Registry_Save\\services.sav"));
+    EXPECT_TRUE(fake.files().Exists(kOutput + "\\Registry_Save\\msole.sav"));
 }
 
 // A file system that hands over an entry name filling the whole buffer,
@@ -423,42 +423,44 @@ TEST_F(HostileTest, TheReportSurvivesUnterminatedNamesFailedSearchesAndFoldersPa
     UnterminatedNames names;
     {
         gx::ScopedPlatform scope(names);
-        names.MakeDirectory(kOutput);
-        names.MakeDirectory("C:\\WINDOWS\\system32\\drivers");
+        names.files().MakeDirectory(kOutput);
+        names.files().MakeDirectory("C:\\WINDOWS\\system32\\drivers");
         CAction action;
         action.m_szWindowsPath = "C:\\WINDOWS";
         action.m_szProgramFiles = "C:\\" + std::string(253, 'p');  // its pattern would be 260 characters
         EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
         // system32 lists ".", ".." and "drivers", each cut at the buffer's end.
         const std::string line = std::string(260, 'N') + " Attribute:readonly \r\n";
-        std::string report = names.ReadFile(kOutput + "\\fileattr.txt");
+        std::string report = names.files().ReadFile(kOutput + "\\fileattr.txt");
         EXPECT_NE(report.find(line + line + line + "\r\n attribute of C:\\WINDOWS\\system32\\drivers"),
                   std::string::npos);
-        EXPECT_EQ(names.openFinds, 0);
-        EXPECT_LT(names.longestPath, 260u);
+        EXPECT_EQ(names.files().OpenFinds(), 0);
+        EXPECT_LT(names.LongestPath(), 260u);
         TraceShutdown();
     }
     // With the fake of the fixture: a search that cannot start lists nothing.
-    fake.MakeDirectory(kOutput);
-    fake.MakeDirectory("C:\\WINDOWS\\system32\\drivers");
-    fake.WriteFile("C:\\WINDOWS\\system32\\locked.dll", "x");
-    fake.SetExtraAttributes("C:\\WINDOWS\\system32\\locked.dll", gx::FILE_ATTRIBUTE_READONLY);
+    fake.files().MakeDirectory(kOutput);
+    fake.files().MakeDirectory("C:\\WINDOWS\\system32\\drivers");
+    fake.files().WriteFile("C:\\WINDOWS\\system32\\locked.dll", "x");
+    fake.files().SetExtraAttributes("C:\\WINDOWS\\system32\\locked.dll", gx::FILE_ATTRIBUTE_READONLY);
     fake.Fail(gx::FakeOp::FindFirstFileA, gx::ERROR_ACCESS_DENIED);
     CAction action;
     action.m_szWindowsPath = "C:\\WINDOWS";
     action.m_szProgramFiles = "C:\\" + std::string(253, 'p');
     EXPECT_EQ(action.Collect_FileAttributes(), TRUE);
-    std::string report = fake.ReadFile(kOutput + "\\fileattr.txt");
+    std::string report = fake.files().ReadFile(kOutput + "\\fileattr.txt");
     EXPECT_NE(report.find("attribute of C:\\WINDOWS\\system32: 16"), std::string::npos);
     EXPECT_EQ(report.find("locked.dll"), std::string::npos);
     EXPECT_TRUE(Logged("Tool::Collect_FileAttributes " + action.m_szProgramFiles + " fail(206)"));
 }
 
 TEST_F(HostileTest, AServicePackTextWithoutTerminatorIsCutInsideItsField) {
-    fake.MakeDirectory(kOutput);
-    std::memset(fake.version.szCSDVersion, 'S', sizeof(fake.version.szCSDVersion));
+    fake.files().MakeDirectory(kOutput);
+    gx::OSVERSIONINFOEXA version = fake.process().Version();
+    std::memset(version.szCSDVersion, 'S', sizeof(version.szCSDVersion));
+    fake.process().SetVersion(version);
     { CAction action; }
-    EXPECT_TRUE(Logged("  CTool::CheckOS, szCSDVersion  :" + std::string(sizeof(fake.version.szCSDVersion) - 1, 'S')));
+    EXPECT_TRUE(Logged("  CTool::CheckOS, szCSDVersion  :" + std::string(sizeof(version.szCSDVersion) - 1, 'S')));
     EXPECT_TRUE(Logged("< CTool::CheckOS, m_iWinOS      :6"));
 }
 

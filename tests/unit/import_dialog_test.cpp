@@ -21,8 +21,8 @@ protected:
         for (const RegistryHive& hive : HiveTable) {
             std::string key = hive.szSubKey;
             if (key.back() == '\\') key.pop_back();
-            fake.SetString(key, "Name", key);
-            fake.SetString(key + "\\Child", "Path", "C:\\Program Files\\x");
+            fake.registry().SetString(key, "Name", key);
+            fake.registry().SetString(key + "\\Child", "Path", "C:\\Program Files\\x");
         }
     }
 
@@ -36,21 +36,21 @@ protected:
 
     // Import under `name` with the default folder, up to the folder question.
     void ImportDefault(const std::string& name) {
-        fake.user.Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES);
+        fake.ui().User().Type(IDC_SUBFOLDER, name).Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES);
     }
 
     std::vector<std::string> Texts() {
         std::vector<std::string> texts;
-        for (const gx::FakeMessageBox& box : fake.messageBoxes) texts.push_back(box.text);
+        for (const gx::FakeMessageBox& box : fake.ui().MessageBoxes()) texts.push_back(box.text);
         return texts;
     }
 
-    bool HasKey(const std::string& path) { return fake.FindKey(path) != nullptr; }
+    bool HasKey(const std::string& path) { return fake.registry().FindKey(path) != nullptr; }
 };
 
 TEST_F(ImportDialogTest, OpensWithTheInfoTextTheCaptionAndUsr1AndEndsByOkOrEsc) {
-    fake.user.Check([this] {
-        gx::FakePlatform::FakeWindow& dialog = fake.Window(fake.DialogOf(kImport));
+    fake.ui().User().Check([this] {
+        const gx::FakeWindow& dialog = fake.ui().Window(fake.ui().DialogOf(kImport));
         EXPECT_EQ(dialog.text, kCaption);
         EXPECT_EQ(dialog.bigIcon, fake.LoadIconA(nullptr, IDR_MAINFRAME));
         EXPECT_EQ(dialog.smallIcon, dialog.bigIcon);
@@ -58,126 +58,126 @@ TEST_F(ImportDialogTest, OpensWithTheInfoTextTheCaptionAndUsr1AndEndsByOkOrEsc) 
                   "Default-Verzeichnis f\xFCr Registry-Dateien:\n <C:\\Tools\\CollectInfo\\Registry_Save\\> \n\n"
                   "Sie werden in der Registry unter dem Key <HKLM\\Software\\Gathrix\\UsrX> abgelegt.");
         EXPECT_EQ(Text(kImport, IDC_SUBFOLDER), "Usr1");
-        EXPECT_EQ(fake.Control(kImport, IDC_SUBFOLDER).textLimit, 0);
+        EXPECT_EQ(fake.ui().Control(kImport, IDC_SUBFOLDER).textLimit, 0);
     });
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
-    fake.user.Escape();
+    fake.ui().User().Escape();
     EXPECT_EQ(Run(), gx::IDCANCEL);
-    EXPECT_TRUE(fake.messageBoxes.empty());
+    EXPECT_TRUE(fake.ui().MessageBoxes().empty());
     EXPECT_EQ(IconsSet(kImport), (std::vector<std::string>{"big", "small", "big", "small"}));
 }
 
 TEST_F(ImportDialogTest, ABlankNameOrACancelledConfirmationTouchesNothing) {
-    fake.user.Type(IDC_SUBFOLDER, " \t ").Click(IDC_IMPORT).Answer(gx::IDOK);
-    fake.user.Type(IDC_SUBFOLDER, "  Kunde A\t").Click(IDC_IMPORT).Answer(gx::IDCANCEL);
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, " \t ").Click(IDC_IMPORT).Answer(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, "  Kunde A\t").Click(IDC_IMPORT).Answer(gx::IDCANCEL);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 2u);
-    EXPECT_EQ(fake.messageBoxes[0].text, "Ung\xFCltiges Unterverzeichnis!");
-    EXPECT_EQ(fake.messageBoxes[0].caption, "gathrix");
-    EXPECT_EQ(fake.messageBoxes[0].type, gx::MB_OK);
-    EXPECT_EQ(fake.messageBoxes[0].ownerTemplate, kImport);
-    EXPECT_EQ(fake.messageBoxes[1].text, "Unterverzeichnis = Kunde A");
-    EXPECT_EQ(fake.messageBoxes[1].caption, "Unterverzeichnis");
-    EXPECT_EQ(fake.messageBoxes[1].type, gx::MB_OKCANCEL);
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 2u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].text, "Ung\xFCltiges Unterverzeichnis!");
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].caption, "gathrix");
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].type, gx::MB_OK);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].ownerTemplate, kImport);
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].text, "Unterverzeichnis = Kunde A");
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].caption, "Unterverzeichnis");
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].type, gx::MB_OKCANCEL);
     EXPECT_FALSE(HasKey("Software\\Gathrix"));
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
 }
 
 TEST_F(ImportDialogTest, DefaultFolderImportsTheFiveHivesAndTheDialogStaysForTheNext) {
     SaveHives();
     ImportDefault("Usr1");
-    fake.user.Answer(gx::IDOK);
+    fake.ui().User().Answer(gx::IDOK);
     ImportDefault("Usr2");
-    fake.user.Answer(gx::IDOK).Click(gx::IDOK);
+    fake.ui().User().Answer(gx::IDOK).Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     const std::string question = "Default-Verzeichnis \nC:\\Tools\\CollectInfo\\Registry_Save\\\nw\xE4hlen?";
     EXPECT_EQ(Texts(), (std::vector<std::string>{"Unterverzeichnis = Usr1", question, kSuccess,
                                                  "Unterverzeichnis = Usr2", question, kSuccess}));
-    EXPECT_EQ(fake.messageBoxes[1].caption, "Eine *.sav-Datei w\xE4hlen");
-    EXPECT_EQ(fake.messageBoxes[1].type, gx::MB_YESNO);
-    EXPECT_EQ(fake.messageBoxes[2].caption, kCaption);
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].caption, "Eine *.sav-Datei w\xE4hlen");
+    EXPECT_EQ(fake.ui().MessageBoxes()[1].type, gx::MB_YESNO);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].caption, kCaption);
     // Results have one OK button and, like every box of the tool, no icon.
-    EXPECT_EQ(fake.messageBoxes[2].type, gx::MB_OK);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].type, gx::MB_OK);
     for (const char* user : {"Usr1", "Usr2"}) {
-        auto restored = fake.FindKey(std::string("Software\\Gathrix\\") + user + "\\SOFTWARE\\Microsoft\\Ole\\Child");
+        auto restored = fake.registry().FindKey(std::string("Software\\Gathrix\\") + user + "\\SOFTWARE\\Microsoft\\Ole\\Child");
         ASSERT_NE(restored, nullptr) << user;
         EXPECT_EQ(restored->values.at("path").data, std::string("C:\\Program Files\\x") + '\0');
     }
-    EXPECT_TRUE(fake.openFileDialogs.empty());
+    EXPECT_TRUE(fake.ui().OpenFileDialogs().empty());
 }
 
 TEST_F(ImportDialogTest, AFileChosenElsewhereGivesItsFolderForAllFiveNames) {
     SaveHives();
     for (const RegistryHive& hive : HiveTable)
-        fake.WriteFile(std::string("C:\\Support\\Kunde 7\\") + hive.szSaveFile,
-                       fake.ReadFile(std::string(kDefaultFolder) + hive.szSaveFile));
-    fake.WriteFile("C:\\Support\\Kunde 7\\notes.txt", "anything");
-    fake.user.Type(IDC_SUBFOLDER, "Kunde7").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO);
-    fake.user.PickFile("C:\\Support\\Kunde 7\\notes.txt").Answer(gx::IDOK);
-    fake.user.Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).CancelFile().Answer(gx::IDOK);
-    fake.user.Click(gx::IDOK);
+        fake.files().WriteFile(std::string("C:\\Support\\Kunde 7\\") + hive.szSaveFile,
+                       fake.files().ReadFile(std::string(kDefaultFolder) + hive.szSaveFile));
+    fake.files().WriteFile("C:\\Support\\Kunde 7\\notes.txt", "anything");
+    fake.ui().User().Type(IDC_SUBFOLDER, "Kunde7").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO);
+    fake.ui().User().PickFile("C:\\Support\\Kunde 7\\notes.txt").Answer(gx::IDOK);
+    fake.ui().User().Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).CancelFile().Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
 
     std::vector<std::string> files;
-    for (const gx::FakeCall& call : fake.CallsOf("RegRestoreKeyA")) files.push_back(call.args[0]);
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::RegRestoreKeyA)) files.push_back(call.args[0]);
     ASSERT_EQ(files.size(), 5u);
     for (int row = 0; row < kHiveCount; ++row)
         EXPECT_EQ(files[row], std::string("C:\\Support\\Kunde 7\\") + HiveTable[row].szSaveFile);
-    EXPECT_NE(fake.FindKey("Software\\Gathrix\\Kunde7\\System\\CurrentControlSet\\Services\\Child"), nullptr);
+    EXPECT_NE(fake.registry().FindKey("Software\\Gathrix\\Kunde7\\System\\CurrentControlSet\\Services\\Child"), nullptr);
 
-    ASSERT_EQ(fake.openFileDialogs.size(), 2u);
-    const gx::FakeOpenFile& shown = fake.openFileDialogs[0];
-    EXPECT_EQ(shown.owner, fake.messageBoxes[0].owner);
+    ASSERT_EQ(fake.ui().OpenFileDialogs().size(), 2u);
+    const gx::FakeOpenFile& shown = fake.ui().OpenFileDialogs()[0];
+    EXPECT_EQ(shown.owner, fake.ui().MessageBoxes()[0].owner);
     EXPECT_FALSE(shown.hasFilter);
     EXPECT_FALSE(shown.hasDefExt);
     EXPECT_EQ(shown.initialFile, "");
     EXPECT_TRUE(shown.flags & gx::OFN_HIDEREADONLY);
     EXPECT_EQ(Texts().back(), "Es wurde kein Import ausgef\xFChrt");
-    EXPECT_EQ(fake.messageBoxes.back().caption, "gathrix");
-    EXPECT_EQ(fake.messageBoxes.back().type, gx::MB_OK);
+    EXPECT_EQ(fake.ui().MessageBoxes().back().caption, "gathrix");
+    EXPECT_EQ(fake.ui().MessageBoxes().back().type, gx::MB_OK);
 }
 
 TEST_F(ImportDialogTest, AMissingFolderIsNamedAndNothingIsRestored) {
-    fake.user.Type(IDC_SUBFOLDER, "Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, "Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDYES).Answer(gx::IDOK);
     // A chosen name without any folder is taken whole.
-    fake.user.Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile("hive.sav").Answer(gx::IDOK);
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile("hive.sav").Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
-    ASSERT_EQ(fake.messageBoxes.size(), 6u);
-    EXPECT_EQ(fake.messageBoxes[2].text,
+    ASSERT_EQ(fake.ui().MessageBoxes().size(), 6u);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].text,
               "Das Sicherungsverzeichnis <C:\\Tools\\CollectInfo\\Registry_Save\\> mit den Registrydateien ist "
               "nicht vorhanden !\n\nEs wurde keine R\xFC" "cksicherung gestartet !");
-    EXPECT_EQ(fake.messageBoxes[2].caption, kCaption);
-    EXPECT_EQ(fake.messageBoxes[2].type, gx::MB_OK);
-    EXPECT_EQ(fake.messageBoxes[5].text.substr(0, 37), "Das Sicherungsverzeichnis <hive.sav\\>");
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].caption, kCaption);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].type, gx::MB_OK);
+    EXPECT_EQ(fake.ui().MessageBoxes()[5].text.substr(0, 37), "Das Sicherungsverzeichnis <hive.sav\\>");
     EXPECT_FALSE(HasKey("Software\\Gathrix"));
-    EXPECT_EQ(fake.CountOf("RegRestoreKeyA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegRestoreKeyA), 0);
 }
 
 TEST_F(ImportDialogTest, AnExistingUserKeyIsKeptWhenDeclinedAndReplacedWhenAccepted) {
     SaveHives();
-    fake.SetString("Software\\Gathrix\\Usr1\\Old", "v", "earlier import");
-    fake.SetString("Software\\Gathrix\\Other", "v", "another engineer's");
+    fake.registry().SetString("Software\\Gathrix\\Usr1\\Old", "v", "earlier import");
+    fake.registry().SetString("Software\\Gathrix\\Other", "v", "another engineer's");
     ImportDefault("Usr1");
-    fake.user.Answer(gx::IDCANCEL).Answer(gx::IDOK);
-    fake.user.Check([this] {
+    fake.ui().User().Answer(gx::IDCANCEL).Answer(gx::IDOK);
+    fake.ui().User().Check([this] {
         EXPECT_TRUE(HasKey("Software\\Gathrix\\Usr1\\Old"));
-        EXPECT_EQ(fake.CountOf("RegRestoreKeyA"), 0);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::RegRestoreKeyA), 0);
     });
     ImportDefault("Usr1");
-    fake.user.Answer(gx::IDOK).Answer(gx::IDOK);
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Answer(gx::IDOK).Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     const std::string exists = "Der Registry-Eintrag <Software\\Gathrix> existiert bereits.\n\nEintrag l\xF6schen?";
     std::vector<std::string> texts = Texts();
     ASSERT_EQ(texts.size(), 8u);
     EXPECT_EQ(texts[2], exists);
-    EXPECT_EQ(fake.messageBoxes[2].caption, kCaption);
-    EXPECT_EQ(fake.messageBoxes[2].type, gx::MB_OKCANCEL);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].caption, kCaption);
+    EXPECT_EQ(fake.ui().MessageBoxes()[2].type, gx::MB_OKCANCEL);
     EXPECT_EQ(texts[3], kNotStarted);
-    EXPECT_EQ(fake.messageBoxes[3].type, gx::MB_OK);
+    EXPECT_EQ(fake.ui().MessageBoxes()[3].type, gx::MB_OK);
     EXPECT_EQ(texts[6], exists);
     EXPECT_EQ(texts[7], kSuccess);
     EXPECT_FALSE(HasKey("Software\\Gathrix\\Usr1\\Old"));
@@ -189,70 +189,70 @@ TEST_F(ImportDialogTest, AFailedRestoreIsReported) {
     SaveHives();
     fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED);
     ImportDefault("Usr1");
-    fake.user.Answer(gx::IDOK).Click(gx::IDOK);
+    fake.ui().User().Answer(gx::IDOK).Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_EQ(Texts().back(), "Es ist ein Fehler w\xE4hrend der R\xFC" "cksicherung aufgetreten!");
-    EXPECT_EQ(fake.messageBoxes.back().caption, kCaption);
-    EXPECT_EQ(fake.messageBoxes.back().type, gx::MB_OK);
+    EXPECT_EQ(fake.ui().MessageBoxes().back().caption, kCaption);
+    EXPECT_EQ(fake.ui().MessageBoxes().back().type, gx::MB_OK);
 }
 
 TEST_F(ImportDialogTest, DeleteRemovesTheWholeBranchSilentlyAndDoesNothingWithoutIt) {
-    fake.user.Click(IDC_DELETE).Check([this] {
-        EXPECT_EQ(fake.CountOf("SHDeleteKeyA"), 0);
-        fake.SetString("Software\\Gathrix\\Usr1\\SOFTWARE\\Halvorn", "v", "x");
-        fake.SetString("Software\\Gathrix\\Usr2", "v", "y");
-        fake.SetString("Software\\Other", "v", "z");
+    fake.ui().User().Click(IDC_DELETE).Check([this] {
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::SHDeleteKeyA), 0);
+        fake.registry().SetString("Software\\Gathrix\\Usr1\\SOFTWARE\\Halvorn", "v", "x");
+        fake.registry().SetString("Software\\Gathrix\\Usr2", "v", "y");
+        fake.registry().SetString("Software\\Other", "v", "z");
     });
-    fake.user.Click(IDC_DELETE).Click(gx::IDOK);
+    fake.ui().User().Click(IDC_DELETE).Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     EXPECT_FALSE(HasKey("Software\\Gathrix"));
     EXPECT_TRUE(HasKey("Software\\Other"));
-    EXPECT_TRUE(fake.messageBoxes.empty());
+    EXPECT_TRUE(fake.ui().MessageBoxes().empty());
 }
 
 TEST_F(ImportDialogTest, NamesAndFoldersThatWouldPassThePathLimitAreRefusedBeforeAnythingIsTouched) {
     // "Software\Gathrix\" + name + "\" + the longest subkey (51) within 259.
     const std::string longest(190, 'n');
-    fake.user.Type(IDC_SUBFOLDER, longest + "x").Click(IDC_IMPORT).Answer(gx::IDOK);
-    fake.user.Type(IDC_SUBFOLDER, longest).Click(IDC_IMPORT).Answer(gx::IDCANCEL);
+    fake.ui().User().Type(IDC_SUBFOLDER, longest + "x").Click(IDC_IMPORT).Answer(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, longest).Click(IDC_IMPORT).Answer(gx::IDCANCEL);
     const std::string deep = "C:\\" + std::string(250, 'f');
-    fake.user.Type(IDC_SUBFOLDER, "Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(deep + "\\x.sav").Answer(gx::IDOK);
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Type(IDC_SUBFOLDER, "Usr1").Click(IDC_IMPORT).Answer(gx::IDOK).Answer(gx::IDNO).PickFile(deep + "\\x.sav").Answer(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     std::vector<std::string> texts = Texts();
     ASSERT_EQ(texts.size(), 5u);
     EXPECT_EQ(texts[0],
               "Der Name des Unterverzeichnisses ist zu lang: h\xF6" "chstens 190 Zeichen sind m\xF6glich.\n\n"
               "Es wurde keine R\xFC" "cksicherung gestartet !");
-    EXPECT_EQ(fake.messageBoxes[0].caption, kCaption);
+    EXPECT_EQ(fake.ui().MessageBoxes()[0].caption, kCaption);
     EXPECT_EQ(texts[1], "Unterverzeichnis = " + longest);
     EXPECT_EQ(texts[4], "Der Pfad des Sicherungsverzeichnisses <" + deep +
                             "\\> ist zu lang f\xFCr die Registrydateien.\n\nEs wurde keine R\xFC" "cksicherung gestartet !");
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 0);
-    EXPECT_EQ(fake.CountOf("RegCreateKeyExA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegCreateKeyExA), 0);
 }
 
 TEST_F(ImportDialogTest, AMinimisedDialogDrawsItsIconCentred) {
-    fake.user.Check([this] {
-        gx::HWND dialog = fake.DialogOf(kImport);
+    fake.ui().User().Check([this] {
+        gx::HWND dialog = fake.ui().DialogOf(kImport);
         fake.SendMessageA(dialog, gx::WM_PAINT, 0, 0);
-        EXPECT_EQ(fake.CountOf("BeginPaint"), 0);
-        fake.Window(dialog).iconic = true;
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::BeginPaint), 0);
+        fake.ui().Minimize(dialog);
         fake.SendMessageA(dialog, gx::WM_PAINT, 0, 0);
         EXPECT_EQ(fake.SendMessageA(dialog, gx::WM_QUERYDRAGICON, 0, 0),
                   reinterpret_cast<gx::LRESULT>(fake.LoadIconA(nullptr, IDR_MAINFRAME)));
     });
-    fake.user.Click(gx::IDOK);
+    fake.ui().User().Click(gx::IDOK);
     EXPECT_EQ(Run(), gx::IDOK);
     // Client area 505 x 237 pixels, icon 32 x 32.
-    std::vector<gx::FakeCall> drawn = fake.CallsOf("DrawIcon");
+    std::vector<gx::FakeCall> drawn = fake.CallsOf(gx::FakeOp::DrawIcon);
     ASSERT_EQ(drawn.size(), 1u);
     EXPECT_EQ(drawn[0].args[0], "237");
     EXPECT_EQ(drawn[0].args[1], "103");
-    EXPECT_EQ(fake.CountOf("EndPaint"), 1);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::EndPaint), 1);
     bool erased = false;
-    for (const gx::FakeCall& call : fake.CallsOf("SendMessageA"))
+    for (const gx::FakeCall& call : fake.CallsOf(gx::FakeOp::SendMessageA))
         if (call.args[1] == "0x27") erased = true;
     EXPECT_TRUE(erased);
 }

@@ -16,7 +16,7 @@ protected:
     // Software\Gathrix\Usr1 with a\{a1, a2} and b\{b1}: three levels.
     void SeedImport(const std::string& user = "Usr1") {
         const std::string root = "Software\\Gathrix\\" + user;
-        for (const char* key : {"\\a\\a1", "\\a\\a2", "\\b\\b1"}) fake.SetString(root + key, "v", "x");
+        for (const char* key : {"\\a\\a1", "\\a\\a2", "\\b\\b1"}) fake.registry().SetString(root + key, "v", "x");
     }
 
     std::vector<std::string> DeleteLines() { return LogFrom("> CTool::DeleteRegistryEntry"); }
@@ -24,7 +24,7 @@ protected:
     // Names of the keys whose DACL was read, in order.
     std::vector<std::string> Visited() {
         std::vector<std::string> names;
-        for (const FakeCall& call : fake.CallsOf("GetSecurityInfo")) names.push_back(call.args[0]);
+        for (const FakeCall& call : fake.CallsOf(gx::FakeOp::GetSecurityInfo)) names.push_back(call.args[0]);
         return names;
     }
 };
@@ -32,21 +32,21 @@ protected:
 TEST_F(KeyDeleteTest, ATreeTheFirstAttemptRemovesLeavesOnlyTheSecondAttemptsNotFound) {
     SeedImport();
     CAction action;
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), TRUE);
-    EXPECT_EQ(fake.FindKey("Software\\Gathrix\\Usr1"), nullptr);
-    EXPECT_NE(fake.FindKey("Software\\Gathrix"), nullptr);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix\\Usr1"), nullptr);
+    EXPECT_NE(fake.registry().FindKey("Software\\Gathrix"), nullptr);
     EXPECT_EQ(DeleteLines(), (std::vector<std::string>{
                                  "> CTool::DeleteRegistryEntry",
                                  "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt 2: 2, "
                                  "szKeyPath:Software\\Gathrix\\Usr1",
                              }));
-    EXPECT_EQ(fake.beeps, 0);  // level 0
-    EXPECT_EQ(fake.CountOf("GetSecurityInfo"), 0);
-    EXPECT_EQ(fake.stdoutText, "");
+    EXPECT_EQ(fake.ui().Beeps(), 0);  // level 0
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetSecurityInfo), 0);
+    EXPECT_EQ(fake.files().Stdout(), "");
     // The restore privilege stays on; the token is closed.
-    EXPECT_EQ(fake.enabledPrivileges, (std::set<std::string>{"SeRestorePrivilege"}));
-    EXPECT_EQ(fake.CallsOf("OpenProcessToken")[0].args[0], "0x20");
+    EXPECT_EQ(fake.security().EnabledPrivileges(), (std::set<std::string>{"SeRestorePrivilege"}));
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::OpenProcessToken)[0].args[0], "0x20");
 }
 
 TEST_F(KeyDeleteTest, APathThatNeverExistedIsTracedTwiceAndStillSucceeds) {
@@ -59,20 +59,20 @@ TEST_F(KeyDeleteTest, APathThatNeverExistedIsTracedTwiceAndStillSucceeds) {
                                  "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt 2: 2, "
                                  "szKeyPath:Software\\Gathrix\\Nobody",
                              }));
-    EXPECT_EQ(fake.CountOf("GetSecurityInfo"), 0);
-    EXPECT_EQ(fake.stdoutText, "");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetSecurityInfo), 0);
+    EXPECT_EQ(fake.files().Stdout(), "");
 }
 
 TEST_F(KeyDeleteTest, ARefusedTreeIsWalkedKeyBeforeSubkeysAndThenDeleted) {
     SeedImport();
-    fake.FindKey("Software\\Gathrix\\Usr1\\a\\a1")->deleteDenied = true;
-    fake.FindKey("Software\\Gathrix\\Usr1\\b")->deleteDenied = true;
+    fake.registry().DenyDelete("Software\\Gathrix\\Usr1\\a\\a1");
+    fake.registry().DenyDelete("Software\\Gathrix\\Usr1\\b");
     CAction action;
-    fake.calls.clear();
-    fake.peakOpenKeys = 0;
+    fake.ClearCalls();
+    fake.registry().ResetPeakOpenKeys();
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), TRUE);
 
-    EXPECT_EQ(fake.FindKey("Software\\Gathrix\\Usr1"), nullptr);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix\\Usr1"), nullptr);
     EXPECT_EQ(DeleteLines(), (std::vector<std::string>{
                                  "> CTool::DeleteRegistryEntry",
                                  "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt 1: 5, "
@@ -80,46 +80,45 @@ TEST_F(KeyDeleteTest, ARefusedTreeIsWalkedKeyBeforeSubkeysAndThenDeleted) {
                              }));
     // The first attempt stopped at a1; everything was still there to walk.
     EXPECT_EQ(Visited(), (std::vector<std::string>{"Usr1", "a", "a1", "a2", "b", "b1"}));
-    for (const FakeCall& call : fake.CallsOf("SetEntriesInAclA"))
+    for (const FakeCall& call : fake.CallsOf(gx::FakeOp::SetEntriesInAclA))
         EXPECT_EQ(call.args, (std::vector<std::string>{"1", "0xF003F mode=1 inherit=3 form=1 type=0 name=CURRENT_USER"}));
-    EXPECT_EQ(fake.CountOf("SetSecurityInfo"), 6);
-    EXPECT_EQ(fake.stdoutText, "");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SetSecurityInfo), 6);
+    EXPECT_EQ(fake.files().Stdout(), "");
     // One iterator handle per level; the handle of the access change is
     // closed before the iterator of the same key opens its own.
-    EXPECT_EQ(fake.peakOpenKeys, 3);
-    std::vector<FakeCall> opens = fake.CallsOf("RegOpenKeyExA");
+    EXPECT_EQ(fake.registry().PeakOpenKeys(), 3);
+    std::vector<FakeCall> opens = fake.CallsOf(gx::FakeOp::RegOpenKeyExA);
     ASSERT_GE(opens.size(), 2u);
-    EXPECT_EQ(opens[0].args, (std::vector<std::string>{"Software\\Gathrix\\Usr1", "0x60000 0"}));
-    EXPECT_EQ(opens[1].args, (std::vector<std::string>{"Software\\Gathrix\\Usr1", "0x20019 0"}));
-    for (const FakeCall& call : fake.CallsOf("RegEnumKeyExA")) EXPECT_EQ(call.args[1], "256");
+    EXPECT_EQ(opens[0].args, (std::vector<std::string>{"Software\\Gathrix\\Usr1", "0x60000", "0"}));
+    EXPECT_EQ(opens[1].args, (std::vector<std::string>{"Software\\Gathrix\\Usr1", "0x20019", "0"}));
+    for (const FakeCall& call : fake.CallsOf(gx::FakeOp::RegEnumKeyExA)) EXPECT_EQ(call.args[1], "256");
 }
 
 TEST_F(KeyDeleteTest, AKeyOnlyItsOwnerMayTouchIsOpenedForItsDaclAndThenDeleted) {
     // Empty DACL: no reading, no deleting; the owner may still read and
     // write the DACL. A handle for reading could never grant anything here.
     SeedImport();
-    fake.FindKey("Software\\Gathrix\\Usr1\\a")->ownerOnly = true;
+    fake.registry().OwnerOnly("Software\\Gathrix\\Usr1\\a");
     CAction action;
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), TRUE);
-    EXPECT_EQ(fake.FindKey("Software\\Gathrix\\Usr1"), nullptr);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix\\Usr1"), nullptr);
     EXPECT_EQ(Visited(), (std::vector<std::string>{"Usr1", "a", "a1", "a2", "b", "b1"}));
-    EXPECT_EQ(fake.stdoutText, "");
+    EXPECT_EQ(fake.files().Stdout(), "");
     EXPECT_EQ(DeleteLines().size(), 2u);  // entry, attempt 1 refused
 }
 
 TEST_F(KeyDeleteTest, KeysWhoseAccessCannotBeChangedAreReportedAndPassedOver) {
     SeedImport();
-    auto stuck = fake.FindKey("Software\\Gathrix\\Usr1\\b\\b1");
-    stuck->deleteDenied = true;
-    stuck->writeDacDenied = true;
-    fake.FindKey("Software\\Gathrix\\Usr1\\a")->openDenied = true;
-    fake.FindKey("Software\\Gathrix\\Usr1\\a")->deleteDenied = true;
+    fake.registry().DenyDelete("Software\\Gathrix\\Usr1\\b\\b1");
+    fake.registry().FixDacl("Software\\Gathrix\\Usr1\\b\\b1");
+    fake.registry().DenyOpen("Software\\Gathrix\\Usr1\\a");
+    fake.registry().DenyDelete("Software\\Gathrix\\Usr1\\a");
     CAction action;
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), TRUE);
     // "a" cannot be opened at all: no output, not descended. b1 falls back
     // to the reading handle, whose DACL write is refused.
     EXPECT_EQ(Visited(), (std::vector<std::string>{"Usr1", "b", "b1"}));
-    EXPECT_EQ(fake.stdoutText, "SetSecurityInfo Error 5\n");
+    EXPECT_EQ(fake.files().Stdout(), "SetSecurityInfo Error 5\n");
     EXPECT_EQ(DeleteLines(), (std::vector<std::string>{
                                  "> CTool::DeleteRegistryEntry",
                                  "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt 1: 5, "
@@ -127,42 +126,42 @@ TEST_F(KeyDeleteTest, KeysWhoseAccessCannotBeChangedAreReportedAndPassedOver) {
                                  "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt 2: 5, "
                                  "szKeyPath:Software\\Gathrix\\Usr1",
                              }));
-    EXPECT_NE(fake.FindKey("Software\\Gathrix\\Usr1\\b\\b1"), nullptr);
+    EXPECT_NE(fake.registry().FindKey("Software\\Gathrix\\Usr1\\b\\b1"), nullptr);
 }
 
 TEST_F(KeyDeleteTest, TheWholeBranchGoesWithEverySubfolderAndNothingBeside) {
     SeedImport("Usr1");
     SeedImport("Usr2");
-    fake.SetString("Software\\Gathrixe", "neighbour", "stays");
+    fake.registry().SetString("Software\\Gathrixe", "neighbour", "stays");
     CAction action;
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix"), TRUE);
-    EXPECT_EQ(fake.FindKey("Software\\Gathrix"), nullptr);
-    EXPECT_NE(fake.FindKey("Software\\Gathrixe"), nullptr);
-    EXPECT_NE(fake.FindKey("SOFTWARE\\Halvorn"), nullptr);
-    EXPECT_EQ(fake.CountOf("SHDeleteKeyA"), 2);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix"), nullptr);
+    EXPECT_NE(fake.registry().FindKey("Software\\Gathrixe"), nullptr);
+    EXPECT_NE(fake.registry().FindKey("SOFTWARE\\Halvorn"), nullptr);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SHDeleteKeyA), 2);
 }
 
 TEST_F(KeyDeleteTest, WithoutTokenOrPrivilegeOrKeyNameNothingIsDeleted) {
     SeedImport();
     CAction action;
-    fake.heldPrivileges.erase("SeRestorePrivilege");
+    fake.security().DropPrivilege("SeRestorePrivilege");
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), FALSE);
     EXPECT_TRUE(Logged("CTool::DeleteRegistryEntry -> EnablePrivilege(TRUE)=1300"));
     fake.Fail(gx::FakeOp::OpenProcessToken, ERROR_ACCESS_DENIED, 1);
     EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), FALSE);
     EXPECT_TRUE(Logged("CTool::DeleteRegistryEntry -> OpenProcessToken()=5"));
     // These would stand for HKEY_LOCAL_MACHINE itself.
-    fake.heldPrivileges.insert("SeRestorePrivilege");
+    fake.security().HoldPrivilege("SeRestorePrivilege");
     EXPECT_EQ(action.DeleteRegistryEntry(""), FALSE);
     EXPECT_EQ(action.DeleteRegistryEntry("\\\\"), FALSE);
     EXPECT_EQ(action.DeleteRegistryEntry(nullptr), FALSE);
     EXPECT_TRUE(Logged("ERR CTool::DeleteRegistryEntry -> no key named, refused: \\\\"));
-    EXPECT_EQ(fake.CountOf("SHDeleteKeyA"), 0);
-    EXPECT_NE(fake.FindKey("Software\\Gathrix\\Usr1\\a\\a1"), nullptr);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SHDeleteKeyA), 0);
+    EXPECT_NE(fake.registry().FindKey("Software\\Gathrix\\Usr1\\a\\a1"), nullptr);
 }
 
 TEST_F(KeyDeleteTest, AddAccessEntryReportsTheFirstFailedCallAndFreesWhatItGot) {
-    fake.MakeKey("Software\\Gathrix\\K");
+    fake.registry().MakeKey("Software\\Gathrix\\K");
     struct Case {
         const char* name;
         gx::FakeOp failing;
@@ -176,8 +175,8 @@ TEST_F(KeyDeleteTest, AddAccessEntryReportsTheFirstFailedCallAndFreesWhatItGot) 
         {"set", gx::FakeOp::SetSecurityInfo, 5, "SetSecurityInfo Error 5\n", 1, 1, 1},
     };
     for (const Case& test : cases) {
-        fake.calls.clear();
-        fake.stdoutText.clear();
+        fake.ClearCalls();
+        fake.files().ClearStdout();
         if (test.code != 0) fake.Fail(test.failing, test.code, 1);
         HKEY key = nullptr;
         ASSERT_EQ(fake.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Gathrix\\K", 0, READ_CONTROL | WRITE_DAC, &key), 0);
@@ -186,21 +185,21 @@ TEST_F(KeyDeleteTest, AddAccessEntryReportsTheFirstFailedCallAndFreesWhatItGot) 
                   test.code)
             << test.name;
         fake.RegCloseKey(key);
-        EXPECT_EQ(fake.stdoutText, test.printed);
-        EXPECT_EQ(fake.CountOf("GetSecurityInfo"), test.getCalls);
-        EXPECT_EQ(fake.CountOf("SetEntriesInAclA"), test.setEntriesCalls);
-        EXPECT_EQ(fake.CountOf("SetSecurityInfo"), test.setInfoCalls);
-        EXPECT_EQ(fake.localAllocs, 0) << test.name;
+        EXPECT_EQ(fake.files().Stdout(), test.printed);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::GetSecurityInfo), test.getCalls);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::SetEntriesInAclA), test.setEntriesCalls);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::SetSecurityInfo), test.setInfoCalls);
+        EXPECT_EQ(fake.security().LocalAllocs(), 0) << test.name;
     }
-    EXPECT_EQ(fake.FindKey("Software\\Gathrix\\K")->grants, 1);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix\\K")->grants, 1);
 
-    fake.calls.clear();
-    fake.stdoutText.clear();
+    fake.ClearCalls();
+    fake.files().ClearStdout();
     EXPECT_EQ(AddAccessEntry(nullptr, SE_REGISTRY_KEY, "CURRENT_USER", TRUSTEE_IS_NAME, TRUSTEE_IS_UNKNOWN,
                              KEY_ALL_ACCESS, GRANT_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
               ERROR_INVALID_PARAMETER);
-    EXPECT_TRUE(fake.calls.empty());
-    EXPECT_EQ(fake.stdoutText, "");
+    EXPECT_TRUE(fake.Calls().empty());
+    EXPECT_EQ(fake.files().Stdout(), "");
 }
 
 // ---- CRegItem and CRegSubKeyIterator ---------------------------------------
@@ -246,15 +245,15 @@ TEST_F(RegItemTest, RegItemCopiesOwnEveryBufferAndSelfAssignmentKeepsIt) {
     other = null;
     EXPECT_EQ(other.GetPath(), nullptr);
     EXPECT_EQ(other.m_pData, nullptr);
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_FALSE(empty.Open());
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 0);
 }
 
 TEST_F(RegItemTest, IteratorListsDirectSubkeysAndWalksAThreeLevelTree) {
     SeedImport();
     const std::string longName(255, 'L');  // the longest name a key can have
-    fake.MakeKey("Software\\Gathrix\\Usr1\\b\\" + longName);
+    fake.registry().MakeKey("Software\\Gathrix\\Usr1\\b\\" + longName);
 
     CRegSubKeyIterator top(CRegItem("Software\\Gathrix\\Usr1", TRUE));
     EXPECT_EQ(top.GetSubKeyName(), nullptr);
@@ -281,12 +280,12 @@ TEST_F(RegItemTest, IteratorListsDirectSubkeysAndWalksAThreeLevelTree) {
     const std::string user = "Software\\Gathrix\\Usr1";
     EXPECT_EQ(all, (std::vector<std::string>{user, user + "\\a", user + "\\a\\a1", user + "\\a\\a2", user + "\\b",
                                              user + "\\b\\b1", user + "\\b\\" + longName}));
-    EXPECT_EQ(fake.openKeys, 1);  // `top`'s own
+    EXPECT_EQ(fake.registry().OpenKeys(), 1);  // `top`'s own
 }
 
 TEST_F(RegItemTest, IteratorStopsAtTheFirstFailedStepAndOnAKeyItCannotOpen) {
     SeedImport();
-    fake.MakeKey("Software\\Gathrix\\Usr1\\c");
+    fake.registry().MakeKey("Software\\Gathrix\\Usr1\\c");
     CRegSubKeyIterator missing(CRegItem("Software\\Gathrix\\Nobody", TRUE));
     EXPECT_FALSE(missing.m_hKey);
     EXPECT_FALSE(missing.Next());

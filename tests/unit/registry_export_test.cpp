@@ -13,10 +13,10 @@ class HiveExportTest : public RegistryTest {};
 
 TEST_F(HiveExportTest, SavesTheFiveBranchesWithTheBackupPrivilegeOnlyDuringTheRun) {
     CAction action;
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.Collect_Registry(), TRUE);
 
-    for (const RegistryHive& hive : HiveTable) EXPECT_TRUE(fake.Exists(File(hive))) << hive.szSaveFile;
+    for (const RegistryHive& hive : HiveTable) EXPECT_TRUE(fake.files().Exists(File(hive))) << hive.szSaveFile;
     EXPECT_EQ(LogFrom("> Tool::Collect_Registry"), (std::vector<std::string>{
                                  "> Tool::Collect_Registry",
                                  "CTool::Collect_Registry -> GetFileAttributes, "
@@ -24,45 +24,46 @@ TEST_F(HiveExportTest, SavesTheFiveBranchesWithTheBackupPrivilegeOnlyDuringTheRu
                                  "Tool::Collect_Registry -> CreateDirectory, bRet=1",
                                  "< Tool::Collect_Registry",
                              }));
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 
     // The product key holder comes first, the token with the adjusting right.
-    ASSERT_FALSE(fake.calls.empty());
-    EXPECT_EQ(fake.calls[0].name, "RegCreateKeyExA");
-    EXPECT_EQ(fake.calls[0].args[0], kProductKey);
-    ASSERT_EQ(fake.CountOf("OpenProcessToken"), 1);
-    EXPECT_EQ(fake.CallsOf("OpenProcessToken")[0].args[0], "0x20");
+    ASSERT_FALSE(fake.Calls().empty());
+    EXPECT_EQ(fake.Calls()[0].op, gx::FakeOp::RegCreateKeyExA);
+    EXPECT_EQ(fake.Calls()[0].args[0], kProductKey);
+    ASSERT_EQ(fake.CountOf(gx::FakeOp::OpenProcessToken), 1);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::OpenProcessToken)[0].args[0], "0x20");
 
     // One-entry request of 16 bytes: LUID 17 enabled (2), then switched off.
-    std::vector<FakeCall> adjust = fake.CallsOf("AdjustTokenPrivileges");
+    std::vector<FakeCall> adjust = fake.CallsOf(gx::FakeOp::AdjustTokenPrivileges);
     ASSERT_EQ(adjust.size(), 2u);
     EXPECT_EQ(adjust[0].args, (std::vector<std::string>{"0", "16", "17", "2"}));
     EXPECT_EQ(adjust[1].args, (std::vector<std::string>{"0", "16", "17", "0"}));
-    EXPECT_EQ(fake.CallsOf("LookupPrivilegeValueA")[0].args,
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::LookupPrivilegeValueA)[0].args,
               (std::vector<std::string>{"local", "SeBackupPrivilege"}));
-    EXPECT_TRUE(fake.enabledPrivileges.empty());
+    EXPECT_TRUE(fake.security().EnabledPrivileges().empty());
 
     // The subkeys exactly as written, opened with every right.
-    std::vector<FakeCall> opens = fake.CallsOf("RegOpenKeyExA");
+    std::vector<FakeCall> opens = fake.CallsOf(gx::FakeOp::RegOpenKeyExA);
     ASSERT_EQ(opens.size(), 5u);
     for (int row = 0; row < kHiveCount; ++row) {
         EXPECT_EQ(opens[row].args[0], HiveTable[row].szSubKey);
-        EXPECT_EQ(opens[row].args[1], "0xF003F 0");
-        EXPECT_EQ(fake.CallsOf("RegSaveKeyA")[row].args[0], File(HiveTable[row]));
+        EXPECT_EQ(opens[row].args[1], "0xF003F");
+        EXPECT_EQ(opens[row].args[2], "0");
+        EXPECT_EQ(fake.CallsOf(gx::FakeOp::RegSaveKeyA)[row].args[0], File(HiveTable[row]));
     }
     EXPECT_EQ(opens[0].args[0], "SOFTWARE\\Halvorn\\");
-    EXPECT_EQ(fake.CallsOf("CreateDirectoryA")[0].args[0], kFolder);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::CreateDirectoryA)[0].args[0], kFolder);
 }
 
 TEST_F(HiveExportTest, WithoutTheBackupPrivilegeNothingIsCreated) {
-    fake.heldPrivileges.erase("SeBackupPrivilege");
+    fake.security().DropPrivilege("SeBackupPrivilege");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> EnablePrivilege(TRUE)=1300"));
-    EXPECT_FALSE(fake.Exists(kFolder));
-    EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 0);
-    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 0);
-    EXPECT_EQ(fake.beeps, 5);
+    EXPECT_FALSE(fake.files().Exists(kFolder));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::CreateDirectoryA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegSaveKeyA), 0);
+    EXPECT_EQ(fake.ui().Beeps(), 5);
 }
 
 TEST_F(HiveExportTest, WithoutATokenNothingIsTouched) {
@@ -70,8 +71,8 @@ TEST_F(HiveExportTest, WithoutATokenNothingIsTouched) {
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> OpenProcessToken()=5"));
-    EXPECT_EQ(fake.CountOf("AdjustTokenPrivileges"), 0);
-    EXPECT_FALSE(fake.Exists(kFolder));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::AdjustTokenPrivileges), 0);
+    EXPECT_FALSE(fake.files().Exists(kFolder));
 }
 
 TEST_F(HiveExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
@@ -79,8 +80,8 @@ TEST_F(HiveExportTest, AFolderThatCannotBeCreatedStopsTheExport) {
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> Error, CreateDirectory"));
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 0);
-    EXPECT_TRUE(fake.enabledPrivileges.empty()) << "the backup privilege is off again";
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 0);
+    EXPECT_TRUE(fake.security().EnabledPrivileges().empty()) << "the backup privilege is off again";
 }
 
 TEST_F(HiveExportTest, AMachineWithoutTheMakersBranchStillSavesTheOtherFour) {
@@ -90,10 +91,10 @@ TEST_F(HiveExportTest, AMachineWithoutTheMakersBranchStillSavesTheOtherFour) {
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
     EXPECT_TRUE(Logged("Tool::Collect_Registry(SOFTWARE\\Halvorn\\): RegOpenKeyEx(2)"));
-    EXPECT_FALSE(fake.Exists(File(HiveTable[0])));
-    for (int row = 1; row < kHiveCount; ++row) EXPECT_TRUE(fake.Exists(File(HiveTable[row])));
-    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 4);
-    EXPECT_EQ(fake.beeps, 5);
+    EXPECT_FALSE(fake.files().Exists(File(HiveTable[0])));
+    for (int row = 1; row < kHiveCount; ++row) EXPECT_TRUE(fake.files().Exists(File(HiveTable[row])));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegSaveKeyA), 4);
+    EXPECT_EQ(fake.ui().Beeps(), 5);
 }
 
 TEST_F(HiveExportTest, WhereTheProductKeyCanBeCreatedTheMakersBranchIsNeverMissing) {
@@ -102,64 +103,63 @@ TEST_F(HiveExportTest, WhereTheProductKeyCanBeCreatedTheMakersBranchIsNeverMissi
     EXPECT_EQ(action.Collect_Registry(), TRUE);
     EXPECT_TRUE(LoggedStartingWith("Tool::Collect_Registry(", 0));
     // The fake's hive text holds key names in hex: "CORVANE_NET".
-    std::string hive = fake.ReadFile(File(HiveTable[0]));
+    std::string hive = fake.files().ReadFile(File(HiveTable[0]));
     EXPECT_NE(hive.find("434f5256414e455f4e4554"), std::string::npos) << hive;
 }
 
 TEST_F(HiveExportTest, AnExistingHiveFileIsLeftAloneAndTheRestAreSaved) {
-    fake.WriteFile(File(HiveTable[1]), "from an earlier run");
+    fake.files().WriteFile(File(HiveTable[1]), "from an earlier run");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
     EXPECT_TRUE(Logged("ERR Tool::Collect_Registry(System\\CurrentControlSet\\Services): RegSaveKey(183) "
                        "File: C:\\Tools\\CollectInfo\\Registry_Save\\services.sav"));
     EXPECT_TRUE(Logged("CTool::Collect_Registry -> GetFileAttributes, "
                        "szDir:C:\\Tools\\CollectInfo\\Registry_Save\\,dwRet=16"));
-    EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 0);
-    EXPECT_EQ(fake.ReadFile(File(HiveTable[1])), "from an earlier run");
-    for (int row : {0, 2, 3, 4}) EXPECT_TRUE(fake.Exists(File(HiveTable[row])));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::CreateDirectoryA), 0);
+    EXPECT_EQ(fake.files().ReadFile(File(HiveTable[1])), "from an earlier run");
+    for (int row : {0, 2, 3, 4}) EXPECT_TRUE(fake.files().Exists(File(HiveTable[row])));
     EXPECT_TRUE(LoggedStartingWith("ERR ", 1));
-    EXPECT_EQ(fake.beeps, 5);  // an error line
+    EXPECT_EQ(fake.ui().Beeps(), 5);  // an error line
 }
 
 TEST_F(HiveExportTest, AFileInPlaceOfTheFolderIsNotTouchedAndStopsTheExport) {
     // The folder is named with its trailing backslash, and the platform
     // finds no folder of that name (as Windows and Wine do): the creation
     // then fails on the existing file.
-    fake.WriteFile("C:\\Tools\\CollectInfo\\Registry_Save", "not a folder");
+    fake.files().WriteFile("C:\\Tools\\CollectInfo\\Registry_Save", "not a folder");
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), FALSE);
-    EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 1);
-    EXPECT_EQ(fake.ReadFile("C:\\Tools\\CollectInfo\\Registry_Save"), "not a folder");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::CreateDirectoryA), 1);
+    EXPECT_EQ(fake.files().ReadFile("C:\\Tools\\CollectInfo\\Registry_Save"), "not a folder");
     EXPECT_TRUE(Logged("Tool::Collect_Registry -> Error, CreateDirectory"));
-    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegSaveKeyA), 0);
 }
 
 TEST_F(HiveExportTest, ProgressBarGetsOneRangeOneStepAndFiveAdvancesEachBeforeItsHive) {
-    HWND bar = fake.AddWindow(IDC_PROGRESS, "msctls_progress32");
-    HWND text = fake.AddWindow(IDC_STATUS, "Static");
-    fake.Window(bar).position = 3;  // left there by the file copy
+    HWND bar = fake.ui().AddWindow(IDC_PROGRESS, "msctls_progress32");
+    HWND text = fake.ui().AddWindow(IDC_STATUS, "Static");
+    fake.ui().SetPosition(bar, 3);  // left there by the file copy
     CProgressCtrl progress;
     progress.Attach(bar);
     CStatic status;
     status.Attach(text);
     CAction action(&progress, &status);
-    fake.calls.clear();
-    fake.messageQueue.push_back(MSG{text, WM_NULL, 0, 0});
-    fake.messageQueue.push_back(MSG{bar, WM_PAINT, 0, 0});
+    fake.ClearCalls();
+    fake.ui().QueueMessage(MSG{text, WM_NULL, 0, 0});
+    fake.ui().QueueMessage(MSG{bar, WM_PAINT, 0, 0});
     // The product key stays open through the loop; each hive's key is
     // closed before the next pause.
     std::vector<int> keysOpenAtPause;
-    fake.onSleep = [&] {
-        keysOpenAtPause.push_back(fake.openKeys);
-        fake.Log("Sleep");
-    };
+    fake.process().OnSleep([&] {
+        keysOpenAtPause.push_back(fake.registry().OpenKeys());
+    });
     EXPECT_EQ(action.Collect_Registry(), TRUE);
 
     std::vector<std::string> steps;
-    for (const FakeCall& call : fake.calls) {
-        if (call.name == "SendMessageA") steps.push_back(call.args[1] + " " + call.args[2] + " " + call.args[3]);
-        if (call.name == "SetWindowTextA") steps.push_back("text " + call.args[1]);
-        if (call.name == "Sleep" || call.name == "RegSaveKeyA") steps.push_back(call.name);
+    for (const FakeCall& call : fake.Calls()) {
+        if (call.op == gx::FakeOp::SendMessageA) steps.push_back(call.args[1] + " " + call.args[2] + " " + call.args[3]);
+        if (call.op == gx::FakeOp::SetWindowTextA) steps.push_back("text " + call.args[1]);
+        if (call.op == gx::FakeOp::Sleep || call.op == gx::FakeOp::RegSaveKeyA) steps.push_back(gx::FakeOpName(call.op));
     }
     std::vector<std::string> expected = {"0x401 0 0x50000", "0x404 1 0x0"};
     for (const RegistryHive& hive : HiveTable) {
@@ -170,24 +170,24 @@ TEST_F(HiveExportTest, ProgressBarGetsOneRangeOneStepAndFiveAdvancesEachBeforeIt
     }
     EXPECT_EQ(steps, expected);
     EXPECT_EQ(keysOpenAtPause, std::vector<int>(5, 1));
-    EXPECT_EQ(fake.sleptMs, 1250u);
-    EXPECT_EQ(fake.CountOf("DispatchMessageA"), 2);
-    EXPECT_EQ(fake.CountOf("TranslateMessage"), 2);
+    EXPECT_EQ(fake.process().SleptMs(), 1250u);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::DispatchMessageA), 2);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::TranslateMessage), 2);
     // Not reset by the range: 3, then 4, 5 and on past the top.
-    EXPECT_NE(fake.Window(bar).position, 0);
-    EXPECT_EQ(fake.Window(text).text, HiveTable[4].szSubKey);
+    EXPECT_NE(fake.ui().Window(bar).position, 0);
+    EXPECT_EQ(fake.ui().Window(text).text, HiveTable[4].szSubKey);
 }
 
 TEST_F(HiveExportTest, WithoutControlsThereAreNoWindowMessagesAndNoPauses) {
     CAction action;
-    fake.messageQueue.push_back(MSG{nullptr, WM_NULL, 0, 0});
+    fake.ui().QueueMessage(MSG{nullptr, WM_NULL, 0, 0});
     EXPECT_EQ(action.Collect_Registry(), TRUE);
-    EXPECT_EQ(fake.CountOf("SendMessageA"), 0);
-    EXPECT_EQ(fake.CountOf("SetWindowTextA"), 0);
-    EXPECT_EQ(fake.CountOf("PeekMessageA"), 0);
-    EXPECT_EQ(fake.sleeps, 0);
-    EXPECT_EQ(fake.messageQueue.size(), 1u);
-    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SendMessageA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::SetWindowTextA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::PeekMessageA), 0);
+    EXPECT_EQ(fake.process().Sleeps(), 0);
+    EXPECT_EQ(fake.ui().QueuedMessages(), 1u);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegSaveKeyA), 5);
 }
 
 TEST_F(HiveExportTest, FailingToSwitchThePrivilegeOffIsTracedAndStillSucceeds) {
@@ -205,12 +205,12 @@ TEST_F(HiveExportTest, ARefusedOrTooDeepFolderIsNeverWrittenTo) {
     for (const std::string& folder : {std::string(), tooDeep}) {
         CAction action;
         action.m_szDest_Path_Registry = folder;
-        fake.calls.clear();
+        fake.ClearCalls();
         EXPECT_EQ(action.Collect_Registry(), FALSE) << folder;
-        EXPECT_EQ(fake.CountOf("OpenProcessToken"), 0);
-        EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 0);
-        EXPECT_EQ(fake.CountOf("CreateDirectoryA"), 0);
-        EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 0);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::OpenProcessToken), 0);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 0);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::CreateDirectoryA), 0);
+        EXPECT_EQ(fake.CountOf(gx::FakeOp::RegSaveKeyA), 0);
     }
     EXPECT_TRUE(Logged("ERR Tool::Collect_Registry -> registry folder refused (260 characters): " + tooDeep));
     EXPECT_TRUE(LoggedStartingWith("ERR Tool::Collect_Registry -> registry folder refused", 2));
@@ -218,8 +218,8 @@ TEST_F(HiveExportTest, ARefusedOrTooDeepFolderIsNeverWrittenTo) {
     CAction action;
     action.m_szDest_Path_Registry = fits;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
-    EXPECT_TRUE(fake.Exists(fits + "msinstfeat.sav"));
-    EXPECT_EQ(fake.CountOf("RegSaveKeyA"), 5);
+    EXPECT_TRUE(fake.files().Exists(fits + "msinstfeat.sav"));
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegSaveKeyA), 5);
 }
 
 TEST_F(HiveExportTest, EnablePrivilegeCountsOnlyACleanLastError) {
@@ -229,10 +229,10 @@ TEST_F(HiveExportTest, EnablePrivilegeCountsOnlyACleanLastError) {
     EXPECT_EQ(action.EnablePrivilege(token, "SeRestorePrivilege", TRUE), TRUE);
     EXPECT_EQ(action.EnablePrivilege(token, "SeRestorePrivilege", TRUE), TRUE);  // already on
     EXPECT_EQ(action.EnablePrivilege(token, "SeBackupPrivilege", FALSE), TRUE);  // already off
-    EXPECT_EQ(fake.enabledPrivileges, (std::set<std::string>{"SeRestorePrivilege"}));
+    EXPECT_EQ(fake.security().EnabledPrivileges(), (std::set<std::string>{"SeRestorePrivilege"}));
 
     // A privilege the token lacks: the call succeeds, the last error says no.
-    fake.heldPrivileges.erase("SeBackupPrivilege");
+    fake.security().DropPrivilege("SeBackupPrivilege");
     EXPECT_EQ(action.EnablePrivilege(token, "SeBackupPrivilege", TRUE), FALSE);
     EXPECT_EQ(fake.GetLastError(), ERROR_NOT_ALL_ASSIGNED);
     fake.CloseHandle(token);

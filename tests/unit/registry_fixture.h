@@ -15,7 +15,7 @@ protected:
     static constexpr const char* kFolder = "C:\\Tools\\CollectInfo\\Registry_Save\\";
 
     RegistryTest() {
-        fake.MakeDirectory("C:\\Tools\\CollectInfo");
+        fake.files().MakeDirectory("C:\\Tools\\CollectInfo");
         for (const RegistryHive& hive : HiveTable) SeedBranch(hive.szSubKey);
     }
 
@@ -23,19 +23,16 @@ protected:
     void SeedBranch(const std::string& branch) {
         std::string base = branch;
         if (!base.empty() && base.back() == '\\') base.pop_back();
-        fake.SetString(base, "Name", base);
-        fake.SetString(base + "\\Child", "Path", "C:\\Program Files\\x");
-        fake.SetValue(base + "\\Child\\Leaf", "Blob", gx::REG_BINARY, std::string("\x00\x01\xFF", 3));
-        fake.MakeKey(base + "\\Empty");
+        fake.registry().SetString(base, "Name", base);
+        fake.registry().SetString(base + "\\Child", "Path", "C:\\Program Files\\x");
+        fake.registry().SetValue(base + "\\Child\\Leaf", "Blob", gx::REG_BINARY, std::string("\x00\x01\xFF", 3));
+        fake.registry().MakeKey(base + "\\Empty");
     }
 
     // Removes a key with its subtree, as if the machine never had it.
     void RemoveKey(const std::string& parentPath, const std::string& lowerName) {
-        std::shared_ptr<gx::FakeRegNode> parent = fake.FindKey(parentPath);
-        ASSERT_NE(parent, nullptr);
-        parent->children.erase(lowerName);
-        auto& order = parent->childOrder;
-        order.erase(std::remove(order.begin(), order.end(), lowerName), order.end());
+        ASSERT_NE(fake.registry().FindKey(parentPath + "\\" + lowerName), nullptr);
+        fake.registry().RemoveKey(parentPath + "\\" + lowerName);
     }
 
     // The log from the first line equal to `first` on (what one operation wrote
@@ -55,7 +52,7 @@ protected:
     }
 
     // Arguments of every call of `name`, the first of each.
-    std::vector<std::string> FirstArgs(const std::string& name) {
+    std::vector<std::string> FirstArgs(gx::FakeOp name) {
         std::vector<std::string> args;
         for (const gx::FakeCall& call : fake.CallsOf(name)) args.push_back(call.args.empty() ? "" : call.args[0]);
         return args;

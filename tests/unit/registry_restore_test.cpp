@@ -29,9 +29,9 @@ protected:
 };
 
 TEST_F(HiveRestoreTest, AFolderWithoutTheFilesGivesFiveEmptyVolatileKeys) {
-    fake.MakeDirectory(kFolder);
+    fake.files().MakeDirectory(kFolder);
     CAction action;
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
 
     std::vector<std::string> expected = {"> e_r_restore_reg_update_information"};
@@ -40,14 +40,15 @@ TEST_F(HiveRestoreTest, AFolderWithoutTheFilesGivesFiveEmptyVolatileKeys) {
     expected.push_back("< Tool::Restore_Registry");
     EXPECT_EQ(LogFrom(expected.front()), expected);
 
-    std::vector<FakeCall> creates = fake.CallsOf("RegCreateKeyExA");
+    std::vector<FakeCall> creates = fake.CallsOf(gx::FakeOp::RegCreateKeyExA);
     ASSERT_EQ(creates.size(), 6u);  // the product key, then one per row
     for (int row = 0; row < kHiveCount; ++row) {
         EXPECT_EQ(creates[row + 1].args[0], UserKey(HiveTable[row]));
-        EXPECT_EQ(creates[row + 1].args[1], "0xF003F options=1");
-        EXPECT_EQ(fake.CallsOf("RegRestoreKeyA")[row].args,
+        EXPECT_EQ(creates[row + 1].args[1], "0xF003F");
+        EXPECT_EQ(creates[row + 1].args[2], "1");
+        EXPECT_EQ(fake.CallsOf(gx::FakeOp::RegRestoreKeyA)[row].args,
                   (std::vector<std::string>{File(HiveTable[row]), "8"}));
-        std::shared_ptr<FakeRegNode> key = fake.FindKey(UserKey(HiveTable[row]));
+        std::shared_ptr<const FakeRegNode> key = fake.registry().FindKey(UserKey(HiveTable[row]));
         ASSERT_NE(key, nullptr);
         EXPECT_TRUE(key->isVolatile);
         EXPECT_TRUE(key->values.empty());
@@ -55,15 +56,15 @@ TEST_F(HiveRestoreTest, AFolderWithoutTheFilesGivesFiveEmptyVolatileKeys) {
     }
     EXPECT_EQ(creates[1].args[0], "Software\\Gathrix\\Usr1\\SOFTWARE\\Halvorn\\");
     // Missing keys on the way are created with the same option.
-    EXPECT_TRUE(fake.FindKey("Software\\Gathrix")->isVolatile);
-    EXPECT_TRUE(fake.FindKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft")->isVolatile);
+    EXPECT_TRUE(fake.registry().FindKey("Software\\Gathrix")->isVolatile);
+    EXPECT_TRUE(fake.registry().FindKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft")->isVolatile);
 
-    std::vector<FakeCall> adjust = fake.CallsOf("AdjustTokenPrivileges");
+    std::vector<FakeCall> adjust = fake.CallsOf(gx::FakeOp::AdjustTokenPrivileges);
     ASSERT_EQ(adjust.size(), 2u);
     EXPECT_EQ(adjust[0].args, (std::vector<std::string>{"0", "16", "18", "2"}));
     EXPECT_EQ(adjust[1].args, (std::vector<std::string>{"0", "16", "18", "0"}));
-    EXPECT_EQ(fake.CallsOf("OpenProcessToken")[0].args[0], "0x20");
-    EXPECT_TRUE(fake.enabledPrivileges.empty());
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::OpenProcessToken)[0].args[0], "0x20");
+    EXPECT_TRUE(fake.security().EnabledPrivileges().empty());
 }
 
 TEST_F(HiveRestoreTest, SavedHivesComeBackWithTheSameValues) {
@@ -75,13 +76,13 @@ TEST_F(HiveRestoreTest, SavedHivesComeBackWithTheSameValues) {
     EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
     EXPECT_TRUE(LoggedStartingWith("Tool::Restore_Registry(", 0));
     for (const RegistryHive& hive : HiveTable) {
-        std::shared_ptr<FakeRegNode> original = fake.FindKey(hive.szSubKey);
-        std::shared_ptr<FakeRegNode> restored = fake.FindKey(UserKey(hive));
+        std::shared_ptr<const FakeRegNode> original = fake.registry().FindKey(hive.szSubKey);
+        std::shared_ptr<const FakeRegNode> restored = fake.registry().FindKey(UserKey(hive));
         ASSERT_NE(restored, nullptr) << hive.szSubKey;
         ExpectSameTree(*original, *restored, hive.szSubKey);
         EXPECT_TRUE(restored->children.at("child")->children.at("leaf")->isVolatile);
     }
-    EXPECT_EQ(fake.FindKey(UserKey(HiveTable[2]) + "\\Child\\Leaf")->values.at("blob").data,
+    EXPECT_EQ(fake.registry().FindKey(UserKey(HiveTable[2]) + "\\Child\\Leaf")->values.at("blob").data,
               std::string("\x00\x01\xFF", 3));
 }
 
@@ -91,37 +92,38 @@ TEST_F(HiveRestoreTest, AKeyThatCannotBeCreatedStopsAtOnceAndKeepsEarlierRows) {
         ASSERT_EQ(collector.Collect_Registry(), TRUE);
     }
     // Rows 3 and 4 lead through a key whose DACL refuses us.
-    fake.MakeKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft", true)->openDenied = true;
+    fake.registry().MakeKey("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft", true);
+    fake.registry().DenyOpen("Software\\Gathrix\\Usr1\\SOFTWARE\\Microsoft");
     CAction action;
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.Restore_Registry("Usr1"), FALSE);
     EXPECT_EQ(LogMessages().back(), "Tool::Restore_Registry -> RegCreateKeyEx: 5");
-    EXPECT_TRUE(fake.enabledPrivileges.empty()) << "the restore privilege is off again";
-    EXPECT_EQ(fake.CountOf("RegCreateKeyExA"), 1 + 3);
-    EXPECT_EQ(fake.CountOf("RegRestoreKeyA"), 2);
-    EXPECT_EQ(fake.FindKey(UserKey(HiveTable[0]))->values.at("name").data, std::string("SOFTWARE\\Halvorn") + '\0');
-    EXPECT_NE(fake.FindKey(UserKey(HiveTable[1]) + "\\Child\\Leaf"), nullptr);
-    EXPECT_EQ(fake.FindKey(UserKey(HiveTable[4])), nullptr);
+    EXPECT_TRUE(fake.security().EnabledPrivileges().empty()) << "the restore privilege is off again";
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegCreateKeyExA), 1 + 3);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegRestoreKeyA), 2);
+    EXPECT_EQ(fake.registry().FindKey(UserKey(HiveTable[0]))->values.at("name").data, std::string("SOFTWARE\\Halvorn") + '\0');
+    EXPECT_NE(fake.registry().FindKey(UserKey(HiveTable[1]) + "\\Child\\Leaf"), nullptr);
+    EXPECT_EQ(fake.registry().FindKey(UserKey(HiveTable[4])), nullptr);
 }
 
 TEST_F(HiveRestoreTest, AnUnreadableFileIsTracedAndTheLoopGoesOn) {
-    fake.WriteFile(File(HiveTable[3]), "not a hive");
+    fake.files().WriteFile(File(HiveTable[3]), "not a hive");
     CAction action;
     EXPECT_EQ(action.Restore_Registry(nullptr), TRUE);
     EXPECT_TRUE(Logged("Tool::Restore_Registry(SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall): "
                        "RegRestoreKey(1010) File: C:\\Tools\\CollectInfo\\Registry_Save\\msuninst.sav"));
     EXPECT_TRUE(LoggedStartingWith("Tool::Restore_Registry(", 5));
     // Without a subfolder name the rows land directly below the branch.
-    EXPECT_NE(fake.FindKey("Software\\Gathrix\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"), nullptr);
-    EXPECT_EQ(fake.CallsOf("RegCreateKeyExA")[1].args[0], "Software\\Gathrix\\SOFTWARE\\Halvorn\\");
+    EXPECT_NE(fake.registry().FindKey("Software\\Gathrix\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"), nullptr);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::RegCreateKeyExA)[1].args[0], "Software\\Gathrix\\SOFTWARE\\Halvorn\\");
 }
 
 TEST_F(HiveRestoreTest, WithoutTheRestorePrivilegeNothingIsCreated) {
-    fake.heldPrivileges.erase("SeRestorePrivilege");
+    fake.security().DropPrivilege("SeRestorePrivilege");
     CAction action;
     EXPECT_EQ(action.Restore_Registry("Usr1"), FALSE);
     EXPECT_TRUE(Logged("CTool::Restore_Registry -> EnablePrivilege(TRUE)=1300"));
-    EXPECT_EQ(fake.FindKey("Software\\Gathrix"), nullptr);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix"), nullptr);
     EXPECT_EQ(fake.OpenHandles(), "");
 
     fake.Fail(gx::FakeOp::OpenProcessToken, ERROR_ACCESS_DENIED);
@@ -154,16 +156,16 @@ TEST_F(HiveRestoreTest, PathsPastTheLimitAreRefusedBeforeAnythingIsCreated) {
     for (const Case& test : cases) {
         CAction action;
         action.m_szDest_Path_Registry = test.folder;
-        fake.calls.clear();
+        fake.ClearCalls();
         BOOL result = action.Restore_Registry(test.name.c_str());
         if (test.refused.empty()) {
             EXPECT_EQ(result, TRUE) << test.folder;
-            EXPECT_EQ(fake.CountOf("RegCreateKeyExA"), 6);
+            EXPECT_EQ(fake.CountOf(gx::FakeOp::RegCreateKeyExA), 6);
         } else {
             EXPECT_EQ(result, FALSE) << test.refused;
-            EXPECT_EQ(fake.CountOf("RegCreateKeyExA"), 1) << "only the product key";
-            EXPECT_EQ(fake.CountOf("OpenProcessToken"), 0);
-            EXPECT_EQ(fake.CountOf("RegRestoreKeyA"), 0);
+            EXPECT_EQ(fake.CountOf(gx::FakeOp::RegCreateKeyExA), 1) << "only the product key";
+            EXPECT_EQ(fake.CountOf(gx::FakeOp::OpenProcessToken), 0);
+            EXPECT_EQ(fake.CountOf(gx::FakeOp::RegRestoreKeyA), 0);
             EXPECT_TRUE(Logged("ERR Tool::Restore_Registry -> path refused (" + std::to_string(test.refused.size()) +
                                " characters): " + test.refused))
                 << test.refused;
@@ -172,19 +174,19 @@ TEST_F(HiveRestoreTest, PathsPastTheLimitAreRefusedBeforeAnythingIsCreated) {
 }
 
 TEST_F(HiveRestoreTest, RegistryEntryExistsWhenItOpensForReading) {
-    fake.MakeKey("Software\\Gathrix\\Usr1");
-    fake.MakeKey("Software\\Gathrix\\Locked")->openDenied = true;
+    fake.registry().MakeKey("Software\\Gathrix\\Usr1");
+    fake.registry().DenyOpen("Software\\Gathrix\\Locked");
     CAction action;
-    fake.calls.clear();
+    fake.ClearCalls();
     EXPECT_EQ(action.IsRegistryEntryExit("Software\\Gathrix\\Usr1"), TRUE);
     EXPECT_EQ(action.IsRegistryEntryExit("Software\\Gathrix\\Usr2"), FALSE);
     EXPECT_EQ(action.IsRegistryEntryExit("Software\\Gathrix\\Locked"), FALSE);
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 3);
-    EXPECT_EQ(fake.CallsOf("RegOpenKeyExA")[0].args[1], "0x20019 0");
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 3);
+    EXPECT_EQ(fake.CallsOf(gx::FakeOp::RegOpenKeyExA)[0].args[1], "0x20019");
     // An empty name would open HKEY_LOCAL_MACHINE itself.
     EXPECT_EQ(action.IsRegistryEntryExit(""), FALSE);
     EXPECT_EQ(action.IsRegistryEntryExit(nullptr), FALSE);
-    EXPECT_EQ(fake.CountOf("RegOpenKeyExA"), 3);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 3);
     EXPECT_EQ(LogFrom("> CTool::IsRegistryEntryExit"),
               (std::vector<std::string>{
                   "> CTool::IsRegistryEntryExit",
@@ -198,7 +200,7 @@ TEST_F(HiveRestoreTest, RegistryEntryExistsWhenItOpensForReading) {
                   "> CTool::IsRegistryEntryExit",
                   "CTool::IsRegistryEntryExit -> szKeyName: RegOpenKeyEx: 87",
               }));
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
 }
 
 TEST_F(HiveRestoreTest, HiveFolderExistsAsFolderOrAsFile) {
@@ -214,8 +216,8 @@ TEST_F(HiveRestoreTest, HiveFolderExistsAsFolderOrAsFile) {
         {"", false, false, FALSE, -1},  // a refused destination is not asked about
     };
     for (const Case& test : cases) {
-        if (test.makeFolder) fake.MakeDirectory(test.folder);
-        if (test.makeFile) fake.WriteFile(test.folder, "x");
+        if (test.makeFolder) fake.files().MakeDirectory(test.folder);
+        if (test.makeFile) fake.files().WriteFile(test.folder, "x");
         CAction action;
         action.m_szDest_Path_Registry = test.folder;
         EXPECT_EQ(action.IsCollect_Registry_Exist(), test.result) << test.folder;
@@ -230,14 +232,14 @@ TEST_F(HiveRestoreTest, HiveFolderExistsAsFolderOrAsFile) {
                                   : "< Tool::IsCollect_Registry_Exist -> File not exist",
                   }));
     }
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 3);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 3);
     // Nor is a folder past the path limit (a picked file's folder plus "\").
     CAction action;
     action.m_szDest_Path_Registry = "C:\\" + std::string(100, 'd') + "\\" + std::string(155, 'e') + "\\";
     ASSERT_EQ(action.m_szDest_Path_Registry.size(), 260u);
     EXPECT_EQ(action.IsCollect_Registry_Exist(), FALSE);
-    EXPECT_EQ(fake.CountOf("GetFileAttributesA"), 3);
-    EXPECT_LT(fake.longestPath, 260u);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetFileAttributesA), 3);
+    EXPECT_LT(fake.LongestPath(), 260u);
 }
 
 }  // namespace

@@ -11,22 +11,22 @@ const char kSetupLog[] = "C:\\WINDOWS\\CorNetPC_LOG.txt";
 
 class SetupLogTest : public FakeTest {
 protected:
-    SetupLogTest() { fake.MakeDirectory("C:\\WINDOWS"); }
+    SetupLogTest() { fake.files().MakeDirectory("C:\\WINDOWS"); }
 };
 
 TEST_F(SetupLogTest, LinesCarryAZeroPaddedStampAndAreAppended) {
-    fake.WriteFile(kSetupLog, "written by the installer\r\n");
-    fake.clock = {2026, 12, 1, 7, 9, 5, 3, 7};
+    fake.files().WriteFile(kSetupLog, "written by the installer\r\n");
+    fake.process().SetClock({2026, 12, 1, 7, 9, 5, 3, 7});
     TraceSetupLog("<> ERR:C_F_Reg -> RegCreateKeyEx: %li\n", 5L);
-    fake.clock = {2026, 12, 1, 7, 14, 3, 27, 45};
+    fake.process().SetClock({2026, 12, 1, 7, 14, 3, 27, 45});
     TraceSetupLog("no line end");
     TraceSetupLog("%s|%d\n", "runs on", 12);
-    EXPECT_EQ(fake.ReadFile(kSetupLog),
+    EXPECT_EQ(fake.files().ReadFile(kSetupLog),
               "written by the installer\r\n"
               "09:05:03:0007: <> ERR:C_F_Reg -> RegCreateKeyEx: 5\r\n"
               "14:03:27:0045: no line end14:03:27:0045: runs on|12\r\n");
     // The trace log is not touched.
-    EXPECT_EQ(fake.CountOf("GetModuleFileNameA"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetModuleFileNameA), 0);
 }
 
 TEST_F(SetupLogTest, FormatOf4032IsFormattedAnd4033GivesTheNotice) {
@@ -36,7 +36,7 @@ TEST_F(SetupLogTest, FormatOf4032IsFormattedAnd4033GivesTheNotice) {
     TraceSetupLog(limit.c_str(), 42);
     std::string over = "c" + limit;
     TraceSetupLog(over.c_str(), 42);
-    EXPECT_EQ(fake.ReadFile(kSetupLog), "09:05:03:0047: b" + std::string(4028, 'a') + "42\r\n" +
+    EXPECT_EQ(fake.files().ReadFile(kSetupLog), "09:05:03:0047: b" + std::string(4028, 'a') + "42\r\n" +
                                             "09:05:03:0047: ------ Flush buffer too short !! ------\r\n");
 }
 
@@ -44,7 +44,7 @@ TEST_F(SetupLogTest, OverlongExpansionIsCutToTheBufferAndKeepsItsLineEnd) {
     std::string huge(6000, 'x');
     TraceSetupLog("%s\n", huge.c_str());
     TraceSetupLog("next\n");
-    std::string text = fake.ReadFile(kSetupLog);
+    std::string text = fake.files().ReadFile(kSetupLog);
     // 4095 characters of stamp and text (the last one the line end) and the
     // stored CR before it.
     std::string first = text.substr(0, text.find("\r\n") + 2);
@@ -53,7 +53,7 @@ TEST_F(SetupLogTest, OverlongExpansionIsCutToTheBufferAndKeepsItsLineEnd) {
     EXPECT_EQ(text.substr(first.size()), "09:05:03:0047: next\r\n");
     // Without a line end in the format the cut text simply ends.
     TraceSetupLog("%s", huge.c_str());
-    EXPECT_EQ(fake.ReadFile(kSetupLog).size(), text.size() + 4095);
+    EXPECT_EQ(fake.files().ReadFile(kSetupLog).size(), text.size() + 4095);
 }
 
 TEST_F(SetupLogTest, WindowsFolderThatCannotBeReadFallsBackToDriveC) {
@@ -68,32 +68,32 @@ TEST_F(SetupLogTest, WindowsFolderThatCannotBeReadFallsBackToDriveC) {
 
     // Longest folder that still leaves room for the name, then one more.
     std::string folder = "D:\\" + std::string(239, 'f');
-    fake.windowsDir = folder;
+    fake.process().SetWindowsDirectory(folder);
     GetSetupLogPath(path);
     EXPECT_EQ(std::string(path), folder + "\\CorNetPC_LOG.txt");
     EXPECT_EQ(std::strlen(path), 259u);
-    fake.windowsDir = folder + "f";
+    fake.process().SetWindowsDirectory(folder + "f");
     GetSetupLogPath(path);
     EXPECT_STREQ(path, "C:\\CorNetPC_LOG.txt");
     // Longer than the buffer: the platform writes nothing and says so.
-    fake.windowsDir = "D:\\" + std::string(400, 'g');
+    fake.process().SetWindowsDirectory("D:\\" + std::string(400, 'g'));
     GetSetupLogPath(path);
     EXPECT_STREQ(path, "C:\\CorNetPC_LOG.txt");
     EXPECT_EQ(path[gx::MAX_PATH], '#');
 
     fake.Fail(gx::FakeOp::GetWindowsDirectoryA, 5, 1);
     TraceSetupLog("to drive C\n");
-    EXPECT_EQ(fake.ReadFile("C:\\CorNetPC_LOG.txt"), "09:05:03:0047: to drive C\r\n");
+    EXPECT_EQ(fake.files().ReadFile("C:\\CorNetPC_LOG.txt"), "09:05:03:0047: to drive C\r\n");
 }
 
 TEST_F(SetupLogTest, LogThatCannotBeOpenedLosesTheLineSilently) {
-    fake.LockFile(kSetupLog);
+    fake.files().LockFile(kSetupLog);
     TraceSetupLog("lost\n");
-    EXPECT_FALSE(fake.Exists(kSetupLog));
-    EXPECT_EQ(fake.beeps, 0);
-    fake.lockedFiles.clear();
+    EXPECT_FALSE(fake.files().Exists(kSetupLog));
+    EXPECT_EQ(fake.ui().Beeps(), 0);
+    fake.files().UnlockFiles();
     TraceSetupLog("kept\n");
-    EXPECT_EQ(fake.ReadFile(kSetupLog), "09:05:03:0047: kept\r\n");
+    EXPECT_EQ(fake.files().ReadFile(kSetupLog), "09:05:03:0047: kept\r\n");
 }
 
 }  // namespace

@@ -30,20 +30,20 @@ const char kLog[] = "C:\\Tools\\CollectInfo\\gathrix.log";
 
 class TraceTest : public FakeTest {
 protected:
-    TraceTest() { fake.MakeDirectory("C:\\Tools\\CollectInfo"); }
+    TraceTest() { fake.files().MakeDirectory("C:\\Tools\\CollectInfo"); }
 };
 
 TEST_F(TraceTest, LineCarriesUnpaddedTimeTabMessageAndCrLf) {
-    fake.clock = {2026, 12, 1, 7, 9, 5, 3, 47};
+    fake.process().SetClock({2026, 12, 1, 7, 9, 5, 3, 47});
     Trace(TRACE_INFO, "> CTool::GetDest_Path");
-    fake.clock = {2026, 12, 1, 7, 23, 59, 59, 999};
+    fake.process().SetClock({2026, 12, 1, 7, 23, 59, 59, 999});
     Trace(TRACE_INFO, "value %d %s", 42, "x");
-    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\t> CTool::GetDest_Path\r\n23:59:59:999\tvalue 42 x\r\n");
+    EXPECT_EQ(fake.files().ReadFile(kLog), "9:5:3:47\t> CTool::GetDest_Path\r\n23:59:59:999\tvalue 42 x\r\n");
 }
 
 TEST_F(TraceTest, MessageEndingInLineFeedLeavesAnEmptyLine) {
     Trace(TRACE_INFO, "ends here\n");
-    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\tends here\r\n\r\n");
+    EXPECT_EQ(fake.files().ReadFile(kLog), "9:5:3:47\tends here\r\n\r\n");
 }
 
 TEST_F(TraceTest, FormatOf448IsFormattedAnd449GivesTheNotice) {
@@ -63,30 +63,30 @@ TEST_F(TraceTest, FormatOf448IsFormattedAnd449GivesTheNotice) {
 TEST_F(TraceTest, OnlyLevelOneBeepsFiveTimesEvenWhenTheLineIsLost) {
     Trace(TRACE_INFO, "info");
     Trace(2, "other level");
-    EXPECT_EQ(fake.beeps, 0);
+    EXPECT_EQ(fake.ui().Beeps(), 0);
     Trace(TRACE_ERROR, "ERR1 something");
-    EXPECT_EQ(fake.beeps, 5);
-    fake.LockFile(kLog);
+    EXPECT_EQ(fake.ui().Beeps(), 5);
+    fake.files().LockFile(kLog);
     Trace(TRACE_ERROR, "ERR2 lost");
-    EXPECT_EQ(fake.beeps, 10);
-    EXPECT_EQ(fake.ReadFile(kLog).find("lost"), std::string::npos);
+    EXPECT_EQ(fake.ui().Beeps(), 10);
+    EXPECT_EQ(fake.files().ReadFile(kLog).find("lost"), std::string::npos);
 }
 
 TEST_F(TraceTest, ALogObjectThatCannotBeAllocatedLosesThatLineAndTheNextTraceTriesAgain) {
-    fake.WriteFile(kLog, "old run\r\n");
+    fake.files().WriteFile(kLog, "old run\r\n");
     g_failingNothrowAllocations = 1;
     Trace(TRACE_INFO, "lost");
     EXPECT_EQ(g_failingNothrowAllocations, 0);
-    EXPECT_EQ(fake.ReadFile(kLog), "old run\r\n");
+    EXPECT_EQ(fake.files().ReadFile(kLog), "old run\r\n");
     Trace(TRACE_INFO, "kept");
     EXPECT_EQ(LogMessages(), std::vector<std::string>{"kept"});
 }
 
 TEST_F(TraceTest, FirstTraceDeletesThePreviousLog) {
-    fake.WriteFile(kLog, "old run\r\n");
+    fake.files().WriteFile(kLog, "old run\r\n");
     Trace(TRACE_INFO, "new run");
     Trace(TRACE_INFO, "second line");
-    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\tnew run\r\n9:5:3:47\tsecond line\r\n");
+    EXPECT_EQ(fake.files().ReadFile(kLog), "9:5:3:47\tnew run\r\n9:5:3:47\tsecond line\r\n");
 }
 
 TEST_F(TraceTest, ExitWritesTheClosingLineLast) {
@@ -101,15 +101,15 @@ TEST_F(TraceTest, ExitWritesTheClosingLineLast) {
 }
 
 TEST_F(TraceTest, RunWithoutTracesStillDeletesOldLogAndLeavesTheClosingLine) {
-    fake.WriteFile(kLog, "old run\r\n");
+    fake.files().WriteFile(kLog, "old run\r\n");
     TraceShutdown();
-    EXPECT_EQ(fake.ReadFile(kLog), "9:5:3:47\tTraceOut::~TraceOut()\r\n");
+    EXPECT_EQ(fake.files().ReadFile(kLog), "9:5:3:47\tTraceOut::~TraceOut()\r\n");
 }
 
 TEST_F(TraceTest, OverlongExpansionIsCutAndTheLineStaysWhole) {
     std::string huge(5000, 'x');
     Trace(TRACE_INFO, "%s|%s", huge.c_str(), huge.c_str());
-    std::string text = fake.ReadFile(kLog);
+    std::string text = fake.files().ReadFile(kLog);
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     EXPECT_EQ(text.find('\r'), text.size() - 2);
@@ -135,21 +135,21 @@ TEST_F(TraceTest, WithoutCollectInfoNothingIsWrittenAndNothingCreated) {
     gx::FakePlatform other;
     gx::ScopedPlatform scope(other);
     Trace(TRACE_ERROR, "ERR nowhere");
-    EXPECT_EQ(other.beeps, 5);
-    EXPECT_FALSE(other.Exists("C:\\Tools\\CollectInfo"));
+    EXPECT_EQ(other.ui().Beeps(), 5);
+    EXPECT_FALSE(other.files().Exists("C:\\Tools\\CollectInfo"));
     TraceShutdown();
-    EXPECT_FALSE(other.Exists("C:\\Tools\\CollectInfo"));
+    EXPECT_FALSE(other.files().Exists("C:\\Tools\\CollectInfo"));
 }
 
 TEST_F(TraceTest, ExecutableTooDeepForTheLogPathIsRefusedWithoutOverflow) {
     std::string folder = "C:\\" + std::string(240, 'd');
-    fake.modulePath = folder + "\\gathrix.exe";  // log path would be 266 characters
-    fake.MakeDirectory(folder + "\\CollectInfo");
+    fake.process().SetModulePath(folder + "\\gathrix.exe");  // log path would be 266 characters
+    fake.files().MakeDirectory(folder + "\\CollectInfo");
     TraceShutdown();  // the next trace builds a new path
     Trace(TRACE_INFO, "too deep");
-    EXPECT_FALSE(fake.Exists(folder + "\\CollectInfo\\gathrix.log"));
+    EXPECT_FALSE(fake.files().Exists(folder + "\\CollectInfo\\gathrix.log"));
     // A module path the platform cut at 260 characters is handled the same.
-    fake.modulePath = "C:\\" + std::string(300, 'e') + "\\gathrix.exe";
+    fake.process().SetModulePath("C:\\" + std::string(300, 'e') + "\\gathrix.exe");
     TraceShutdown();
     Trace(TRACE_INFO, "cut path");
 }
@@ -158,13 +158,13 @@ TEST_F(TraceTest, ACutExecutablePathNeverReachesAnotherFoldersLog) {
     // The platform cuts the module path inside its last folder, whose parent
     // C:\Tools holds the log of another installation: it stays untouched.
     const std::string other = "another installation's log\r\n";
-    fake.WriteFile(kLog, other);
-    fake.modulePath = "C:\\Tools\\" + std::string(260, 'd') + "\\gathrix.exe";
+    fake.files().WriteFile(kLog, other);
+    fake.process().SetModulePath("C:\\Tools\\" + std::string(260, 'd') + "\\gathrix.exe");
     Trace(TRACE_ERROR, "lost line");
     TraceShutdown();
-    EXPECT_EQ(fake.ReadFile(kLog), other);
-    EXPECT_EQ(fake.CountOf("DeleteFileA"), 0);
-    EXPECT_EQ(fake.beeps, 5);  // the line is lost, its beeps are not
+    EXPECT_EQ(fake.files().ReadFile(kLog), other);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::DeleteFileA), 0);
+    EXPECT_EQ(fake.ui().Beeps(), 5);  // the line is lost, its beeps are not
 }
 
 TEST_F(TraceTest, TwoThreadsNeverMixTheirLines) {

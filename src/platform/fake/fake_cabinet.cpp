@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_cabinet.h"
 
 namespace gx {
 
@@ -67,11 +67,11 @@ Cabinet* Of(HFCI fci) { return reinterpret_cast<Cabinet*>(fci); }
 
 }  // namespace
 
-HFCI FakePlatform::FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free,
+HFCI FakeCabinet::FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free,
                              PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close,
                              PFNFCISEEK seek, PFNFCIDELETE remove, PFNFCIGETTEMPFILE tempFile, CCAB* ccab,
                              void* pv) {
-    Log("FCICreate", {ccab->szCabPath, ccab->szCab});
+    Log(FakeOp::FCICreate, {ccab->szCabPath, ccab->szCab});
     *erf = {};
     DWORD code = 0;
     if (Injected(FakeOp::FCICreate, LastArgs(), &code)) {
@@ -88,13 +88,13 @@ HFCI FakePlatform::FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC 
         delete cabinet;
         return nullptr;
     }
-    ++openCabinets;
+    ++openCabinets_;
     return reinterpret_cast<HFCI>(cabinet);
 }
 
-BOOL FakePlatform::FCIAddFile(HFCI fci, char* sourceFile, char* nameInCabinet, BOOL, PFNFCIGETNEXTCABINET,
+BOOL FakeCabinet::FCIAddFile(HFCI fci, char* sourceFile, char* nameInCabinet, BOOL, PFNFCIGETNEXTCABINET,
                               PFNFCISTATUS status, PFNFCIGETOPENINFO openInfo, TCOMP compression) {
-    Log("FCIAddFile", {sourceFile, nameInCabinet});
+    Log(FakeOp::FCIAddFile, {sourceFile, nameInCabinet});
     Cabinet* cabinet = Of(fci);
     if (compression != tcompTYPE_MSZIP && compression != tcompTYPE_NONE)
         return cabinet->Fail(FCIERR_BAD_COMPR_TYPE, 0);
@@ -133,10 +133,10 @@ BOOL FakePlatform::FCIAddFile(HFCI fci, char* sourceFile, char* nameInCabinet, B
     return TRUE;
 }
 
-BOOL FakePlatform::FCIFlushCabinet(HFCI fci, BOOL, PFNFCIGETNEXTCABINET, PFNFCISTATUS) {
+BOOL FakeCabinet::FCIFlushCabinet(HFCI fci, BOOL, PFNFCIGETNEXTCABINET, PFNFCISTATUS) {
     Cabinet* cabinet = Of(fci);
     std::string path = std::string(cabinet->ccab.szCabPath) + cabinet->ccab.szCab;
-    Log("FCIFlushCabinet", {path});
+    Log(FakeOp::FCIFlushCabinet, {path});
     DWORD code = 0;
     if (Injected(FakeOp::FCIFlushCabinet, LastArgs(), &code)) return cabinet->Fail(FCIERR_MCI_FAIL, 0);
 
@@ -206,14 +206,14 @@ BOOL FakePlatform::FCIFlushCabinet(HFCI fci, BOOL, PFNFCIGETNEXTCABINET, PFNFCIS
     return TRUE;
 }
 
-BOOL FakePlatform::FCIDestroy(HFCI fci) {
-    Log("FCIDestroy");
+BOOL FakeCabinet::FCIDestroy(HFCI fci) {
+    Log(FakeOp::FCIDestroy);
     Cabinet* cabinet = Of(fci);
     int err = 0;
     cabinet->close(cabinet->temp, &err, cabinet->pv);
     cabinet->remove(cabinet->tempName, &err, cabinet->pv);
     delete cabinet;
-    --openCabinets;
+    --openCabinets_;
     return TRUE;
 }
 

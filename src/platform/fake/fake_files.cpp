@@ -1,4 +1,4 @@
-// The fake's file system: a real folder per drive below `root`, resolved
+// The fake's file system: a real folder per drive below `root_`, resolved
 // case-insensitively like Windows; plus the shell's copy and delete and the
 // event-log backups, which are file operations too.
 #include <sys/stat.h>
@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_security.h"
 #include "platform/fake/fake_text.h"
 
 namespace fs = std::filesystem;
@@ -66,10 +68,46 @@ bool EndsWithWildcard(const std::string& path, std::string* folder) {
 
 }  // namespace
 
-std::string FakePlatform::ResolveCase(const std::string& hostPath) const {
-    // Walk the components below root, matching each one case-insensitively.
-    fs::path resolved(root);
-    fs::path relative = fs::path(hostPath).lexically_relative(root);
+FakeFiles::FakeFiles(FakeCore& core) : FakeArea(core) {
+    char pattern[] = "/tmp/gx-fake-XXXXXX";
+    char* made = ::mkdtemp(pattern);
+    if (made == nullptr) throw std::runtime_error("cannot create the fake's drive folder");
+    root_ = made;
+    fs::create_directories(root_ + "/C");
+}
+
+FakeFiles::~FakeFiles() {
+    for (FindState* find : finds_) delete find;
+    for (FileState* file : files_) delete file;
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+}
+
+std::string FakeFiles::OpenHandles() const {
+    std::string text;
+    for (const FindState* find : finds_)
+        text += "search of " + std::to_string(find->entries.size()) + " entries\n";
+    for (const FileState* file : files_) text += "file " + file->hostPath.substr(root_.size()) + "\n";
+    return text;
+}
+
+std::string FakeFiles::Describe() const {
+    std::string out = " files below " + root_ + ":\n";
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(root_, error); it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        std::string path = it->path().string().substr(root_.size());
+        out += "  " + path + (it->is_directory(error) ? "\\" : " " + std::to_string(it->file_size(error)) + "B") + "\n";
+    }
+    for (const std::string& path : lockedFiles_) out += " locked: " + path + "\n";
+    for (const std::string& path : readOnlyFolders_) out += " protected: " + path + "\n";
+    return out;
+}
+
+std::string FakeFiles::ResolveCase(const std::string& hostPath) const {
+    // Walk the components below root_, matching each one case-insensitively.
+    fs::path resolved(root_);
+    fs::path relative = fs::path(hostPath).lexically_relative(root_);
     for (const fs::path& part : relative) {
         fs::path exact = resolved / part;
         std::error_code error;
@@ -93,66 +131,66 @@ std::string FakePlatform::ResolveCase(const std::string& hostPath) const {
     return resolved.string();
 }
 
-std::string FakePlatform::HostPath(const std::string& windowsPath) const {
+std::string FakeFiles::HostPath(const std::string& windowsPath) const {
     if (windowsPath.size() >= 2 && windowsPath[0] == '\\' && windowsPath[1] == '\\') {
         std::vector<std::string> parts = SplitWindowsPath(windowsPath, 2);
-        std::string host = root + "/UNC";
+        std::string host = root_ + "/UNC";
         for (const std::string& part : parts) host += "/" + part;
         return ResolveCase(host);
     }
     if (windowsPath.size() < 2 || windowsPath[1] != ':' || !std::isalpha(static_cast<unsigned char>(windowsPath[0])))
         return "";
-    std::string host = root + "/" + static_cast<char>(std::toupper(static_cast<unsigned char>(windowsPath[0])));
+    std::string host = root_ + "/" + static_cast<char>(std::toupper(static_cast<unsigned char>(windowsPath[0])));
     for (const std::string& part : SplitWindowsPath(windowsPath, 2)) host += "/" + part;
     return ResolveCase(host);
 }
 
-void FakePlatform::WriteFile(const std::string& windowsPath, const std::string& content) {
+void FakeFiles::WriteFile(const std::string& windowsPath, const std::string& content) {
     std::string host = HostPath(windowsPath);
     fs::create_directories(fs::path(host).parent_path());
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
     out << content;
 }
 
-std::string FakePlatform::ReadFile(const std::string& windowsPath) const {
+std::string FakeFiles::ReadFile(const std::string& windowsPath) const {
     std::ifstream in(HostPath(windowsPath), std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
 }
 
-bool FakePlatform::Exists(const std::string& windowsPath) const {
+bool FakeFiles::Exists(const std::string& windowsPath) const {
     std::string host = HostPath(windowsPath);
     std::error_code error;
     return !host.empty() && fs::exists(host, error);
 }
 
-void FakePlatform::MakeDirectory(const std::string& windowsPath) {
+void FakeFiles::MakeDirectory(const std::string& windowsPath) {
     fs::create_directories(HostPath(windowsPath));
 }
 
-void FakePlatform::SetExtraAttributes(const std::string& windowsPath, DWORD bits) {
+void FakeFiles::SetExtraAttributes(const std::string& windowsPath, DWORD bits) {
     extraAttributes_[Lower(HostPath(windowsPath))] = bits;
 }
 
-bool FakePlatform::IsLocked(const std::string& windowsPath) const {
+bool FakeFiles::IsLocked(const std::string& windowsPath) const {
     std::string host = Lower(HostPath(windowsPath));
-    for (const std::string& locked : lockedFiles)
+    for (const std::string& locked : lockedFiles_)
         if (Lower(HostPath(locked)) == host) return true;
     return false;
 }
 
-bool FakePlatform::IsReadOnly(const std::string& windowsPath) const {
+bool FakeFiles::IsReadOnly(const std::string& windowsPath) const {
     std::string host = Lower(HostPath(windowsPath));
     if (host.empty()) return false;
-    for (const std::string& folder : readOnlyFolders) {
+    for (const std::string& folder : readOnlyFolders_) {
         std::string base = Lower(HostPath(folder));
         if (!base.empty() && (host == base || host.rfind(base + "/", 0) == 0)) return true;
     }
     return false;
 }
 
-DWORD FakePlatform::HostAttributes(const std::string& hostPath) const {
+DWORD FakeFiles::HostAttributes(const std::string& hostPath) const {
     std::error_code error;
     fs::file_status status = fs::status(hostPath, error);
     if (error || !fs::exists(status)) return INVALID_FILE_ATTRIBUTES;
@@ -164,30 +202,30 @@ DWORD FakePlatform::HostAttributes(const std::string& hostPath) const {
     return bits;
 }
 
-DWORD FakePlatform::GetFileAttributesA(const char* path) {
-    Log("GetFileAttributesA", {path});
+DWORD FakeFiles::GetFileAttributesA(const char* path) {
+    Log(FakeOp::GetFileAttributesA, {path});
     if (FailsNow(FakeOp::GetFileAttributesA, LastArgs())) return INVALID_FILE_ATTRIBUTES;
     std::string host = HostPath(path);
     if (host.empty()) {
-        lastError_ = ERROR_PATH_NOT_FOUND;
+        SetError(ERROR_PATH_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD bits = HostAttributes(host);
     if (bits == INVALID_FILE_ATTRIBUTES) {
         std::error_code error;
-        lastError_ = fs::is_directory(fs::path(host).parent_path(), error) ? ERROR_FILE_NOT_FOUND
-                                                                           : ERROR_PATH_NOT_FOUND;
+        SetError(fs::is_directory(fs::path(host).parent_path(), error) ? ERROR_FILE_NOT_FOUND
+                                                                           : ERROR_PATH_NOT_FOUND);
     } else if ((bits & FILE_ATTRIBUTE_DIRECTORY) == 0 && !std::string(path).empty() &&
                (std::string(path).back() == '\\' || std::string(path).back() == '/')) {
         // As Windows and Wine: a trailing separator names a folder, and a file
         // of that name is no folder.
-        lastError_ = ERROR_PATH_NOT_FOUND;
+        SetError(ERROR_PATH_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
     return bits;
 }
 
-DWORD FakePlatform::RefuseNewEntry(const char* path, std::string* host) {
+DWORD FakeFiles::RefuseNewEntry(const char* path, std::string* host) {
     *host = HostPath(path);
     std::error_code error;
     if (host->empty() || !fs::is_directory(fs::path(*host).parent_path(), error)) return ERROR_PATH_NOT_FOUND;
@@ -196,67 +234,67 @@ DWORD FakePlatform::RefuseNewEntry(const char* path, std::string* host) {
     return 0;
 }
 
-BOOL FakePlatform::CreateDirectoryA(const char* path, void*) {
-    Log("CreateDirectoryA", {path});
+BOOL FakeFiles::CreateDirectoryA(const char* path, void*) {
+    Log(FakeOp::CreateDirectoryA, {path});
     if (FailsNow(FakeOp::CreateDirectoryA, LastArgs())) return FALSE;
     std::string host;
     if (DWORD refused = RefuseNewEntry(path, &host)) {
-        lastError_ = refused;
+        SetError(refused);
         return FALSE;
     }
     std::error_code error;
     fs::create_directory(host, error);
     if (error) {
-        lastError_ = ERROR_ACCESS_DENIED;
+        SetError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     return TRUE;
 }
 
-BOOL FakePlatform::RemoveDirectoryA(const char* path) {
-    Log("RemoveDirectoryA", {path});
+BOOL FakeFiles::RemoveDirectoryA(const char* path) {
+    Log(FakeOp::RemoveDirectoryA, {path});
     if (FailsNow(FakeOp::RemoveDirectoryA, LastArgs())) return FALSE;
     std::string host = HostPath(path);
     std::error_code error;
     if (host.empty() || !fs::exists(host, error)) {
-        lastError_ = fs::is_directory(fs::path(host).parent_path(), error) ? ERROR_FILE_NOT_FOUND
-                                                                           : ERROR_PATH_NOT_FOUND;
+        SetError(fs::is_directory(fs::path(host).parent_path(), error) ? ERROR_FILE_NOT_FOUND
+                                                                           : ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
     if (!fs::is_directory(host, error)) {
-        lastError_ = ERROR_DIRECTORY;
+        SetError(ERROR_DIRECTORY);
         return FALSE;
     }
     if (!fs::is_empty(host, error)) {
-        lastError_ = ERROR_DIR_NOT_EMPTY;
+        SetError(ERROR_DIR_NOT_EMPTY);
         return FALSE;
     }
     if (IsReadOnly(path)) {
-        lastError_ = ERROR_ACCESS_DENIED;
+        SetError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     fs::remove(host, error);
     return TRUE;
 }
 
-DWORD FakePlatform::ExistingAttributes(const std::string& hostPath) {
+DWORD FakeFiles::ExistingAttributes(const std::string& hostPath) {
     DWORD bits = hostPath.empty() ? INVALID_FILE_ATTRIBUTES : HostAttributes(hostPath);
-    if (bits == INVALID_FILE_ATTRIBUTES) lastError_ = ERROR_FILE_NOT_FOUND;
+    if (bits == INVALID_FILE_ATTRIBUTES) SetError(ERROR_FILE_NOT_FOUND);
     return bits;
 }
 
-BOOL FakePlatform::DeleteFileA(const char* path) {
-    Log("DeleteFileA", {path});
+BOOL FakeFiles::DeleteFileA(const char* path) {
+    Log(FakeOp::DeleteFileA, {path});
     if (FailsNow(FakeOp::DeleteFileA, LastArgs())) return FALSE;
     std::string host = HostPath(path);
     DWORD bits = ExistingAttributes(host);
     if (bits == INVALID_FILE_ATTRIBUTES) return FALSE;
     if ((bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 || IsReadOnly(path)) {
-        lastError_ = ERROR_ACCESS_DENIED;
+        SetError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     if (IsLocked(path)) {
-        lastError_ = ERROR_SHARING_VIOLATION;
+        SetError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
     std::error_code error;
@@ -264,15 +302,15 @@ BOOL FakePlatform::DeleteFileA(const char* path) {
     return TRUE;
 }
 
-HANDLE FakePlatform::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
-    Log("FindFirstFileA", {pattern});
+HANDLE FakeFiles::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
+    Log(FakeOp::FindFirstFileA, {pattern});
     if (FailsNow(FakeOp::FindFirstFileA, LastArgs())) return INVALID_HANDLE_VALUE;
     std::string folder;
     if (!EndsWithWildcard(pattern, &folder)) Unexpected(std::string("FindFirstFileA on ") + pattern);
     std::string host = HostPath(folder);
     std::error_code error;
     if (host.empty() || !fs::is_directory(host, error)) {
-        lastError_ = ERROR_PATH_NOT_FOUND;
+        SetError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     auto* find = new FindState();
@@ -282,7 +320,7 @@ HANDLE FakePlatform::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data)
         std::snprintf(entry.cFileName, sizeof(entry.cFileName), "%s", name.c_str());
         find->entries.push_back(entry);
     };
-    // Like NTFS below a drive root: "." and ".." first, then by upper-cased name.
+    // Like NTFS below a drive root_: "." and ".." first, then by upper-cased name.
     add(".", host);
     add("..", fs::path(host).parent_path().string());
     std::vector<fs::path> names;
@@ -295,33 +333,42 @@ HANDLE FakePlatform::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data)
     });
     for (const fs::path& name : names) add(name.filename().string(), name.string());
     finds_.insert(find);
-    ++openFinds;
+    ++openFinds_;
     *data = find->entries[find->next++];
     return find;
 }
 
-BOOL FakePlatform::FindNextFileA(HANDLE handle, WIN32_FIND_DATAA* data) {
+BOOL FakeFiles::FindNextFileA(HANDLE handle, WIN32_FIND_DATAA* data) {
+    Log(FakeOp::FindNextFileA);
     auto* find = static_cast<FindState*>(handle);
     if (finds_.count(find) == 0) {
-        lastError_ = ERROR_INVALID_HANDLE;
+        SetError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (FailsNow(FakeOp::FindNextFileA, {})) return FALSE;
+    if (FailsNow(FakeOp::FindNextFileA, LastArgs())) return FALSE;
     if (find->next >= find->entries.size()) {
-        lastError_ = ERROR_NO_MORE_FILES;
+        SetError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
     *data = find->entries[find->next++];
     return TRUE;
 }
 
-BOOL FakePlatform::FindClose(HANDLE handle) { return Release(finds_, static_cast<FindState*>(handle), &openFinds); }
+BOOL FakeFiles::FindClose(HANDLE handle) {
+    Log(FakeOp::FindClose);
+    auto* find = static_cast<FindState*>(handle);
+    if (finds_.erase(find) == 0) {
+        SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    delete find;
+    --openFinds_;
+    return TRUE;
+}
 
-HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, void*,
+HANDLE FakeFiles::CreateFileA(const char* path, DWORD access, DWORD share, void*,
                                  DWORD disposition, DWORD, HANDLE) {
-    char flags[64];
-    std::snprintf(flags, sizeof(flags), "0x%X 0x%X %u", access, share, disposition);
-    Log("CreateFileA", {path, flags});
+    Log(FakeOp::CreateFileA, {path, FakeHex(access) + " " + FakeHex(share) + " " + std::to_string(disposition)});
     if (FailsNow(FakeOp::CreateFileA, LastArgs())) return INVALID_HANDLE_VALUE;
     const bool reading = disposition == OPEN_EXISTING;
     if (reading ? (access & GENERIC_WRITE) != 0 || (access & GENERIC_READ) == 0
@@ -330,31 +377,31 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
     std::string host = HostPath(path);
     std::error_code error;
     if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error)) {
-        lastError_ = ERROR_PATH_NOT_FOUND;
+        SetError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     if (IsLocked(path)) {
-        lastError_ = ERROR_SHARING_VIOLATION;
+        SetError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
     DWORD bits = HostAttributes(host);
     if (reading) {
         if (bits == INVALID_FILE_ATTRIBUTES) {
-            lastError_ = ERROR_FILE_NOT_FOUND;
+            SetError(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
         if ((bits & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            lastError_ = ERROR_ACCESS_DENIED;
+            SetError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
     } else {
         if (disposition == CREATE_NEW && bits != INVALID_FILE_ATTRIBUTES) {
-            lastError_ = ERROR_FILE_EXISTS;
+            SetError(ERROR_FILE_EXISTS);
             return INVALID_HANDLE_VALUE;
         }
         if ((bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) ||
             IsReadOnly(path)) {
-            lastError_ = ERROR_ACCESS_DENIED;
+            SetError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
         std::ofstream(host, std::ios::binary | std::ios::trunc);
@@ -364,34 +411,35 @@ HANDLE FakePlatform::CreateFileA(const char* path, DWORD access, DWORD share, vo
     file->canRead = (access & GENERIC_READ) != 0;
     file->canWrite = (access & GENERIC_WRITE) != 0;
     files_.insert(file);
-    ++openFiles;
-    lastError_ = !reading && bits != INVALID_FILE_ATTRIBUTES ? ERROR_ALREADY_EXISTS : 0;
+    ++openFiles_;
+    SetError(!reading && bits != INVALID_FILE_ATTRIBUTES ? ERROR_ALREADY_EXISTS : 0);
     return file;
 }
 
-FakePlatform::FileState* FakePlatform::Transfer(HANDLE handle, bool writing, DWORD size, DWORD* done) {
+FakeFiles::FileState* FakeFiles::Transfer(FakeOp op, HANDLE handle, bool writing, DWORD size, DWORD* done) {
     auto* file = static_cast<FileState*>(handle);
+    bool known = files_.count(file) != 0;
+    Log(op, {known ? file->hostPath : "?", std::to_string(size)});
     if (done != nullptr) *done = 0;
-    if (files_.count(file) == 0) {
-        lastError_ = ERROR_INVALID_HANDLE;
+    if (!known) {
+        SetError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     if (!(writing ? file->canWrite : file->canRead)) {
-        lastError_ = ERROR_ACCESS_DENIED;
+        SetError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    if (FailsNow(writing ? FakeOp::WriteFile : FakeOp::ReadFile, {file->hostPath, std::to_string(size)}))
-        return nullptr;
+    if (FailsNow(op, LastArgs())) return nullptr;
     return file;
 }
 
-BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD* written, void*) {
-    FileState* file = Transfer(handle, true, size, written);
+BOOL FakeFiles::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD* written, void*) {
+    FileState* file = Transfer(FakeOp::WriteFile, handle, true, size, written);
     if (file == nullptr) return FALSE;
     DWORD stored = size;
-    if (diskRoom >= 0) {
-        if (static_cast<long long>(stored) > diskRoom) stored = static_cast<DWORD>(diskRoom);
-        diskRoom -= stored;
+    if (diskRoom_ >= 0) {
+        if (static_cast<long long>(stored) > diskRoom_) stored = static_cast<DWORD>(diskRoom_);
+        diskRoom_ -= stored;
     }
     std::fstream out(file->hostPath, std::ios::binary | std::ios::in | std::ios::out);
     out.seekp(static_cast<std::streamoff>(file->position));
@@ -401,8 +449,8 @@ BOOL FakePlatform::WriteFile(HANDLE handle, const void* data, DWORD size, DWORD*
     return TRUE;
 }
 
-BOOL FakePlatform::ReadFile(HANDLE handle, void* data, DWORD size, DWORD* read, void*) {
-    FileState* file = Transfer(handle, false, size, read);
+BOOL FakeFiles::ReadFile(HANDLE handle, void* data, DWORD size, DWORD* read, void*) {
+    FileState* file = Transfer(FakeOp::ReadFile, handle, false, size, read);
     if (file == nullptr) return FALSE;
     std::ifstream in(file->hostPath, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(file->position));
@@ -413,30 +461,32 @@ BOOL FakePlatform::ReadFile(HANDLE handle, void* data, DWORD size, DWORD* read, 
     return TRUE;
 }
 
-DWORD FakePlatform::SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD method) {
+DWORD FakeFiles::SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD method) {
     auto* file = static_cast<FileState*>(handle);
-    if (files_.count(file) == 0) {
-        lastError_ = ERROR_INVALID_HANDLE;
+    bool known = files_.count(file) != 0;
+    Log(FakeOp::SetFilePointer, {known ? file->hostPath : "?", std::to_string(distance), std::to_string(method)});
+    if (!known) {
+        SetError(ERROR_INVALID_HANDLE);
         return INVALID_SET_FILE_POINTER;
     }
     if (distanceHigh != nullptr && *distanceHigh != 0) Unexpected("SetFilePointer beyond 4 GB");
-    if (FailsNow(FakeOp::SetFilePointer, {file->hostPath})) return INVALID_SET_FILE_POINTER;
+    if (FailsNow(FakeOp::SetFilePointer, LastArgs())) return INVALID_SET_FILE_POINTER;
     std::error_code error;
     std::int64_t base = method == FILE_BEGIN     ? 0
                         : method == FILE_CURRENT ? static_cast<std::int64_t>(file->position)
                                                  : static_cast<std::int64_t>(fs::file_size(file->hostPath, error));
     std::int64_t target = base + distance;
     if (target < 0) {
-        lastError_ = 131;  // ERROR_NEGATIVE_SEEK
+        SetError(131);  // ERROR_NEGATIVE_SEEK
         return INVALID_SET_FILE_POINTER;
     }
     file->position = static_cast<std::uint64_t>(target);
-    lastError_ = 0;
+    SetError(0);
     return static_cast<DWORD>(target);
 }
 
-BOOL FakePlatform::GetFileAttributesExA(const char* path, int infoLevel, WIN32_FILE_ATTRIBUTE_DATA* data) {
-    Log("GetFileAttributesExA", {path});
+BOOL FakeFiles::GetFileAttributesExA(const char* path, int infoLevel, WIN32_FILE_ATTRIBUTE_DATA* data) {
+    Log(FakeOp::GetFileAttributesExA, {path});
     if (infoLevel != GetFileExInfoStandard) Unexpected("GetFileAttributesExA with another level");
     if (FailsNow(FakeOp::GetFileAttributesExA, LastArgs())) return FALSE;
     std::string host = HostPath(path);
@@ -459,32 +509,34 @@ BOOL FakePlatform::GetFileAttributesExA(const char* path, int infoLevel, WIN32_F
     return TRUE;
 }
 
-BOOL FakePlatform::CloseHandle(HANDLE handle) {
+bool FakeFiles::CloseFile(HANDLE handle) {
     auto* file = static_cast<FileState*>(handle);
-    if (files_.erase(file) != 0) {
-        delete file;
-        --openFiles;
-        return TRUE;
-    }
-    if (handle == &tokenTag_) {
-        --openTokens;
-        return TRUE;
-    }
-    lastError_ = ERROR_INVALID_HANDLE;
+    if (files_.erase(file) == 0) return false;
+    delete file;
+    --openFiles_;
+    return true;
+}
+
+BOOL FakeFiles::CloseHandle(HANDLE handle) {
+    Log(FakeOp::CloseHandle);
+    if (CloseFile(handle) || (security_ != nullptr && security_->CloseToken(handle))) return TRUE;
+    SetError(ERROR_INVALID_HANDLE);
     return FALSE;
 }
 
 // The fake's local time is UTC.
-BOOL FakePlatform::FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
+BOOL FakeFiles::FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
+    Log(FakeOp::FileTimeToLocalFileTime);
     *local = *utc;
     return TRUE;
 }
 
-BOOL FakePlatform::FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) {
+BOOL FakeFiles::FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD* dosTime) {
+    Log(FakeOp::FileTimeToDosDateTime);
     std::uint64_t ticks = (static_cast<std::uint64_t>(time->dwHighDateTime) << 32) | time->dwLowDateTime;
     std::int64_t seconds = static_cast<std::int64_t>(ticks / 10000000ull) - 11644473600ll;
     if (seconds < 315532800) {  // before 1980: no DOS date
-        lastError_ = ERROR_INVALID_PARAMETER;
+        SetError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     std::time_t t = static_cast<std::time_t>(seconds);
@@ -495,10 +547,10 @@ BOOL FakePlatform::FileTimeToDosDateTime(const FILETIME* time, WORD* date, WORD*
     return TRUE;
 }
 
-bool FakePlatform::AppendText(const char* path, const char* text, std::size_t length) {
+bool FakeFiles::AppendText(const char* path, const char* text, std::size_t length) {
+    Log(FakeOp::AppendText, {path});
     DWORD code = 0;
-    NotePath(path);
-    if (Injected(FakeOp::AppendText, {path}, &code)) return false;
+    if (Injected(FakeOp::AppendText, LastArgs(), &code)) return false;
     std::string host = HostPath(path);
     std::error_code error;
     if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error) || IsLocked(path) ||
@@ -519,7 +571,7 @@ bool FakePlatform::AppendText(const char* path, const char* text, std::size_t le
     return static_cast<bool>(out);
 }
 
-int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
+int FakeFiles::SHFileOperationA(SHFILEOPSTRUCTA* op) {
     std::vector<std::string> fromList = ListOf(op->pFrom);
     std::vector<std::string> toList = ListOf(op->pTo);
     // The program names one path per list; more means a list without its end.
@@ -528,29 +580,29 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
     std::string to = toList.empty() ? "" : toList.front();
     char meta[64];
     std::snprintf(meta, sizeof(meta), "func=%u flags=0x%X", op->wFunc, op->fFlags);
-    Log("SHFileOperationA", {from, to, meta, op->hwnd == nullptr ? "owner=null" : "owner=window"});
+    Log(FakeOp::SHFileOperationA, {from, to, meta, op->hwnd == nullptr ? "owner=null" : "owner=window"});
     op->fAnyOperationsAborted = FALSE;
     DWORD code = 0;
     if (Injected(FakeOp::SHFileOperationA, LastArgs(), &code)) {
-        lastError_ = 0;
+        SetError(0);
         return static_cast<int>(code);
     }
     std::error_code error;
     if (op->wFunc == FO_COPY) {
         std::string source = HostPath(from);
         if (source.empty() || !fs::exists(source, error)) {
-            lastError_ = 0;
+            SetError(0);
             return kShellCatchAll;
         }
         if (IsLocked(from)) {
             op->fAnyOperationsAborted = TRUE;
-            lastError_ = 0;
+            SetError(0);
             return static_cast<int>(ERROR_CANCELLED);
         }
         std::string target = HostPath(to);
         if (target.empty()) return kShellCatchAll;
         if (IsReadOnly(to)) {
-            lastError_ = 0;
+            SetError(0);
             return static_cast<int>(ERROR_ACCESS_DENIED);
         }
         fs::create_directories(fs::path(target).parent_path(), error);
@@ -569,70 +621,37 @@ int FakePlatform::SHFileOperationA(SHFILEOPSTRUCTA* op) {
         if (!EndsWithWildcard(from, &folder)) Unexpected("SHFileOperationA delete without wildcard");
         std::string host = HostPath(folder);
         if (host.empty() || !fs::is_directory(host, error)) {
-            lastError_ = ERROR_PATH_NOT_FOUND;
+            SetError(ERROR_PATH_NOT_FOUND);
             return kShellCatchAll;
         }
         // Stops at the first file in use, as the shell does.
         std::vector<fs::path> entries;
         for (const fs::directory_entry& entry : fs::directory_iterator(host, error)) entries.push_back(entry.path());
         if (!entries.empty() && IsReadOnly(folder)) {
-            lastError_ = 0;
+            SetError(0);
             return static_cast<int>(ERROR_ACCESS_DENIED);
         }
         std::sort(entries.begin(), entries.end());
         for (const fs::path& entry : entries) {
-            for (const std::string& locked : lockedFiles) {
+            for (const std::string& locked : lockedFiles_) {
                 std::string lockedHost = Lower(HostPath(locked));
                 std::string prefix = Lower(entry.string());
                 if (lockedHost == prefix || lockedHost.rfind(prefix + "/", 0) == 0) {
-                    lastError_ = 0;
+                    SetError(0);
                     return static_cast<int>(ERROR_SHARING_VIOLATION);
                 }
             }
             fs::remove_all(entry, error);
         }
-        lastError_ = 0;
+        SetError(0);
         return 0;
     }
     Unexpected("SHFileOperationA with another function");
 }
 
-HANDLE FakePlatform::OpenEventLogA(const char* server, const char* source) {
-    Log("OpenEventLogA", {server == nullptr ? "local" : server, source});
-    DWORD code = 0;
-    if (Injected(FakeOp::OpenEventLogA, LastArgs(), &code)) {
-        lastError_ = code;
-        return nullptr;
-    }
-    if (eventLogs.count(source) == 0) {
-        lastError_ = ERROR_FILE_NOT_FOUND;
-        return nullptr;
-    }
-    auto* handle = new std::string(source);
-    eventLogHandles_.insert(handle);
-    ++openEventLogs;
-    return handle;
-}
-
-BOOL FakePlatform::BackupEventLogA(HANDLE log, const char* file) {
-    auto* name = static_cast<std::string*>(log);
-    Log("BackupEventLogA", {eventLogHandles_.count(name) ? *name : "?", file});
-    if (eventLogHandles_.count(name) == 0) {
-        lastError_ = ERROR_INVALID_HANDLE;
-        return FALSE;
-    }
-    if (FailsNow(FakeOp::BackupEventLogA, LastArgs())) return FALSE;
-    std::string host;
-    if (DWORD refused = RefuseNewEntry(file, &host)) {
-        lastError_ = refused;
-        return FALSE;
-    }
-    std::ofstream(host, std::ios::binary) << "event log backup: " << *name;
-    return TRUE;
-}
-
-BOOL FakePlatform::CloseEventLog(HANDLE log) {
-    return Release(eventLogHandles_, static_cast<std::string*>(log), &openEventLogs);
+void FakeFiles::WriteStdout(const char* text) {
+    Log(FakeOp::WriteStdout);
+    stdoutText_ += text;
 }
 
 }  // namespace gx

@@ -1,6 +1,5 @@
 // The fake's registry below HKEY_LOCAL_MACHINE, with volatile keys, refused
-// keys, hive files in a text format of its own, and the token and security
-// calls that guard them.
+// keys, and hive files in a text format of its own.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -8,7 +7,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_files.h"
+#include "platform/fake/fake_process.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_security.h"
 #include "platform/fake/fake_text.h"
 
 namespace fs = std::filesystem;
@@ -17,9 +19,6 @@ namespace gx {
 
 namespace {
 
-constexpr DWORD kLuidBackup = 17;
-constexpr DWORD kLuidRestore = 18;
-constexpr DWORD kLuidCreateToken = 2;
 
 std::vector<std::string> SplitKey(const std::string& path) {
     std::vector<std::string> parts;
@@ -98,9 +97,52 @@ LONG DeleteTree(FakeRegNode& parent, const std::string& lowerName) {
     return 0;
 }
 
+void DescribeKey(const FakeRegNode& node, const std::string& path, std::string& out) {
+    out += "  " + path;
+    if (node.isVolatile) out += " (volatile)";
+    if (node.openDenied) out += " (open denied)";
+    if (node.deleteDenied) out += " (delete denied)";
+    if (node.writeDacDenied) out += " (DACL fixed)";
+    if (node.ownerOnly) out += " (owner only)";
+    for (const auto& value : node.values) out += " " + value.first + "=" + std::to_string(value.second.data.size()) + "B";
+    out += "\n";
+    for (const std::string& child : node.childOrder) {
+        const FakeRegNode& sub = *node.children.at(child);
+        DescribeKey(sub, path + "\\" + sub.name, out);
+    }
+}
+
 }  // namespace
 
-std::shared_ptr<FakeRegNode> FakePlatform::Walk(const std::shared_ptr<FakeRegNode>& from,
+FakeRegistry::FakeRegistry(FakeCore& core, const FakeProcess& process, FakeFiles& files)
+    : FakeArea(core), process_(process), files_(files), hklm_(std::make_shared<FakeRegNode>()) {
+    hklm_->name = "HKEY_LOCAL_MACHINE";
+}
+
+FakeRegistry::~FakeRegistry() {
+    for (KeyHandle* key : keys_) delete key;
+}
+
+std::string FakeRegistry::OpenHandles() const {
+    std::string text;
+    for (const KeyHandle* key : keys_) text += "key " + key->node->name + "\n";
+    return text;
+}
+
+std::string FakeRegistry::Describe() const {
+    std::string out = " keys:\n";
+    DescribeKey(*hklm_, "HKLM", out);
+    return out;
+}
+
+std::shared_ptr<FakeRegNode> FakeRegistry::OpenKey(HKEY key, REGSAM* access) {
+    KeyHandle* handle = Key(key);
+    if (handle == nullptr) return nullptr;
+    *access = handle->access;
+    return handle->node;
+}
+
+std::shared_ptr<FakeRegNode> FakeRegistry::Walk(const std::shared_ptr<FakeRegNode>& from,
                                                 const std::string& path, bool create,
                                                 bool isVolatile, LONG* status, bool* created) {
     std::shared_ptr<FakeRegNode> node = from;
@@ -117,7 +159,7 @@ std::shared_ptr<FakeRegNode> FakePlatform::Walk(const std::shared_ptr<FakeRegNod
                 *status = static_cast<LONG>(ERROR_FILE_NOT_FOUND);
                 return nullptr;
             }
-            if (node->isVolatile && !isVolatile && node != hklm) {
+            if (node->isVolatile && !isVolatile && node != hklm_) {
                 *status = static_cast<LONG>(ERROR_CHILD_MUST_BE_VOLATILE);
                 return nullptr;
             }
@@ -137,8 +179,8 @@ std::shared_ptr<FakeRegNode> FakePlatform::Walk(const std::shared_ptr<FakeRegNod
     return node;
 }
 
-std::shared_ptr<FakeRegNode> FakePlatform::FindKey(const std::string& path) const {
-    std::shared_ptr<FakeRegNode> node = hklm;
+std::shared_ptr<const FakeRegNode> FakeRegistry::FindKey(const std::string& path) const {
+    std::shared_ptr<FakeRegNode> node = hklm_;
     for (const std::string& part : SplitKey(path)) {
         auto it = node->children.find(Lower(part));
         if (it == node->children.end()) return nullptr;
@@ -147,44 +189,60 @@ std::shared_ptr<FakeRegNode> FakePlatform::FindKey(const std::string& path) cons
     return node;
 }
 
-std::shared_ptr<FakeRegNode> FakePlatform::MakeKey(const std::string& path, bool isVolatile) {
+std::shared_ptr<FakeRegNode> FakeRegistry::Made(const std::string& path, bool isVolatile) {
     LONG status = 0;
-    return Walk(hklm, path, true, isVolatile, &status, nullptr);
+    return Walk(hklm_, path, true, isVolatile, &status, nullptr);
 }
 
-void FakePlatform::SetValue(const std::string& keyPath, const std::string& name, DWORD type,
+void FakeRegistry::MakeKey(const std::string& path, bool isVolatile) { Made(path, isVolatile); }
+
+void FakeRegistry::RemoveKey(const std::string& path) {
+    std::vector<std::string> parts = SplitKey(path);
+    if (parts.empty()) return;
+    std::shared_ptr<FakeRegNode> parent = hklm_;
+    for (std::size_t i = 0; i + 1 < parts.size() && parent != nullptr; ++i) {
+        auto it = parent->children.find(Lower(parts[i]));
+        parent = it == parent->children.end() ? nullptr : it->second;
+    }
+    if (parent != nullptr) Detach(*parent, Lower(parts.back()));
+}
+
+void FakeRegistry::DenyOpen(const std::string& path) { Made(path)->openDenied = true; }
+void FakeRegistry::DenyDelete(const std::string& path) { Made(path)->deleteDenied = true; }
+void FakeRegistry::FixDacl(const std::string& path) { Made(path)->writeDacDenied = true; }
+void FakeRegistry::OwnerOnly(const std::string& path) { Made(path)->ownerOnly = true; }
+
+void FakeRegistry::SetValue(const std::string& keyPath, const std::string& name, DWORD type,
                             const std::string& bytes) {
-    std::shared_ptr<FakeRegNode> node = MakeKey(keyPath);
+    std::shared_ptr<FakeRegNode> node = Made(keyPath);
     node->values[Lower(name)] = FakeRegValue{type, bytes};
 }
 
-FakePlatform::KeyHandle* FakePlatform::Key(HKEY key) {
+FakeRegistry::KeyHandle* FakeRegistry::Key(HKEY key) {
     auto* handle = reinterpret_cast<KeyHandle*>(key);
     return keys_.count(handle) != 0 ? handle : nullptr;
 }
 
-std::shared_ptr<FakeRegNode> FakePlatform::Base(HKEY root) {
-    if (root == HKEY_LOCAL_MACHINE) return hklm;
+std::shared_ptr<FakeRegNode> FakeRegistry::Base(HKEY root) {
+    if (root == HKEY_LOCAL_MACHINE) return hklm_;
     if (KeyHandle* handle = Key(root)) return handle->node->deleted ? nullptr : handle->node;
     return nullptr;
 }
 
-LONG FakePlatform::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, REGSAM access,
+LONG FakeRegistry::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, REGSAM access,
                                  HKEY* result) {
-    char meta[48];
-    std::snprintf(meta, sizeof(meta), "0x%X %u", access, options);
-    Log("RegOpenKeyExA", {subKey != nullptr ? subKey : "", meta});
+    Log(FakeOp::RegOpenKeyExA, {subKey != nullptr ? subKey : "", FakeHex(access), std::to_string(options)});
     *result = nullptr;
     DWORD code = 0;
     if (Injected(FakeOp::RegOpenKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
     std::shared_ptr<FakeRegNode> base = Base(root);
     if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     const REGSAM views = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
-    if ((access & views) != 0 && refusesViewFlags) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+    if ((access & views) != 0 && refusesViewFlags_) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
     std::string path = subKey != nullptr ? subKey : "";
     // A 32-bit program on 64-bit Windows sees SOFTWARE through its own view
     // unless it asks for the 64-bit one.
-    if (isWow64 && root == HKEY_LOCAL_MACHINE && (access & KEY_WOW64_64KEY) == 0 &&
+    if (process_.IsWow64() && root == HKEY_LOCAL_MACHINE && (access & KEY_WOW64_64KEY) == 0 &&
         Lower(path).rfind("software\\", 0) == 0)
         path.insert(9, "Wow6432Node\\");
     LONG status = 0;
@@ -192,20 +250,18 @@ LONG FakePlatform::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, R
     return node == nullptr ? status : NewKeyHandle(node, access & ~views, result);
 }
 
-LONG FakePlatform::NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result) {
+LONG FakeRegistry::NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result) {
     if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     auto* handle = new KeyHandle{node, access};
     keys_.insert(handle);
-    peakOpenKeys = std::max(peakOpenKeys, ++openKeys);
+    peakOpenKeys_ = std::max(peakOpenKeys_, ++openKeys_);
     *result = reinterpret_cast<HKEY>(handle);
     return 0;
 }
 
-LONG FakePlatform::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, DWORD options,
+LONG FakeRegistry::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, DWORD options,
                                    REGSAM access, void*, HKEY* result, DWORD* disposition) {
-    char meta[48];
-    std::snprintf(meta, sizeof(meta), "0x%X options=%u", access, options);
-    Log("RegCreateKeyExA", {subKey != nullptr ? subKey : "", meta});
+    Log(FakeOp::RegCreateKeyExA, {subKey != nullptr ? subKey : "", FakeHex(access), std::to_string(options)});
     *result = nullptr;
     DWORD code = 0;
     if (Injected(FakeOp::RegCreateKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
@@ -222,9 +278,9 @@ LONG FakePlatform::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, 
     return status;
 }
 
-LONG FakePlatform::RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data,
+LONG FakeRegistry::RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data,
                                     DWORD* size) {
-    Log("RegQueryValueExA", {name != nullptr ? name : "", size != nullptr ? std::to_string(*size) : "null"});
+    Log(FakeOp::RegQueryValueExA, {name != nullptr ? name : "", size != nullptr ? std::to_string(*size) : "null"});
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (handle->node->deleted) return static_cast<LONG>(ERROR_KEY_DELETED);
@@ -249,33 +305,33 @@ LONG FakePlatform::RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* t
     return 0;
 }
 
-LONG FakePlatform::RegSaveKeyA(HKEY key, const char* file, void*) {
-    Log("RegSaveKeyA", {file});
+LONG FakeRegistry::RegSaveKeyA(HKEY key, const char* file, void*) {
+    Log(FakeOp::RegSaveKeyA, {file});
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     DWORD code = 0;
     if (Injected(FakeOp::RegSaveKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
-    if (enabledPrivileges.count("SeBackupPrivilege") == 0) return static_cast<LONG>(ERROR_PRIVILEGE_NOT_HELD);
-    std::string host = HostPath(file);
+    if (!security_->IsEnabled("SeBackupPrivilege")) return static_cast<LONG>(ERROR_PRIVILEGE_NOT_HELD);
+    std::string host = files_.HostPath(file);
     std::error_code error;
     if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error))
         return static_cast<LONG>(ERROR_PATH_NOT_FOUND);
     if (fs::exists(host, error)) return static_cast<LONG>(ERROR_ALREADY_EXISTS);
-    if (IsReadOnly(file)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    if (files_.IsReadOnly(file)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     std::ofstream out(host, std::ios::binary);
     out << "FAKE HIVE 1\n";
     Dump(*handle->node, "", out);
     return 0;
 }
 
-LONG FakePlatform::RegRestoreKeyA(HKEY key, const char* file, DWORD flags) {
-    Log("RegRestoreKeyA", {file, std::to_string(flags)});
+LONG FakeRegistry::RegRestoreKeyA(HKEY key, const char* file, DWORD flags) {
+    Log(FakeOp::RegRestoreKeyA, {file, std::to_string(flags)});
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     DWORD code = 0;
     if (Injected(FakeOp::RegRestoreKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
-    if (enabledPrivileges.count("SeRestorePrivilege") == 0) return static_cast<LONG>(ERROR_PRIVILEGE_NOT_HELD);
-    std::string host = HostPath(file);
+    if (!security_->IsEnabled("SeRestorePrivilege")) return static_cast<LONG>(ERROR_PRIVILEGE_NOT_HELD);
+    std::string host = files_.HostPath(file);
     std::error_code error;
     if (host.empty() || !fs::is_regular_file(host, error)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     std::ifstream in(host, std::ios::binary);
@@ -300,9 +356,9 @@ LONG FakePlatform::RegRestoreKeyA(HKEY key, const char* file, DWORD flags) {
     return 0;
 }
 
-LONG FakePlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD*,
+LONG FakeRegistry::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameLength, DWORD*,
                                  char*, DWORD*, FILETIME*) {
-    Log("RegEnumKeyExA", {std::to_string(index), std::to_string(*nameLength)});
+    Log(FakeOp::RegEnumKeyExA, {std::to_string(index), std::to_string(*nameLength)});
     KeyHandle* handle = Key(key);
     if (handle == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     if (handle->node->deleted) return static_cast<LONG>(ERROR_KEY_DELETED);
@@ -317,16 +373,17 @@ LONG FakePlatform::RegEnumKeyExA(HKEY key, DWORD index, char* name, DWORD* nameL
     return 0;
 }
 
-LONG FakePlatform::RegCloseKey(HKEY key) {
+LONG FakeRegistry::RegCloseKey(HKEY key) {
+    Log(FakeOp::RegCloseKey);
     auto* handle = reinterpret_cast<KeyHandle*>(key);
     if (keys_.erase(handle) == 0) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     delete handle;
-    --openKeys;
+    --openKeys_;
     return 0;
 }
 
-LONG FakePlatform::SHDeleteKeyA(HKEY root, const char* subKey) {
-    Log("SHDeleteKeyA", {subKey != nullptr ? subKey : ""});
+LONG FakeRegistry::SHDeleteKeyA(HKEY root, const char* subKey) {
+    Log(FakeOp::SHDeleteKeyA, {subKey != nullptr ? subKey : ""});
     DWORD code = 0;
     if (Injected(FakeOp::SHDeleteKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
     std::shared_ptr<FakeRegNode> base = Base(root);
@@ -341,135 +398,6 @@ LONG FakePlatform::SHDeleteKeyA(HKEY root, const char* subKey) {
     }
     if (parent->children.count(Lower(parts.back())) == 0) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     return DeleteTree(*parent, Lower(parts.back()));
-}
-
-HANDLE FakePlatform::GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
-
-BOOL FakePlatform::OpenProcessToken(HANDLE, DWORD access, HANDLE* token) {
-    char meta[16];
-    std::snprintf(meta, sizeof(meta), "0x%X", access);
-    Log("OpenProcessToken", {meta});
-    DWORD code = 0;
-    if (Injected(FakeOp::OpenProcessToken, LastArgs(), &code)) {
-        lastError_ = code;
-        *token = nullptr;
-        return FALSE;
-    }
-    ++openTokens;
-    tokenAccess_ = access;
-    *token = &tokenTag_;
-    return TRUE;
-}
-
-BOOL FakePlatform::LookupPrivilegeValueA(const char* system, const char* name, LUID* luid) {
-    Log("LookupPrivilegeValueA", {system == nullptr ? "local" : system, name});
-    if (FailsNow(FakeOp::LookupPrivilegeValueA, LastArgs())) return FALSE;
-    std::string privilege(name);
-    DWORD value = privilege == "SeBackupPrivilege"        ? kLuidBackup
-                  : privilege == "SeRestorePrivilege"     ? kLuidRestore
-                  : privilege == "SeCreateTokenPrivilege" ? kLuidCreateToken
-                                                          : 0;
-    if (value == 0) {
-        lastError_ = ERROR_NO_SUCH_PRIVILEGE;
-        return FALSE;
-    }
-    luid->LowPart = value;
-    luid->HighPart = 0;
-    return TRUE;
-}
-
-BOOL FakePlatform::AdjustTokenPrivileges(HANDLE token, BOOL disableAll, TOKEN_PRIVILEGES* state,
-                                         DWORD length, TOKEN_PRIVILEGES*, DWORD*) {
-    std::vector<std::string> args = {std::to_string(disableAll), std::to_string(length)};
-    if (state != nullptr && state->PrivilegeCount > 0) {
-        args.push_back(std::to_string(state->Privileges[0].Luid.LowPart));
-        args.push_back(std::to_string(state->Privileges[0].Attributes));
-    }
-    Log("AdjustTokenPrivileges", args);
-    if (token != &tokenTag_) {
-        lastError_ = ERROR_INVALID_HANDLE;
-        return FALSE;
-    }
-    if ((tokenAccess_ & TOKEN_ADJUST_PRIVILEGES) == 0) {
-        lastError_ = ERROR_ACCESS_DENIED;
-        return FALSE;
-    }
-    // ERROR_NOT_ALL_ASSIGNED comes with success, as Windows reports it.
-    if (FailsNow(FakeOp::AdjustTokenPrivileges, LastArgs())) return lastError_ == ERROR_NOT_ALL_ASSIGNED ? TRUE : FALSE;
-    bool allAssigned = true;
-    for (DWORD i = 0; state != nullptr && i < state->PrivilegeCount; ++i) {
-        DWORD luid = state->Privileges[i].Luid.LowPart;
-        std::string name = luid == kLuidBackup ? "SeBackupPrivilege" : luid == kLuidRestore ? "SeRestorePrivilege" : "";
-        if (name.empty() || heldPrivileges.count(name) == 0) {
-            allAssigned = false;
-            continue;
-        }
-        if ((state->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0) enabledPrivileges.insert(name);
-        else enabledPrivileges.erase(name);
-    }
-    lastError_ = allAssigned ? 0 : ERROR_NOT_ALL_ASSIGNED;
-    return TRUE;
-}
-
-DWORD FakePlatform::GetSecurityInfo(HANDLE object, int objectType, DWORD info, PSID*, PSID*,
-                                    PACL* dacl, PACL*, PSECURITY_DESCRIPTOR* descriptor) {
-    KeyHandle* handle = Key(static_cast<HKEY>(object));
-    Log("GetSecurityInfo", {handle != nullptr ? handle->node->name : "?", std::to_string(objectType), std::to_string(info)});
-    if (handle == nullptr) return ERROR_INVALID_HANDLE;
-    DWORD code = 0;
-    if (Injected(FakeOp::GetSecurityInfo, LastArgs(), &code)) return code;
-    auto* block = new SecurityBlock{handle->node, false};
-    securityBlocks_.insert(block);
-    ++localAllocs;
-    *descriptor = block;
-    if (dacl != nullptr) *dacl = block;  // the DACL lives inside the descriptor
-    return 0;
-}
-
-DWORD FakePlatform::SetEntriesInAclA(UINT count, EXPLICIT_ACCESS_A* entries, PACL oldAcl, PACL* newAcl) {
-    std::vector<std::string> args = {std::to_string(count)};
-    if (count > 0) {
-        char meta[128];
-        std::snprintf(meta, sizeof(meta), "0x%X mode=%d inherit=%u form=%d type=%d name=%s",
-                      entries[0].grfAccessPermissions, entries[0].grfAccessMode, entries[0].grfInheritance,
-                      entries[0].Trustee.TrusteeForm, entries[0].Trustee.TrusteeType,
-                      entries[0].Trustee.ptstrName != nullptr ? entries[0].Trustee.ptstrName : "");
-        args.push_back(meta);
-    }
-    Log("SetEntriesInAclA", args);
-    DWORD code = 0;
-    if (Injected(FakeOp::SetEntriesInAclA, LastArgs(), &code)) return code;
-    auto* old = static_cast<SecurityBlock*>(oldAcl);
-    if (securityBlocks_.count(old) == 0) return ERROR_INVALID_PARAMETER;
-    auto* block = new SecurityBlock{old->node, true};
-    securityBlocks_.insert(block);
-    ++localAllocs;
-    *newAcl = block;
-    return 0;
-}
-
-DWORD FakePlatform::SetSecurityInfo(HANDLE object, int objectType, DWORD info, PSID, PSID, PACL dacl, PACL) {
-    KeyHandle* handle = Key(static_cast<HKEY>(object));
-    Log("SetSecurityInfo", {handle != nullptr ? handle->node->name : "?", std::to_string(objectType), std::to_string(info)});
-    if (handle == nullptr) return ERROR_INVALID_HANDLE;
-    DWORD code = 0;
-    if (Injected(FakeOp::SetSecurityInfo, LastArgs(), &code)) return code;
-    // As Windows and Wine: a DACL is written through WRITE_DAC.
-    if ((handle->access & WRITE_DAC) == 0) return ERROR_ACCESS_DENIED;
-    auto* block = static_cast<SecurityBlock*>(dacl);
-    if (securityBlocks_.count(block) == 0 || !block->isAcl) return ERROR_INVALID_PARAMETER;
-    handle->node->grants += 1;
-    handle->node->deleteDenied = false;
-    handle->node->ownerOnly = false;
-    return 0;
-}
-
-void* FakePlatform::LocalFree(void* memory) {
-    auto* block = static_cast<SecurityBlock*>(memory);
-    if (securityBlocks_.erase(block) == 0) return memory;  // not ours: failure
-    delete block;
-    --localAllocs;
-    return nullptr;
 }
 
 }  // namespace gx

@@ -8,7 +8,9 @@ namespace gx {
 
 class FakeCabinet final : public CabinetApi, private FakeArea {
 public:
-    explicit FakeCabinet(FakeCore& core) : FakeArea(core) {}
+    explicit FakeCabinet(FakeCore& core) : FakeArea(core) {
+        core.MayFail({FakeOp::FCICreate, FakeOp::FCIFlushCabinet});
+    }
     GX_CABINET_CALLS(GX_OVERRIDE_CALL)
 
     int OpenCabinets() const { return openCabinets_; }  // FCICreate without FCIDestroy

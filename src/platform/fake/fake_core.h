@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -83,6 +85,9 @@ public:
     void ResetLongestPath() { longestPath_ = 0; }
 
     // ---- for the areas ---------------------------------------------------
+    // The operations whose failures an area models; every other one always
+    // succeeds or fails only from its arguments and the fake's state.
+    void MayFail(std::initializer_list<FakeOp> ops) { failable_.insert(ops); }
     void Log(FakeOp op, std::vector<std::string> args = {});
     // An injected failure of this call of `op`; `args` as the call log has them.
     bool Injected(FakeOp op, const std::vector<std::string>& args, DWORD* code);
@@ -103,6 +108,7 @@ public:
 private:
     std::vector<FakeCall> calls_;
     std::deque<FakeFault> faults_;  // a deque: Fail hands out references
+    std::set<FakeOp> failable_;
     DWORD lastError_ = 0;
     std::size_t longestPath_ = 0;
 };

@@ -7,7 +7,9 @@
 
 namespace gx {
 
-FakeEventLog::FakeEventLog(FakeCore& core, FakeFiles& files) : FakeArea(core), files_(files) {}
+FakeEventLog::FakeEventLog(FakeCore& core, FakeFiles& files) : FakeArea(core), files_(files) {
+    core.MayFail({FakeOp::OpenEventLogA, FakeOp::BackupEventLogA});
+}
 
 FakeEventLog::~FakeEventLog() {
     for (std::string* log : handles_) delete log;

@@ -69,6 +69,10 @@ bool EndsWithWildcard(const std::string& path, std::string* folder) {
 }  // namespace
 
 FakeFiles::FakeFiles(FakeCore& core) : FakeArea(core) {
+    core.MayFail({FakeOp::GetFileAttributesA, FakeOp::CreateDirectoryA, FakeOp::RemoveDirectoryA,
+                  FakeOp::DeleteFileA, FakeOp::FindFirstFileA, FakeOp::FindNextFileA, FakeOp::CreateFileA,
+                  FakeOp::WriteFile, FakeOp::ReadFile, FakeOp::SetFilePointer, FakeOp::GetFileAttributesExA,
+                  FakeOp::AppendText, FakeOp::SHFileOperationA});
     char pattern[] = "/tmp/gx-fake-XXXXXX";
     char* made = ::mkdtemp(pattern);
     if (made == nullptr) throw std::runtime_error("cannot create the fake's drive folder");

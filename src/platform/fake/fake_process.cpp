@@ -26,6 +26,8 @@ ProcAddress__* const kIsWow64Process = reinterpret_cast<ProcAddress__*>(0x5A03);
 }  // namespace
 
 FakeProcess::FakeProcess(FakeCore& core) : FakeArea(core) {
+    core.MayFail({FakeOp::GetVersionExA, FakeOp::GetWindowsDirectoryA, FakeOp::Call_SHGetFolderPathA,
+                  FakeOp::Call_GetSystemWindowsDirectoryA, FakeOp::GetComputerNameA});
     // Windows XP Professional SP2 unless a test says otherwise.
     version_.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
     version_.dwMajorVersion = 5;

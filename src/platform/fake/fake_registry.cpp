@@ -117,6 +117,8 @@ void DescribeKey(const FakeRegNode& node, const std::string& path, std::string& 
 FakeRegistry::FakeRegistry(FakeCore& core, const FakeProcess& process, FakeFiles& files)
     : FakeArea(core), process_(process), files_(files), hklm_(std::make_shared<FakeRegNode>()) {
     hklm_->name = "HKEY_LOCAL_MACHINE";
+    core.MayFail({FakeOp::SHDeleteKeyA, FakeOp::RegOpenKeyExA, FakeOp::RegCreateKeyExA, FakeOp::RegQueryValueExA,
+                  FakeOp::RegSaveKeyA, FakeOp::RegRestoreKeyA, FakeOp::RegEnumKeyExA});
 }
 
 FakeRegistry::~FakeRegistry() {

@@ -16,7 +16,10 @@ constexpr DWORD kLuidCreateToken = 2;
 
 }  // namespace
 
-FakeSecurity::FakeSecurity(FakeCore& core, FakeRegistry& registry) : FakeArea(core), registry_(registry) {}
+FakeSecurity::FakeSecurity(FakeCore& core, FakeRegistry& registry) : FakeArea(core), registry_(registry) {
+    core.MayFail({FakeOp::OpenProcessToken, FakeOp::LookupPrivilegeValueA, FakeOp::AdjustTokenPrivileges,
+                  FakeOp::GetSecurityInfo, FakeOp::SetEntriesInAclA, FakeOp::SetSecurityInfo});
+}
 
 FakeSecurity::~FakeSecurity() {
     for (SecurityBlock* block : securityBlocks_) delete block;

@@ -18,9 +18,9 @@ double NowMs() {
 
 }  // namespace
 
-class TimedPlatform::Scope {
+class TimedCalls::Scope {
 public:
-    Scope(TimedPlatform& owner, const char* name) : owner_(owner), name_(name), start_(NowMs()) {
+    Scope(TimedCalls& owner, const char* name) : owner_(owner), name_(name), start_(NowMs()) {
         owner_.inner_.push_back(0);
     }
     ~Scope() {
@@ -34,15 +34,15 @@ public:
     Scope& operator=(const Scope&) = delete;
 
 private:
-    TimedPlatform& owner_;
+    TimedCalls& owner_;
     const char* name_;
     double start_;
 };
 
 TimedPlatform::TimedPlatform(Platform& target, std::string spanFrom, std::string spanTo)
-    : target_(target), spanFrom_(std::move(spanFrom)), spanTo_(std::move(spanTo)) {}
+    : TimedCalls(target), spanFrom_(std::move(spanFrom)), spanTo_(std::move(spanTo)) {}
 
-void TimedPlatform::Add(const char* name, double ms, double own) {
+void TimedCalls::Add(const char* name, double ms, double own) {
     for (auto* calls : {&whole_, spanState_ == SpanState::Inside ? &span_ : nullptr}) {
         if (calls == nullptr) continue;
         CallTime& call = (*calls)[name];
@@ -66,24 +66,20 @@ void TimedPlatform::NoteTraceLine(const char* text, std::size_t length) {
 
 bool TimedPlatform::AppendText(const char* path, const char* text, std::size_t length) {
     if (spanState_ == SpanState::Before) NoteTraceLine(text, length);
-    bool written;
-    {
-        Scope scope(*this, "AppendText");
-        written = target_.AppendText(path, text, length);
-    }
+    bool written = TimedCalls::AppendText(path, text, length);
     if (spanState_ == SpanState::Inside) NoteTraceLine(text, length);
     return written;
 }
 
 #define GX_BENCH_FORWARD(result, name, parameters, arguments) \
-    result TimedPlatform::name parameters {                   \
+    result TimedCalls::name parameters {                      \
         Scope scope(*this, #name);                            \
         return target_.name arguments;                        \
     }
-GX_BENCH_TIMED_CALLS(GX_BENCH_FORWARD)
+GX_PLATFORM_CALLS(GX_BENCH_FORWARD)
 #undef GX_BENCH_FORWARD
 
-std::string TimedPlatform::Report(const std::map<std::string, CallTime>& calls) {
+std::string TimedCalls::Report(const std::map<std::string, CallTime>& calls) {
     std::vector<std::pair<std::string, CallTime>> sorted(calls.begin(), calls.end());
     std::sort(sorted.begin(), sorted.end(),
               [](const auto& a, const auto& b) { return a.second.own > b.second.own; });

@@ -27,6 +27,7 @@ void HandOff(const CAction& action, const char* version, const QuestionnaireOutc
 struct InstalledEntry {
     std::string key;  // the subkey's name
     std::string name, version, publisher, installDate;
+    std::string installLocation;  // the folder as stored; empty when absent or not a text
     const char* view = "";  // "64-bit", "32-bit" or "" (one view only)
     bool family = false;    // publisher or name names the product family
 };
@@ -37,6 +38,8 @@ struct InstalledSoftware {
     std::string note;                     // why nothing or only part could be read
 };
 InstalledSoftware ReadInstalledSoftware();
+// A display name, publisher or service name that names the product family.
+bool NamesFamily(const std::string& text);
 
 // The computer's name as the platform reports it; empty when it cannot.
 std::string ComputerName();

@@ -34,8 +34,10 @@ std::string Printable(const char* data, std::size_t length) {
 }
 
 // A text value as the overview shows it; never read past the bytes the
-// platform handed back. `present` is false only for a missing value.
-std::string ReadText(HKEY key, const char* name, bool* present = nullptr) {
+// platform handed back. `present` is false only for a missing value; `plain`
+// tells that the result is the value's own text, not a note about it.
+std::string ReadText(HKEY key, const char* name, bool* present = nullptr, bool* plain = nullptr) {
+    if (plain != nullptr) *plain = false;
     BYTE data[kValueLimit];
     DWORD size = sizeof(data);
     DWORD type = REG_NONE;
@@ -51,12 +53,8 @@ std::string ReadText(HKEY key, const char* name, bool* present = nullptr) {
     const void* zero = std::memchr(text, '\0', size);
     if (zero == nullptr) return Printable(text, size) + " (no terminator)";
     std::size_t length = static_cast<const char*>(zero) - text;
+    if (plain != nullptr) *plain = length > 0;
     return length == 0 ? std::string("(empty)") : Printable(text, length);
-}
-
-bool NamesFamily(const std::string& text) {
-    const std::string lower = Lower(text);
-    return lower.find("halvorn") != std::string::npos || lower.find("corvane") != std::string::npos;
 }
 
 // Reads one view; false when the platform refuses the view flag.
@@ -100,6 +98,9 @@ bool ReadView(REGSAM view, const char* label, InstalledSoftware& software) {
         item.version = ReadText(entry.get(), "DisplayVersion");
         item.publisher = ReadText(entry.get(), "Publisher");
         item.installDate = ReadText(entry.get(), "InstallDate");
+        bool plain = false;
+        std::string location = ReadText(entry.get(), "InstallLocation", nullptr, &plain);
+        if (plain) item.installLocation = location;
         item.view = label;
         item.family = NamesFamily(item.name) || NamesFamily(item.publisher);
         software.entries.push_back(std::move(item));
@@ -117,6 +118,11 @@ bool IsWow64() {
 }
 
 }  // namespace
+
+bool NamesFamily(const std::string& text) {
+    const std::string lower = Lower(text);
+    return lower.find("halvorn") != std::string::npos || lower.find("corvane") != std::string::npos;
+}
 
 InstalledSoftware ReadInstalledSoftware() {
     InstalledSoftware software;

@@ -1,0 +1,87 @@
+// What the rules over collected files share: the copies the run made, a log
+// read line by line through the boundary within a byte bound, and dates.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "findings/result.h"
+#include "platform/types.h"
+
+class CAction;
+
+namespace findings {
+
+// One file of the table that the run copied into File_Save.
+struct CollectedCopy {
+    std::string name;   // the row's file name
+    std::string path;   // the copy's full path
+    std::string shown;  // the copy as CollectInfo names it, e.g. "File_Save\WINDOWS\x.log"
+    std::uint64_t bytes = 0;
+};
+
+// False when the file step did not record its rows (it did not run).
+bool FilesRecorded(const CAction& action);
+// The copies whose row names a file `wanted` accepts, each copy once: the
+// second group repeats rows of the first with the same destination.
+std::vector<CollectedCopy> CollectedCopies(const CAction& action, bool (*wanted)(const std::string& name));
+
+bool EndsWithNoCase(const std::string& text, const char* end);
+// A line as evidence shows it: control characters blanked, cut to a length
+// a one-line overview can hold.
+std::string EvidenceText(const std::string& line);
+
+// A text log read through the boundary, ANSI or UTF-16LE with a byte-order
+// mark (cut to Windows-1252), split at LF with the CR dropped. The last line
+// needs no line end. Reads at most `byteLimit` bytes; a line is kept up to
+// kKeptLineLength characters and the rest of it skipped, so no log can make
+// the reader hold more than one chunk and one such line.
+class LogLines {
+public:
+    static constexpr std::size_t kKeptLineLength = 4096;
+
+    LogLines(const std::string& path, std::uint64_t byteLimit);
+    ~LogLines();
+    LogLines(const LogLines&) = delete;
+    LogLines& operator=(const LogLines&) = delete;
+
+    // 0 when the file is open; else the platform's error code.
+    gx::DWORD OpenError() const { return openError_; }
+    // The next line; false at the end of the file, at the bound, or when
+    // reading failed (ReadError).
+    bool Next(std::string& line);
+    long Number() const { return number_; }  // 1-based, of the line last returned
+    bool Cut() const { return cut_; }        // stopped at the bound with more to read
+    gx::DWORD ReadError() const { return readError_; }
+
+private:
+    bool Fill();
+    void Append(char c);
+
+    gx::HANDLE file_;
+    gx::DWORD openError_ = 0;
+    gx::DWORD readError_ = 0;
+    std::uint64_t left_;
+    std::vector<unsigned char> chunk_;
+    std::size_t at_ = 0;
+    bool started_ = false;
+    bool utf16_ = false;
+    bool pendingByte_ = false;
+    unsigned char oddByte_ = 0;
+    bool ended_ = false;
+    bool cut_ = false;
+    std::string decoded_;  // decoded text of the current chunk
+    std::size_t decodedAt_ = 0;
+    long number_ = 0;
+};
+
+// Why a log gave no verdict, as a skip reason names it.
+std::string LogProblem(const CollectedCopy& copy, const LogLines& lines, std::uint64_t byteLimit);
+
+// Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
+long DaysFromCivil(int year, unsigned month, unsigned day);
+// A file time as local "YYYY-MM-DD hh:mm:ss"; empty when the platform cannot convert it.
+std::string LocalTimeText(const gx::FILETIME& utc);
+
+}  // namespace findings

@@ -79,16 +79,12 @@ std::string EvidenceText(const std::string& line) {
 
 LogLines::LogLines(const std::string& path, std::uint64_t byteLimit) : left_(byteLimit) {
     // Shared for writing too: a product may still have its log open.
-    file_ = os().CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file_ == INVALID_HANDLE_VALUE) {
+    file_.reset(os().CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) {
         openError_ = os().GetLastError();
         if (openError_ == 0) openError_ = ERROR_INVALID_HANDLE;
     }
-}
-
-LogLines::~LogLines() {
-    if (file_ != INVALID_HANDLE_VALUE) os().CloseHandle(file_);
 }
 
 bool LogLines::Fill() {
@@ -99,13 +95,13 @@ bool LogLines::Fill() {
         // At the bound: one more byte tells whether the log went on.
         unsigned char probe = 0;
         DWORD got = 0;
-        cut_ = os().ReadFile(file_, &probe, 1, &got, nullptr) && got > 0;
+        cut_ = os().ReadFile(file_.get(), &probe, 1, &got, nullptr) && got > 0;
         ended_ = true;
         return false;
     }
     chunk_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, left_)));
     DWORD got = 0;
-    if (!os().ReadFile(file_, chunk_.data(), static_cast<DWORD>(chunk_.size()), &got, nullptr)) {
+    if (!os().ReadFile(file_.get(), chunk_.data(), static_cast<DWORD>(chunk_.size()), &got, nullptr)) {
         readError_ = os().GetLastError();
         if (readError_ == 0) readError_ = ERROR_INVALID_HANDLE;
         ended_ = true;

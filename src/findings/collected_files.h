@@ -8,6 +8,7 @@
 
 #include "findings/result.h"
 #include "platform/types.h"
+#include "platform/unique_handle.h"
 
 class CAction;
 
@@ -42,9 +43,6 @@ public:
     static constexpr std::size_t kKeptLineLength = 4096;
 
     LogLines(const std::string& path, std::uint64_t byteLimit);
-    ~LogLines();
-    LogLines(const LogLines&) = delete;
-    LogLines& operator=(const LogLines&) = delete;
 
     // 0 when the file is open; else the platform's error code.
     gx::DWORD OpenError() const { return openError_; }
@@ -59,7 +57,7 @@ private:
     bool Fill();
     void Append(char c);
 
-    gx::HANDLE file_;
+    gx::UniqueFile file_;
     gx::DWORD openError_ = 0;
     gx::DWORD readError_ = 0;
     std::uint64_t left_;

@@ -8,6 +8,7 @@
 // The markers are the same on every language of Windows.
 #include <cctype>
 #include <cstdio>
+#include <deque>
 
 #include "environment/action.h"
 #include "findings/collected_files.h"
@@ -19,7 +20,7 @@ namespace {
 
 const char kId[] = "device-setup-failures";
 constexpr long kRecentDays = 90;
-// The overview lists this many failed sections, the newest last.
+// The overview lists the last this many failed sections of a log.
 constexpr std::size_t kListedSections = 10;
 
 bool IsDeviceSetupLog(const std::string& name) {
@@ -54,9 +55,13 @@ struct Section {
     long day = 0;
 };
 
-// Reads a log's lines in order and keeps its failed sections; pure.
+// Reads a log's lines in order and keeps the last of its recent failed
+// sections (a section without a date counts as recent: a failure is not
+// dropped for want of a time stamp); pure.
 class SetupLogScan {
 public:
+    explicit SetupLogScan(long today) : today_(today) {}
+
     void Line(long number, const std::string& raw) {
         const std::string text = Trimmed(raw);
         if (text.empty()) return;
@@ -115,7 +120,8 @@ public:
 
     void End() { Close(); }
     bool Recognised() const { return recognised_; }
-    const std::vector<Section>& Failed() const { return failed_; }
+    std::size_t FailedCount() const { return failedCount_; }
+    const std::deque<Section>& LastFailed() const { return lastFailed_; }
 
 private:
     void Open(long number, const std::string& heading) {
@@ -129,7 +135,11 @@ private:
         current_.hasError = true;
     }
     void Close() {
-        if (open_ && current_.hasError) failed_.push_back(current_);
+        if (open_ && current_.hasError && (!current_.hasDate || today_ - current_.day <= kRecentDays)) {
+            ++failedCount_;
+            lastFailed_.push_back(current_);
+            if (lastFailed_.size() > kListedSections) lastFailed_.pop_front();
+        }
         open_ = false;
     }
 
@@ -137,34 +147,36 @@ private:
     bool open_ = false;
     bool hasBootDay_ = false;
     long bootDay_ = 0;
+    long today_;
     Section current_;
-    std::vector<Section> failed_;
+    std::size_t failedCount_ = 0;
+    std::deque<Section> lastFailed_;
 };
 
 struct LogSections {
     std::string shown;
     bool recognised = false;
-    std::vector<Section> failed;
+    std::size_t failedCount = 0;
+    std::deque<Section> lastFailed;
     std::string problem;
 };
 
-LogSections ReadSetupLog(const CollectedCopy& copy, std::uint64_t byteLimit) {
+LogSections ReadSetupLog(const CollectedCopy& copy, std::uint64_t byteLimit, long today) {
     LogLines lines(copy.path, byteLimit);
-    SetupLogScan scan;
+    SetupLogScan scan(today);
     std::string line;
     while (lines.Next(line)) scan.Line(lines.Number(), line);
     scan.End();
     LogSections log;
     log.shown = copy.shown;
     log.recognised = scan.Recognised();
-    log.failed = scan.Failed();
+    log.failedCount = scan.FailedCount();
+    log.lastFailed = scan.LastFailed();
     log.problem = LogProblem(copy, lines, byteLimit);
     return log;
 }
 
-// A section without a date is taken as recent: a failure is not dropped
-// for want of a time stamp.
-Result Judge(const std::vector<LogSections>& logs, long today) {
+Result Judge(const std::vector<LogSections>& logs) {
     if (logs.empty()) return Skip(kId, "no device-setup log was collected");
     std::vector<Evidence> evidence;
     std::size_t failed = 0;
@@ -176,13 +188,9 @@ Result Judge(const std::vector<LogSections>& logs, long today) {
             problems += (problems.empty() ? "" : "; ") + log.shown + (log.problem.empty() ? " has no section this rule knows" : ": " + log.problem);
         else if (!log.problem.empty())
             problems += (problems.empty() ? "" : "; ") + log.problem;
-        std::vector<const Section*> recent;
-        for (const Section& section : log.failed)
-            if (!section.hasDate || today - section.day <= kRecentDays) recent.push_back(&section);
-        failed += recent.size();
-        std::size_t first = recent.size() > kListedSections ? recent.size() - kListedSections : 0;
-        for (std::size_t i = first; i < recent.size(); ++i) {
-            Evidence heading = recent[i]->heading, error = recent[i]->firstError;
+        failed += log.failedCount;
+        for (const Section& section : log.lastFailed) {
+            Evidence heading = section.heading, error = section.firstError;
             heading.source = error.source = log.shown;
             evidence.push_back(heading);
             evidence.push_back(error);
@@ -209,10 +217,11 @@ Result DeviceSetupFailures(const CAction& action, const ReadBounds& bounds) {
     if (!FilesRecorded(action)) return Skip(kId, "the files were not collected");
     const gx::SYSTEMTIME& started = action.m_Record.started;
     if (started.wYear == 0) return Skip(kId, "the run's start time is unknown");
+    const long today = DaysFromCivil(started.wYear, started.wMonth, started.wDay);
     std::vector<LogSections> logs;
     for (const CollectedCopy& copy : CollectedCopies(action, IsDeviceSetupLog))
-        logs.push_back(ReadSetupLog(copy, bounds.logBytes));
-    return Judge(logs, DaysFromCivil(started.wYear, started.wMonth, started.wDay));
+        logs.push_back(ReadSetupLog(copy, bounds.logBytes, today));
+    return Judge(logs);
 }
 
 }  // namespace findings

@@ -175,6 +175,14 @@ const RuleCase kCases[] = {
          return findings::InstallerLogFailure(a, bounds);
      },
      "skip: " + kInstLog + " is larger than 300 bytes; only its start was read"},
+    // A log that fails to read is no pass.
+    {"InstallerLogUnreadable",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "HvAutSw_Inst.log", kMsiHeader);
+         t.fake.Fail(gx::FakeOp::ReadFile, gx::ERROR_ACCESS_DENIED, 1, 1);
+         return findings::InstallerLogFailure(a);
+     },
+     "skip: " + kInstLog + " cannot be read (error 5)"},
     {"InstallerLogNoneCollected",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "CorNetPC_Error.txt", "x");

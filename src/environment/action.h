@@ -44,7 +44,7 @@ public:
     // The same, telling the overview what became of the file.
     int CopyFileTo(gx::LPCSTR szFullSourcePath, gx::LPCSTR szFullDestPath, RecordedItem& record);
     gx::BOOL Collect_FileAttributes();
-    gx::BOOL GetAttributeText(gx::DWORD dwAttributes, std::string& strText);
+    gx::BOOL GetAttributeText(gx::DWORD dwAttributes, std::string& strText) const;
     gx::BOOL DeleteAllDirecory();
     gx::DWORD Xc_del_dir(gx::LPCSTR szDir);
 

@@ -53,7 +53,7 @@ private:
 
 }  // namespace
 
-BOOL CAction::GetAttributeText(DWORD dwAttributes, std::string& strText) {
+BOOL CAction::GetAttributeText(DWORD dwAttributes, std::string& strText) const {
     strText = "Attribute:";
     BOOL any = FALSE;
     for (const AttributeWord& attribute : kAttributeWords) {

@@ -55,7 +55,9 @@ public:
             return;
         }
         long code = 0;
-        if (MarkerWithNumber(text, "Return value ", 1, &code)) {
+        // The installer writes its markers in the language of Windows; the
+        // two this tool speaks are known.
+        if (MarkerWithNumber(text, "Return value ", 1, &code) || MarkerWithNumber(text, "Rückgabewert ", 1, &code)) {
             if (code == 3) {
                 failedAction_ = {std::string(), number, EvidenceText(text)};
                 done_ = true;
@@ -64,7 +66,8 @@ public:
         }
         // "DEBUG: Error 2826" and notes 2205 and 2228 (a table the package
         // lacks) appear in nearly every log and explain nothing.
-        if (MarkerWithNumber(text, "Error ", 4, &code) && text.find("DEBUG: Error") == std::string::npos) {
+        if ((MarkerWithNumber(text, "Error ", 4, &code) || MarkerWithNumber(text, "Fehler ", 4, &code)) &&
+            text.find("DEBUG: ") == std::string::npos) {
             error_ = {std::string(), number, EvidenceText(text)};
             hasError_ = true;
         } else if (MarkerWithNumber(text, "Note: 1: ", 4, &code) && code != 2205 && code != 2228) {

@@ -23,15 +23,14 @@ constexpr std::size_t kListedFiles = 10;
 constexpr DWORD kReportedBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED;
 
 struct ProductPath {
-    const char* source;  // the registry value it came from
+    ProductValueName value;  // where the registry holds it
     const std::string* path;
     const ProductLookup* lookup;
 };
 
 std::vector<ProductPath> PathsOf(const CAction& action) {
-    return {{"HKLM\\SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software\\Path", &action.m_szNetPCPath,
-             &action.m_Record.netPcPath},
-            {"HKLM\\SOFTWARE\\HALVORN\\AUTSW\\Global\\SharedPath", &action.m_szSharedPath, &action.m_Record.sharedPath}};
+    return {{kNetPCPathValue, &action.m_szNetPCPath, &action.m_Record.netPcPath},
+            {kSharedPathValue, &action.m_szSharedPath, &action.m_Record.sharedPath}};
 }
 
 std::string LookupProblem(const ProductLookup& lookup) {
@@ -103,7 +102,7 @@ Result JudgePaths(const std::vector<PathCheck>& checks) {
 
 struct FlaggedFile {
     std::string path;
-    DWORD attributes = 0;
+    std::string words;  // as the attribute report names the bits
 };
 
 struct Walk {
@@ -118,7 +117,7 @@ struct Walk {
 
 // Depth first, each folder's entries in the platform's order, until the
 // bound: a product tree of any size costs at most `bound` entries.
-void WalkTree(const std::string& root, std::size_t bound, Walk& walk) {
+void WalkTree(const CAction& action, const std::string& root, std::size_t bound, Walk& walk) {
     std::vector<std::string> folders = {root};
     bool isRoot = true;
     while (!folders.empty() && !walk.cut) {
@@ -148,24 +147,22 @@ void WalkTree(const std::string& root, std::size_t bound, Walk& walk) {
             ++walk.entries;
             const std::string path = folder + "\\" + name;
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                below.push_back(path);
+                // A junction leads out of the product's tree, or back into it.
+                if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) below.push_back(path);
             } else if ((data.dwFileAttributes & kReportedBits) != 0) {
                 ++walk.flagged;
-                if (walk.first.size() < kListedFiles) walk.first.push_back({path, data.dwFileAttributes});
+                if (walk.first.size() < kListedFiles) {
+                    // "Attribute:readonly compressed \r\n" -> "readonly compressed"
+                    std::string text;
+                    action.GetAttributeText(data.dwFileAttributes, text);
+                    const std::size_t from = text.find(':') + 1, to = text.find_last_not_of(" \r\n") + 1;
+                    walk.first.push_back({path, to > from ? text.substr(from, to - from) : text});
+                }
             }
         } while (os().FindNextFileA(find.get(), &data));
         // Popped from the back: reversed, the folders are walked in listing order.
         folders.insert(folders.end(), below.rbegin(), below.rend());
     }
-}
-
-std::string AttributeWords(DWORD attributes) {
-    std::string words;
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) words += "readonly ";
-    if ((attributes & FILE_ATTRIBUTE_COMPRESSED) != 0) words += "compressed ";
-    if ((attributes & FILE_ATTRIBUTE_ENCRYPTED) != 0) words += "encrypted ";
-    if (!words.empty()) words.pop_back();
-    return words;
 }
 
 Result JudgeAttributes(const Walk& walk, std::size_t bound) {
@@ -178,7 +175,7 @@ Result JudgeAttributes(const Walk& walk, std::size_t bound) {
                             std::to_string(walk.flagged) + (walk.flagged == 1 ? " file" : " files") +
                                 " read-only, compressed or encrypted" +
                                 (walk.cut ? " in the first " + std::to_string(bound) + " entries" : std::string())});
-        for (const FlaggedFile& file : walk.first) evidence.push_back({file.path, 0, AttributeWords(file.attributes)});
+        for (const FlaggedFile& file : walk.first) evidence.push_back({file.path, 0, file.words});
         return Fail(kAttributes, Severity::Warning,
                     std::to_string(walk.flagged) + (walk.flagged == 1 ? " product file is" : " product files are") +
                         " read-only, compressed or encrypted",
@@ -200,7 +197,7 @@ Result ProductPaths(const CAction& action) {
     std::vector<PathCheck> checks;
     for (const ProductPath& product : PathsOf(action)) {
         PathCheck check;
-        check.source = product.source;
+        check.source = std::string("HKLM\\") + product.value.key + "\\" + product.value.value;
         check.found = product.lookup->state == ProductLookup::Found;
         check.notFound = LookupProblem(*product.lookup);
         check.path = *product.path;
@@ -231,7 +228,7 @@ Result ProductFileAttributes(const CAction& action, const ReadBounds& bounds) {
                          walk.roots.end());
         walk.roots.push_back(path);
     }
-    for (const std::string& root : walk.roots) WalkTree(root, bounds.walkEntries, walk);
+    for (const std::string& root : walk.roots) WalkTree(action, root, bounds.walkEntries, walk);
     return JudgeAttributes(walk, bounds.walkEntries);
 }
 

@@ -135,17 +135,17 @@ const RuleCase kCases[] = {
      },
      "fail error\n" + kInstLog + ":4: Action ended 10:00:03: CA_RegisterDrivers. Return value 3.\n" + kInstLog +
          ":3: MSI (s) (A8:BC) [10:00:02:000]: Product: Corvane NET PC -- Error 1722. Custom action failed."},
-    // UTF-16 with an odd last byte and no final line end; a German log
-    // carries the same markers.
+    // A German log in UTF-16 with an odd last byte and no final line end.
     {"InstallerLogUtf16OddBytesWithoutLineEnd",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "CorNetPC_Uninst.log",
                   Utf16(kGermanMsiHeader + "MSI (s) (A8:BC) [10:00:02:000]: Note: 1: 1708 \r\n"
-                                           "Aktion beendet um 10:00:03: InstallFinalize. Return value 3.") +
+                                           "Aktion beendet um 10:00:03: InstallFinalize. R\xFC" "ckgabewert 3.") +
                       "\x01");
          return findings::InstallerLogFailure(a);
      },
-     "fail error\nFile_Save\\WINDOWS\\CorNetPC_Uninst.log:3: Aktion beendet um 10:00:03: InstallFinalize. Return value 3.\n"
+     "fail error\nFile_Save\\WINDOWS\\CorNetPC_Uninst.log:3: Aktion beendet um 10:00:03: InstallFinalize. R\xFC"
+     "ckgabewert 3.\n"
      "File_Save\\WINDOWS\\CorNetPC_Uninst.log:2: MSI (s) (A8:BC) [10:00:02:000]: Note: 1: 1708 "},
     // A line of 100,000 characters with a NUL in it counts as one line and
     // is shown cut.
@@ -276,9 +276,13 @@ const RuleCase kCases[] = {
      },
      "fail warning\n" + kNetPC + ", " + kShared + ": 2 files read-only, compressed or encrypted\n" + kNetPC +
          "\\bin\\b.dll: readonly\n" + kShared + "\\c.cfg: compressed encrypted"},
-    {"ProductFilesPlain",
+    // What a junction leads to is not the product's.
+    {"ProductFilesPlainJunctionNotFollowed",
      [](CollectedRulesTest& t, CAction& a) {
          t.fake.WriteFile(kNetPC + "\\bin\\a.dll", "x");
+         t.fake.WriteFile(kNetPC + "\\link\\system.ini", "x");
+         t.fake.SetExtraAttributes(kNetPC + "\\link", gx::FILE_ATTRIBUTE_REPARSE_POINT);
+         t.fake.SetExtraAttributes(kNetPC + "\\link\\system.ini", gx::FILE_ATTRIBUTE_READONLY);
          t.fake.MakeDirectory(kShared);
          return findings::ProductFileAttributes(a);
      },

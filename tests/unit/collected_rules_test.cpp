@@ -84,7 +84,7 @@ public:
             if (name != FileTable[i].szFileName || (type != 0 && FileTable[i].iSourceType != type)) continue;
             type = FileTable[i].iSourceType;
             copy = ComposeCollectedFilePaths(action, FileTable[i]).destination;
-            fake.WriteFile(copy, content);
+            fake.files().WriteFile(copy, content);
             action.m_Record.rows[i].outcome = ItemOutcome::Written;
             action.m_Record.rows[i].bytes = content.size();
             action.m_Record.rows[i].sizeKnown = true;
@@ -95,15 +95,15 @@ public:
 
     void Entry(const std::string& key, const std::string& name, const std::string& version,
                const std::string& location = "", const std::string& publisher = "Halvorn") {
-        fake.SetString(kUninstall + key, "DisplayName", name);
-        fake.SetString(kUninstall + key, "DisplayVersion", version);
-        fake.SetString(kUninstall + key, "Publisher", publisher);
-        if (!location.empty()) fake.SetString(kUninstall + key, "InstallLocation", location);
+        fake.registry().SetString(kUninstall + key, "DisplayName", name);
+        fake.registry().SetString(kUninstall + key, "DisplayVersion", version);
+        fake.registry().SetString(kUninstall + key, "Publisher", publisher);
+        if (!location.empty()) fake.registry().SetString(kUninstall + key, "InstallLocation", location);
     }
 
     void Cached(const std::string& product, const std::string& name, const std::string& package) {
-        fake.SetString(kProducts + product + "\\InstallProperties", "DisplayName", name);
-        fake.SetString(kProducts + product + "\\InstallProperties", "LocalPackage", package);
+        fake.registry().SetString(kProducts + product + "\\InstallProperties", "DisplayName", name);
+        fake.registry().SetString(kProducts + product + "\\InstallProperties", "LocalPackage", package);
     }
 
     void LastWritten(const std::string& path, int year, int month, int day, int hour, int minute) {
@@ -114,7 +114,7 @@ public:
         parts.tm_hour = hour;
         parts.tm_min = minute;
         utimbuf times = {timegm(&parts), timegm(&parts)};
-        ASSERT_EQ(::utime(fake.HostPath(path).c_str(), &times), 0);
+        ASSERT_EQ(::utime(fake.files().HostPath(path).c_str(), &times), 0);
     }
 };
 
@@ -206,7 +206,7 @@ const RuleCase kCases[] = {
      "C:\\Program Files\\Halvorn\\License (not found)"},
     {"DuplicateProductsPass",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.MakeDirectory(kNetPC);
+         t.fake.files().MakeDirectory(kNetPC);
          t.Entry("{A}", "Corvane NET PC", "2.0", kNetPC);
          t.Entry("{B}", "Halvorn License Manager", "3.1");
          return findings::DuplicateProducts(a);
@@ -214,7 +214,7 @@ const RuleCase kCases[] = {
      "pass"},
     {"DuplicateProductsWithoutFamily",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.MakeKey(kUninstall + "Other");
+         t.fake.registry().MakeKey(kUninstall + "Other");
          return findings::DuplicateProducts(a);
      },
      "skip: no entry of the product family under Uninstall"},
@@ -222,7 +222,7 @@ const RuleCase kCases[] = {
     // ---- installer-cache ----
     {"InstallerCacheMissingPackage",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.WriteFile("C:\\WINDOWS\\Installer\\2b.msi", "msi");
+         t.fake.files().WriteFile("C:\\WINDOWS\\Installer\\2b.msi", "msi");
          t.Cached("A1", "Corvane NET PC", "C:\\WINDOWS\\Installer\\1a.msi");
          t.Cached("B2", "Halvorn License Manager", "C:\\WINDOWS\\Installer\\2b.msi");
          t.Cached("C3", "Other Tool", "C:\\WINDOWS\\Installer\\3c.msi");
@@ -231,7 +231,7 @@ const RuleCase kCases[] = {
      "fail error\nHKLM\\" + kProducts + "A1\\InstallProperties\\LocalPackage: Corvane NET PC: C:\\WINDOWS\\Installer\\1a.msi"},
     {"InstallerCachePass",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.WriteFile("C:\\WINDOWS\\Installer\\1a.msi", "msi");
+         t.fake.files().WriteFile("C:\\WINDOWS\\Installer\\1a.msi", "msi");
          t.Cached("A1", "Corvane NET PC", "C:\\WINDOWS\\Installer\\1a.msi");
          return findings::InstallerCache(a);
      },
@@ -243,14 +243,14 @@ const RuleCase kCases[] = {
     // ---- product-paths ----
     {"ProductPathMissing",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.MakeDirectory(kShared);
+         t.fake.files().MakeDirectory(kShared);
          return findings::ProductPaths(a);
      },
      "fail error\nHKLM\\SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software\\Path: " + kNetPC},
     {"ProductPathsExist",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.MakeDirectory(kShared);
-         t.fake.MakeDirectory(kNetPC);
+         t.fake.files().MakeDirectory(kShared);
+         t.fake.files().MakeDirectory(kNetPC);
          return findings::ProductPaths(a);
      },
      "pass"},
@@ -267,11 +267,11 @@ const RuleCase kCases[] = {
     // ---- product-file-attributes ----
     {"ProductFilesReadOnlyOrEncrypted",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.WriteFile(kNetPC + "\\bin\\a.dll", "x");
-         t.fake.WriteFile(kNetPC + "\\bin\\b.dll", "x");
-         t.fake.WriteFile(kShared + "\\c.cfg", "x");
-         t.fake.SetExtraAttributes(kNetPC + "\\bin\\b.dll", gx::FILE_ATTRIBUTE_READONLY);
-         t.fake.SetExtraAttributes(kShared + "\\c.cfg", gx::FILE_ATTRIBUTE_COMPRESSED | gx::FILE_ATTRIBUTE_ENCRYPTED);
+         t.fake.files().WriteFile(kNetPC + "\\bin\\a.dll", "x");
+         t.fake.files().WriteFile(kNetPC + "\\bin\\b.dll", "x");
+         t.fake.files().WriteFile(kShared + "\\c.cfg", "x");
+         t.fake.files().SetExtraAttributes(kNetPC + "\\bin\\b.dll", gx::FILE_ATTRIBUTE_READONLY);
+         t.fake.files().SetExtraAttributes(kShared + "\\c.cfg", gx::FILE_ATTRIBUTE_COMPRESSED | gx::FILE_ATTRIBUTE_ENCRYPTED);
          return findings::ProductFileAttributes(a);
      },
      "fail warning\n" + kNetPC + ", " + kShared + ": 2 files read-only, compressed or encrypted\n" + kNetPC +
@@ -279,19 +279,19 @@ const RuleCase kCases[] = {
     // What a junction leads to is not the product's.
     {"ProductFilesPlainJunctionNotFollowed",
      [](CollectedRulesTest& t, CAction& a) {
-         t.fake.WriteFile(kNetPC + "\\bin\\a.dll", "x");
-         t.fake.WriteFile(kNetPC + "\\link\\system.ini", "x");
-         t.fake.SetExtraAttributes(kNetPC + "\\link", gx::FILE_ATTRIBUTE_REPARSE_POINT);
-         t.fake.SetExtraAttributes(kNetPC + "\\link\\system.ini", gx::FILE_ATTRIBUTE_READONLY);
-         t.fake.MakeDirectory(kShared);
+         t.fake.files().WriteFile(kNetPC + "\\bin\\a.dll", "x");
+         t.fake.files().WriteFile(kNetPC + "\\link\\system.ini", "x");
+         t.fake.files().SetExtraAttributes(kNetPC + "\\link", gx::FILE_ATTRIBUTE_REPARSE_POINT);
+         t.fake.files().SetExtraAttributes(kNetPC + "\\link\\system.ini", gx::FILE_ATTRIBUTE_READONLY);
+         t.fake.files().MakeDirectory(kShared);
          return findings::ProductFileAttributes(a);
      },
      "pass"},
     // The walk stops at its bound: the read-only file beyond it is not seen.
     {"ProductFilesWalkBound",
      [](CollectedRulesTest& t, CAction& a) {
-         for (char c = 'a'; c <= 'f'; ++c) t.fake.WriteFile(kNetPC + "\\" + c + ".dll", "x");
-         t.fake.SetExtraAttributes(kNetPC + "\\f.dll", gx::FILE_ATTRIBUTE_READONLY);
+         for (char c = 'a'; c <= 'f'; ++c) t.fake.files().WriteFile(kNetPC + "\\" + c + ".dll", "x");
+         t.fake.files().SetExtraAttributes(kNetPC + "\\f.dll", gx::FILE_ATTRIBUTE_READONLY);
          a.m_Record.sharedPath.state = ProductLookup::OpenFailed;
          findings::ReadBounds bounds;
          bounds.walkEntries = 5;

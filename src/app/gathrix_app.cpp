@@ -40,6 +40,12 @@ void RunAsMainWindow() {
 
 }  // namespace
 
-void RunCollectionDialog() { RunAsMainWindow<CGathrixDlg>(); }
+void RunCollectionDialog() {
+    // The progress bar's class, registered before the dialog that holds it.
+    if (!gx::os().InitCommonControls())
+        Trace(TRACE_ERROR, "ERR CGathrixApp::RunCollectionDialog -> InitCommonControls: %lu",
+              static_cast<unsigned long>(gx::os().GetLastError()));
+    RunAsMainWindow<CGathrixDlg>();
+}
 
 void RunImportDialog() { RunAsMainWindow<CRegImportDlg>(); }

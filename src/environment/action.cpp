@@ -4,6 +4,7 @@
 
 #include "environment/paths.h"
 #include "platform/constants.h"
+#include "platform/links.h"
 #include "platform/platform.h"
 #include "trace/trace.h"
 
@@ -21,6 +22,14 @@ CAction::CAction(CProgressCtrl* pProgress, CStatic* pStatusText)
 }
 
 CAction::~CAction() = default;
+
+bool CAction::OutputLinkRefused(const char* who, const std::string& path) const {
+    if (m_szDest_Path.empty()) return false;  // refused destinations are not written at all
+    const std::string link = LinkOnTheWay(m_szDest_Path, path);
+    if (link.empty()) return false;
+    Trace(TRACE_ERROR, "ERR %s -> reparse point, not followed: %s", who, link.c_str());
+    return true;
+}
 
 void CAction::GetDest_Path() {
     Trace(TRACE_INFO, "> CTool::GetDest_Path");

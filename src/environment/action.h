@@ -38,6 +38,11 @@ public:
     int GetAUTSW_GlobalRegistry();
     int GetAUTSW_CorvaneNetPCRegistry();
 
+    // A reparse point at the output folder or on the way to `path` below it
+    // (the entry itself included): traced as "ERR <who> -> reparse point, not
+    // followed: <link>" and true. The run never deletes or writes through one.
+    bool OutputLinkRefused(const char* who, const std::string& path) const;
+
     // ---- file collection (files/) ------------------------------------------
     gx::BOOL Collect_Files();
     int CopyFileTo(gx::LPCSTR szFullSourcePath, gx::LPCSTR szFullDestPath);

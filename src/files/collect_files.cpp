@@ -143,6 +143,11 @@ BOOL CAction::Collect_Files() {
             record = RefusedItem(static_cast<long>(ERROR_FILENAME_EXCED_RANGE), backup);
             continue;
         }
+        if (OutputLinkRefused("CAction::Collect_Files", backup)) {
+            Trace(TRACE_INFO, log.failure, static_cast<int>(ERROR_STOPPED_ON_SYMLINK));
+            record = {ItemOutcome::Refused, 0, false, static_cast<long>(ERROR_STOPPED_ON_SYMLINK), "", backup};
+            continue;
+        }
         UniqueEventLog handle(os().OpenEventLogA(nullptr, log.source));
         if (!handle) {
             // e.g. Security without the right to read it
@@ -183,6 +188,11 @@ int CAction::CopyFileTo(LPCSTR szFullSourcePath, LPCSTR szFullDestPath, Recorded
         Trace(TRACE_INFO, "Tool::CopyFileTo -> File not exist");
         record.outcome = ItemOutcome::NotPresent;
         return 1;
+    }
+    if (OutputLinkRefused("CTool::CopyFileTo", szFullDestPath)) {
+        record.outcome = ItemOutcome::Refused;
+        record.code = static_cast<long>(ERROR_STOPPED_ON_SYMLINK);
+        return 0;
     }
     std::string from = PathList(szFullSourcePath);
     std::string to = PathList(szFullDestPath);

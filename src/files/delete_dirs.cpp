@@ -1,9 +1,11 @@
 // Removing the previous run's File_Save and Registry_Save before a run.
 #include <cstring>
+#include <string>
 
 #include "environment/action.h"
 #include "environment/paths.h"
 #include "platform/constants.h"
+#include "platform/links.h"
 #include "platform/platform.h"
 #include "trace/trace.h"
 
@@ -38,6 +40,15 @@ DWORD CAction::Xc_del_dir(LPCSTR szDir) {
     std::memset(pattern, 0, sizeof(pattern));
     std::memcpy(pattern, szDir, length);
     std::memcpy(pattern + length, kWildcard, std::strlen(kWildcard));
+
+    // The shell deletes what a link in the tree points to: nothing is
+    // removed while one is there, and the run does not write through it.
+    if (OutputLinkRefused("CAction::Xc_del_dir", szDir)) return ERROR_STOPPED_ON_SYMLINK;
+    const std::string inner = LinkInTree(szDir);
+    if (!inner.empty()) {
+        Trace(TRACE_ERROR, "ERR CAction::Xc_del_dir -> reparse point, not followed: %s", inner.c_str());
+        return ERROR_STOPPED_ON_SYMLINK;
+    }
 
     SHFILEOPSTRUCTA op = {};
     op.hwnd = nullptr;

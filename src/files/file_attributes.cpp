@@ -71,7 +71,7 @@ BOOL CAction::Collect_FileAttributes() {
     // empty (refused) destination would put the file in the current drive's root.
     std::string path = m_szDest_Path + "\\fileattr.txt";
     UniqueFile file;
-    if (!m_szDest_Path.empty() && path.size() + 1 <= MAX_PATH)
+    if (!m_szDest_Path.empty() && path.size() + 1 <= MAX_PATH && !OutputLinkRefused("Tool::Collect_FileAttributes", path))
         file.reset(os().CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {

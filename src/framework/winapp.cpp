@@ -27,7 +27,6 @@ int AfxWinMain() {
     std::string file = module.substr(module.rfind('\\') == std::string::npos ? 0 : module.rfind('\\') + 1);
     std::string stem = file.substr(0, file.rfind('.'));
     app->m_strAppName = app->m_pszGivenName != nullptr ? app->m_pszGivenName : stem;
-    gx::os().InitCommonControls();
     // The program's InitInstance runs its one dialog and returns FALSE;
     // there is no message loop of the application's own either way.
     app->InitInstance();

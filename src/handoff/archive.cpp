@@ -179,6 +179,7 @@ const char* Cause(int oper) {
     case FCIERR_CAB_FILE: return "the archive cannot be written (disk full?)";
     case FCIERR_USER_ABORT: return "aborted";
     case FCIERR_MCI_FAIL: return "compression failed";
+    case FCIERR_NONE: return "the cabinet library cannot be loaded";  // only FCICreate fails so
     default: return "unknown";
     }
 }
@@ -211,6 +212,14 @@ bool ListFiles(const std::string& root, const std::string& below, std::vector<Pa
         data.cFileName[sizeof(data.cFileName) - 1] = '\0';
         const std::string name = data.cFileName;
         if (name == "." || name == "..") continue;
+        // Packed through a link, files only administrators may read would
+        // land in an archive that anyone at this folder may read.
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            Trace(TRACE_ERROR, "ERR Handoff::PackCollectInfo -> reparse point, not followed: %s",
+                  (root + below + name).c_str());
+            ok = false;
+            break;
+        }
         if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
             folders.push_back(below + name + "\\");
             continue;
@@ -273,6 +282,10 @@ bool PackCollectInfo(const CAction& action, const std::string& name) {
     if (state.folder.empty() || state.folder.size() + 1 > static_cast<std::size_t>(CB_MAX_CAB_PATH) ||
         name.size() + 1 > static_cast<std::size_t>(CB_MAX_CABINET_NAME) || cabinet.size() + 1 > MAX_PATH) {
         Trace(TRACE_ERROR, "ERR Handoff::PackCollectInfo -> archive path refused: %s", cabinet.c_str());
+        return false;
+    }
+    if (action.OutputLinkRefused("Handoff::PackCollectInfo", state.folder)) {
+        Trace(TRACE_INFO, "< Handoff::PackCollectInfo, no archive: the folder is the result");
         return false;
     }
     RemoveLeftovers(state.folder);

@@ -410,6 +410,7 @@ namespace {
 
 void WriteSummary(const CAction& action, const std::string& text) {
     const std::string path = action.m_szDest_Path + "summary.txt";
+    if (action.OutputLinkRefused("Handoff::WriteSummary", path)) return;
     CFile file;
     CFileException error(CFileException::none, -1, path);
     if (!file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite, &error)) {

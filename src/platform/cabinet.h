@@ -9,7 +9,9 @@
 #include "platform/types.h"
 
 #define GX_CABINET_CALLS(X)                                                                        \
-    /* The library does its file work through the callbacks it is given. */                        \
+    /* The library does its file work through the callbacks it is given. It is loaded when first   \
+       needed; when it cannot be, FCICreate fails with erfOper FCIERR_NONE and erfType the         \
+       loader's error. */                                                                          \
     X(HFCI, FCICreate, (ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIFREE free, \
       PFNFCIOPEN open, PFNFCIREAD read, PFNFCIWRITE write, PFNFCICLOSE close, PFNFCISEEK seek,     \
       PFNFCIDELETE remove, PFNFCIGETTEMPFILE tempFile, CCAB* ccab, void* pv),                      \

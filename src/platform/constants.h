@@ -20,4 +20,8 @@ namespace gx {
 #undef GX_CONSTANT
 #undef GX_HANDLE
 
+// Not in every SDK's headers, so not checked against them: "the create
+// operation stopped after reaching a symbolic link".
+constexpr DWORD ERROR_STOPPED_ON_SYMLINK = 681;
+
 }  // namespace gx

@@ -8,7 +8,9 @@
 #include "platform/types.h"
 
 #define GX_UI_CALLS(X)                                                                             \
-    X(void, InitCommonControls, (), ())                                                            \
+    /* Registers the common control classes (the progress bar); FALSE, with the last error,     \
+       when their library cannot be loaded. */                                                     \
+    X(BOOL, InitCommonControls, (), ())                                                            \
     X(INT_PTR, DialogBoxParamA, (HMODULE instance, int templateId, HWND owner, DLGPROC proc,       \
       LPARAM param),                                                                               \
       (instance, templateId, owner, proc, param))                                                  \

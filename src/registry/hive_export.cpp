@@ -43,6 +43,8 @@ BOOL CAction::Collect_Registry() {
     if (!backup.Enable("Tool::Collect_Registry")) return FALSE;
 
     const std::string folder = m_szDest_Path_Registry;
+    // As a folder that cannot be made: the export has nowhere to go.
+    if (OutputLinkRefused("Tool::Collect_Registry", folder)) return FALSE;
     DWORD attributes = os().GetFileAttributesA(folder.c_str());
     Trace(TRACE_INFO, "CTool::Collect_Registry -> GetFileAttributes, szDir:%s,dwRet=%ld", folder.c_str(),
           static_cast<long>(static_cast<std::int32_t>(attributes)));

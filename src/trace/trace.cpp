@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/constants.h"
+#include "platform/links.h"
 #include "platform/platform.h"
 
 using namespace gx;
@@ -120,6 +121,11 @@ void TraceOut::BuildPath() {
     composed += m_szFileName;
     // A log path the platform could not open anyway is refused: no log.
     if (composed.size() >= MAX_PATH) composed.clear();
+    // Nor is one through a link: the log is deleted and written as
+    // administrator, wherever the link points.
+    if (slash != std::string::npos && !composed.empty() &&
+        !LinkOnTheWay(composed.substr(0, slash + std::strlen("\\CollectInfo\\")), composed).empty())
+        composed.clear();
     m_szTraceFile = composed;
 }
 

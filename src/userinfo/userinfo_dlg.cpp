@@ -88,7 +88,9 @@ void CUserInfoDlg::OnOK() {
     CFile file;
     CFileException openError(CFileException::none, -1, path);
     bool written = false;
-    if (path.empty() || !file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite, &openError)) {
+    if (!path.empty() && m_Action.OutputLinkRefused("CUserInfoDlg::OnOK", path)) {
+        MessageBox(kCannotWrite);
+    } else if (path.empty() || !file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite, &openError)) {
         Trace(TRACE_ERROR, "ERR CUserInfoDlg::OnOK -> open %s: %ld", path.c_str(),
               static_cast<long>(openError.m_lOsError));
         MessageBox(kCannotWrite);

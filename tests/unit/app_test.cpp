@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,20 @@ TEST_F(StartupTest, LogBeginsWithVersionAndTheRawCommandLine) {
     EXPECT_EQ(lines[0], "Version:V 2.1.0003.3402-REL");
     EXPECT_EQ(lines[1], "CGathrixApp::InitInstance:\"C:\\Tools\\gathrix.exe\"  -x  ");
     EXPECT_EQ(lines[2], "TraceOut::~TraceOut()");
+}
+
+// The progress bar's library is needed by the collection dialog alone: the
+// import tool never loads it, and when it cannot be loaded the ERR line says so.
+TEST_F(StartupTest, CommonControlsAreRegisteredForTheCollectionDialogOnly) {
+    RunWith("\"C:\\Tools\\gathrix.exe\" CORVANE NET PC SOFTWARE");
+    EXPECT_EQ(fake.CountOf("InitCommonControls"), 0);
+    fake.Fail(gx::FakeOp::InitCommonControls, gx::ERROR_MOD_NOT_FOUND);
+    EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\""), IDD_GATHRIX_DIALOG);
+    EXPECT_EQ(fake.CountOf("InitCommonControls"), 1);
+    std::vector<std::string> lines = LogMessages();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "ERR CGathrixApp::RunCollectionDialog -> InitCommonControls: 126"),
+              lines.end());
 }
 
 TEST_F(StartupTest, VeryLongCommandLineIsTracedCutAndStillSearchedWhole) {

@@ -410,6 +410,8 @@ TEST_F(HandoffTest, APackingFailureAtAnyStepLeavesNoPartialArchiveAndACompleteCo
         const char* cause;
     } cases[] = {
         {true, FakeOp::FCICreate, "", 0, "FCICreate: out of memory"},
+        {true, FakeOp::FCICreate, "", gx::ERROR_MOD_NOT_FOUND,
+         "FCICreate: the cabinet library cannot be loaded (erfOper 0, error 126)"},
         {true, FakeOp::CreateFileA, ".tmp", gx::ERROR_DISK_FULL, "FCICreate: a temporary file cannot be created or written"},
         {true, FakeOp::WriteFile, ".tmp", gx::ERROR_DISK_FULL,
          "a temporary file cannot be created or written (disk full?) (erfOper 4, error 112)"},

@@ -376,6 +376,54 @@ TEST_F(HostileTest, AnExecutablePathThePlatformCannotGiveLeavesNoLogAndNoDestina
     EXPECT_EQ(fake.CountOf(gx::FakeOp::DeleteFileA), 0);  // no old log looked for in the current folder
 }
 
+// A junction in the output tree (made by whoever may write beside the
+// executable) to a folder the run must not touch: nothing is deleted or
+// written through it, each refusal is an ERR line, and a hive folder that is
+// one ends the run with error 0x80000002, as one that cannot be made does.
+TEST_F(HostileTest, NoStepDeletesOrWritesThroughAJunctionInTheOutputTree) {
+    const std::string target = "C:\\WINDOWS\\system32\\config";
+    const struct {
+        const char* link;  // below C:\Tools
+        gx::BOOL registry;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"CollectInfo", FALSE, {}},  // no log either: it would be written through the link
+        {"CollectInfo\\File_Save", TRUE,
+         {"DeleteAllDirecory -> dwRet:681 m_szDest_Path_Files:C:\\Tools\\CollectInfo\\File_Save\\",
+          "ERR CTool::CopyFileTo -> reparse point, not followed: C:\\Tools\\CollectInfo\\File_Save",
+          "ERR CAction::Collect_Files -> reparse point, not followed: C:\\Tools\\CollectInfo\\File_Save"}},
+        {"CollectInfo\\File_Save\\WINDOWS", TRUE,
+         {"DeleteAllDirecory -> dwRet:681 m_szDest_Path_Files:C:\\Tools\\CollectInfo\\File_Save\\",
+          "ERR CAction::Xc_del_dir -> reparse point, not followed: C:\\Tools\\CollectInfo\\File_Save\\WINDOWS",
+          "ERR CTool::CopyFileTo -> reparse point, not followed: C:\\Tools\\CollectInfo\\File_Save\\WINDOWS"}},
+        {"CollectInfo\\Registry_Save", FALSE,
+         {"DeleteAllDirecory -> dwRet:681 m_szDest_Path_Registry:C:\\Tools\\CollectInfo\\Registry_Save\\",
+          "ERR Tool::Collect_Registry -> reparse point, not followed: C:\\Tools\\CollectInfo\\Registry_Save"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link);
+        TraceShutdown();
+        fs::remove_all(fake.HostPath("C:\\Tools\\CollectInfo"));
+        if (std::string(c.link) != "CollectInfo") fake.MakeDirectory(kOutput);
+        fake.WriteFile(target + "\\SAM", "the machine's accounts");
+        fake.WriteFile(target + "\\setupapi.log", "not the copy's");
+        fake.MakeJunction(std::string("C:\\Tools\\") + c.link, target);
+        std::map<std::string, std::string> before = Snapshot();
+        Steps run;
+        {
+            CAction action;
+            run = Collect(action);
+        }
+        TraceShutdown();
+        EXPECT_EQ(run.files, TRUE);
+        EXPECT_EQ(run.registry, c.registry);
+        EXPECT_EQ(ChangedOutside(before, kOutput), std::vector<std::string>{});
+        EXPECT_EQ(fake.ReadFile(target + "\\SAM"), "the machine's accounts");
+        for (const std::string& line : c.lines) EXPECT_TRUE(Logged(line));
+        fs::remove(fake.HostPath(std::string("C:\\Tools\\") + c.link));
+    }
+}
+
 TEST_F(HostileTest, RemovalNeverClimbsOutOfTheOutputFolder) {
     fake.files().WriteFile("C:\\Tools\\keep.txt", "beside the output");
     CAction action;

@@ -75,7 +75,9 @@ HFCI FakeCabinet::FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC a
     *erf = {};
     DWORD code = 0;
     if (Injected(FakeOp::FCICreate, LastArgs(), &code)) {
-        erf->erfOper = FCIERR_ALLOC_FAIL;
+        // With a code: the library could not be loaded, as the adapter reports it.
+        erf->erfOper = code != 0 ? FCIERR_NONE : FCIERR_ALLOC_FAIL;
+        erf->erfType = static_cast<int>(code);
         erf->fError = TRUE;
         return nullptr;
     }

@@ -173,6 +173,12 @@ void FakeFiles::MakeDirectory(const std::string& windowsPath) {
     fs::create_directories(HostPath(windowsPath));
 }
 
+void FakeFiles::MakeJunction(const std::string& windowsPath, const std::string& targetWindowsPath) {
+    fs::path link(HostPath(windowsPath));
+    fs::create_directories(link.parent_path());
+    fs::create_directory_symlink(HostPath(targetWindowsPath), link);
+}
+
 void FakeFiles::SetExtraAttributes(const std::string& windowsPath, DWORD bits) {
     extraAttributes_[Lower(HostPath(windowsPath))] = bits;
 }
@@ -201,6 +207,9 @@ DWORD FakeFiles::HostAttributes(const std::string& hostPath) const {
     DWORD bits = fs::is_directory(status) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
         bits |= FILE_ATTRIBUTE_READONLY;
+    std::string entry = hostPath;
+    while (entry.size() > 1 && entry.back() == '/') entry.pop_back();
+    if (fs::is_symlink(fs::symlink_status(entry, error))) bits |= FILE_ATTRIBUTE_REPARSE_POINT;
     auto extra = extraAttributes_.find(Lower(hostPath));
     if (extra != extraAttributes_.end()) bits |= extra->second;
     return bits;
@@ -575,6 +584,26 @@ bool FakeFiles::AppendText(const char* path, const char* text, std::size_t lengt
     return static_cast<bool>(out);
 }
 
+// The shell of older Windows empties the folder a junction points to before
+// it removes the junction: so does the fake, which lets tests see a delete
+// that went through a link.
+void FakeFiles::RemoveThroughLinks(const fs::path& entry) {
+    std::error_code error;
+    if (fs::is_symlink(fs::symlink_status(entry, error)) && fs::is_directory(entry, error)) {
+        std::vector<fs::path> inside;
+        for (const fs::directory_entry& item : fs::directory_iterator(entry, error)) inside.push_back(item.path());
+        for (const fs::path& item : inside) RemoveThroughLinks(item);
+        fs::remove(entry, error);
+        return;
+    }
+    if (fs::is_directory(fs::symlink_status(entry, error))) {
+        std::vector<fs::path> inside;
+        for (const fs::directory_entry& item : fs::directory_iterator(entry, error)) inside.push_back(item.path());
+        for (const fs::path& item : inside) RemoveThroughLinks(item);
+    }
+    fs::remove(entry, error);
+}
+
 int FakeFiles::SHFileOperationA(SHFILEOPSTRUCTA* op) {
     std::vector<std::string> fromList = ListOf(op->pFrom);
     std::vector<std::string> toList = ListOf(op->pTo);
@@ -645,7 +674,7 @@ int FakeFiles::SHFileOperationA(SHFILEOPSTRUCTA* op) {
                     return static_cast<int>(ERROR_SHARING_VIOLATION);
                 }
             }
-            fs::remove_all(entry, error);
+            RemoveThroughLinks(entry);
         }
         SetError(0);
         return 0;

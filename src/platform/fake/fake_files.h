@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -28,6 +29,10 @@ public:
     std::string ReadFile(const std::string& windowsPath) const;
     bool Exists(const std::string& windowsPath) const;
     void MakeDirectory(const std::string& windowsPath);
+    // A junction at `windowsPath` to the folder `target` (a host symbolic
+    // link): it carries FILE_ATTRIBUTE_REPARSE_POINT, and what goes through it
+    // lands in the target, as on Windows.
+    void MakeJunction(const std::string& windowsPath, const std::string& target);
     // Attribute bits the host cannot hold (read-only for root, compressed,
     // encrypted, hidden): added to what the file system reports.
     void SetExtraAttributes(const std::string& windowsPath, DWORD bits);
@@ -76,6 +81,7 @@ private:
     FileState* Transfer(FakeOp op, HANDLE handle, bool writing, DWORD size, DWORD* done);
     bool IsLocked(const std::string& windowsPath) const;
     DWORD HostAttributes(const std::string& hostPath) const;
+    void RemoveThroughLinks(const std::filesystem::path& entry);
     // The attributes of an entry that exists; else INVALID_FILE_ATTRIBUTES
     // with ERROR_FILE_NOT_FOUND as the last error.
     DWORD ExistingAttributes(const std::string& hostPath);

@@ -125,7 +125,10 @@ FakeUser& FakeUser::DuringSleep(int wait) {
 
 // ---- windows -------------------------------------------------------------------
 
-void FakeUi::InitCommonControls() { Log(FakeOp::InitCommonControls); }
+BOOL FakeUi::InitCommonControls() {
+    Log(FakeOp::InitCommonControls);
+    return FailsNow(FakeOp::InitCommonControls, LastArgs()) ? FALSE : TRUE;
+}
 
 HWND FakeUi::NewWindowHandle() {
     // Small distinct numbers, never dereferenced and never reused.
@@ -143,7 +146,7 @@ HWND FakeUi::AddWindow(int id, const std::string& cls, const std::string& text) 
     return handle;
 }
 
-FakeUi::FakeUi(FakeCore& core) : FakeArea(core) {}
+FakeUi::FakeUi(FakeCore& core) : FakeArea(core) { core.MayFail({FakeOp::InitCommonControls}); }
 
 FakeWindow& FakeUi::Win(HWND handle) {
     auto it = windows_.find(handle);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_support.h"
 
 static_assert(sizeof(::WIN32_FIND_DATAA) == sizeof(gx::WIN32_FIND_DATAA), "find record");
@@ -75,7 +76,9 @@ public:
         real.fFlags = op->fFlags;
         real.hNameMappings = op->hNameMappings;
         real.lpszProgressTitle = op->lpszProgressTitle;
-        int result = ::SHFileOperationA(&real);
+        static auto operation = win32::ShellLibrary().Find<decltype(&::SHFileOperationA)>("SHFileOperationA");
+        if (operation == nullptr) return static_cast<int>(win32::ShellLibrary().Error());
+        int result = operation(&real);
         op->fAnyOperationsAborted = real.fAnyOperationsAborted;
         return result;
     }

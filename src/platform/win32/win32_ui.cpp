@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_support.h"
 
 static_assert(sizeof(::MSG) == sizeof(gx::MSG) && offsetof(::MSG, time) == offsetof(gx::MSG, time) &&
@@ -45,7 +46,18 @@ INT_PTR CALLBACK DialogThunk(::HWND hwnd, ::UINT message, ::WPARAM wParam, ::LPA
 
 class Win32Ui final : public UiApi {
 public:
-    void InitCommonControls() override { ::InitCommonControls(); }
+    BOOL InitCommonControls() override {
+        static win32::SystemLibrary library("comctl32.dll");
+        using InitEx = BOOL(WINAPI*)(const ::INITCOMMONCONTROLSEX*);
+        // Looked up once: registering the classes again is harmless.
+        static InitEx init = library.Find<InitEx>("InitCommonControlsEx");
+        if (init == nullptr) {
+            ::SetLastError(library.Error());
+            return FALSE;
+        }
+        ::INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
+        return init(&classes);
+    }
     INT_PTR DialogBoxParamA(HMODULE instance, int templateId, HWND owner, DLGPROC proc,
                             LPARAM param) override {
         DialogBinding binding{proc, param};
@@ -104,7 +116,13 @@ public:
         real.lpstrTitle = ofn->lpstrTitle;
         real.Flags = ofn->Flags;
         real.lpstrDefExt = ofn->lpstrDefExt;
-        return ::GetOpenFileNameA(&real);
+        static win32::SystemLibrary library("comdlg32.dll");
+        static auto open = library.Find<decltype(&::GetOpenFileNameA)>("GetOpenFileNameA");
+        if (open == nullptr) {
+            ::SetLastError(library.Error());
+            return FALSE;
+        }
+        return open(&real);
     }
     BOOL IsIconic(HWND window) override { return ::IsIconic(as<::HWND>(window)); }
     BOOL GetClientRect(HWND window, RECT* rect) override {

@@ -4,7 +4,17 @@
 #include <cstdlib>
 #include <exception>
 
+#include "platform/win32/system_library.h"
+
 int AfxWinMain();
+
+namespace {
+// Before every other static constructor: nothing may load a library by name
+// from the executable's or the current folder.
+struct LibrarySearch {
+    LibrarySearch() { gx::win32::NarrowLibrarySearch(); }
+} librarySearch __attribute__((init_priority(101)));
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return AfxWinMain(); }
 

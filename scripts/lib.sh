@@ -5,7 +5,8 @@ GX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 GX_PACKAGES="ca-certificates git g++ cmake ninja-build python3 googletest \
 clang \
 mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
-wine wine32:i386 xvfb xauth x11-utils imagemagick xdotool procps cabextract"
+wine wine32:i386 xvfb xauth x11-utils imagemagick xdotool procps cabextract \
+openssl osslsigncode"
 
 gx_say() { printf '%s\n' "gathrix: $*" >&2; }
 

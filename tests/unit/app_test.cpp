@@ -56,10 +56,10 @@ TEST_F(StartupTest, LogBeginsWithVersionAndTheRawCommandLine) {
 // import tool never loads it, and when it cannot be loaded the ERR line says so.
 TEST_F(StartupTest, CommonControlsAreRegisteredForTheCollectionDialogOnly) {
     RunWith("\"C:\\Tools\\gathrix.exe\" CORVANE NET PC SOFTWARE");
-    EXPECT_EQ(fake.CountOf("InitCommonControls"), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::InitCommonControls), 0);
     fake.Fail(gx::FakeOp::InitCommonControls, gx::ERROR_MOD_NOT_FOUND);
     EXPECT_EQ(RunWith("\"C:\\Tools\\gathrix.exe\""), IDD_GATHRIX_DIALOG);
-    EXPECT_EQ(fake.CountOf("InitCommonControls"), 1);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::InitCommonControls), 1);
     std::vector<std::string> lines = LogMessages();
     EXPECT_NE(std::find(lines.begin(), lines.end(),
                         "ERR CGathrixApp::RunCollectionDialog -> InitCommonControls: 126"),

@@ -403,11 +403,11 @@ TEST_F(HostileTest, NoStepDeletesOrWritesThroughAJunctionInTheOutputTree) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.link);
         TraceShutdown();
-        fs::remove_all(fake.HostPath("C:\\Tools\\CollectInfo"));
-        if (std::string(c.link) != "CollectInfo") fake.MakeDirectory(kOutput);
-        fake.WriteFile(target + "\\SAM", "the machine's accounts");
-        fake.WriteFile(target + "\\setupapi.log", "not the copy's");
-        fake.MakeJunction(std::string("C:\\Tools\\") + c.link, target);
+        fs::remove_all(fake.files().HostPath("C:\\Tools\\CollectInfo"));
+        if (std::string(c.link) != "CollectInfo") fake.files().MakeDirectory(kOutput);
+        fake.files().WriteFile(target + "\\SAM", "the machine's accounts");
+        fake.files().WriteFile(target + "\\setupapi.log", "not the copy's");
+        fake.files().MakeJunction(std::string("C:\\Tools\\") + c.link, target);
         std::map<std::string, std::string> before = Snapshot();
         Steps run;
         {
@@ -418,9 +418,9 @@ TEST_F(HostileTest, NoStepDeletesOrWritesThroughAJunctionInTheOutputTree) {
         EXPECT_EQ(run.files, TRUE);
         EXPECT_EQ(run.registry, c.registry);
         EXPECT_EQ(ChangedOutside(before, kOutput), std::vector<std::string>{});
-        EXPECT_EQ(fake.ReadFile(target + "\\SAM"), "the machine's accounts");
+        EXPECT_EQ(fake.files().ReadFile(target + "\\SAM"), "the machine's accounts");
         for (const std::string& line : c.lines) EXPECT_TRUE(Logged(line));
-        fs::remove(fake.HostPath(std::string("C:\\Tools\\") + c.link));
+        fs::remove(fake.files().HostPath(std::string("C:\\Tools\\") + c.link));
     }
 }
 

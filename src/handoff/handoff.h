@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "findings/result.h"
 #include "platform/types.h"
 
 class CAction;
@@ -57,6 +58,7 @@ struct OverviewInputs {
     InstalledSoftware software;
     QuestionnaireOutcome questionnaire;
     int errorLines = 0;  // ERR lines of the trace log so far
+    std::vector<findings::Result> findings;  // they open the overview
 };
 
 // The overview's text (Windows-1252, CR LF, at most 100 columns a line),

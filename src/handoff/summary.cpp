@@ -11,6 +11,7 @@
 #include "environment/action.h"
 #include "files/event_logs.h"
 #include "files/file_table.h"
+#include "findings/engine.h"
 #include "framework/file.h"
 #include "handoff/handoff.h"
 #include "platform/constants.h"
@@ -398,6 +399,8 @@ void TraceSection(Page& page, const OverviewInputs& inputs) {
 std::string SummaryText(const CAction& action, const OverviewInputs& inputs) {
     Page page;
     HeadingBlock(page, action, inputs);
+    page.Heading("Findings");
+    for (const std::string& line : findings::SectionLines(inputs.findings)) page.Line(line);
     WindowsSection(page, action, inputs);
     FoldersSection(page, action);
     Software(page, inputs.software);
@@ -456,6 +459,8 @@ void HandOff(const CAction& action, const char* version, const QuestionnaireOutc
         return;
     }
     OverviewInputs inputs;
+    inputs.findings = findings::RunFindings(action);
+    findings::WriteFindingsJson(action, inputs.findings);
     inputs.version = version;
     inputs.computer = ComputerName();
     os().GetLocalTime(&inputs.written);

@@ -11,6 +11,9 @@
     X(HANDLE, OpenEventLogA, (const char* server, const char* source), (server, source))           \
     X(BOOL, BackupEventLogA, (HANDLE log, const char* file), (log, file))                          \
     X(BOOL, CloseEventLog, (HANDLE log), (log))                                                    \
+    X(BOOL, ReadEventLogA, (HANDLE log, DWORD flags, DWORD offset, void* buffer, DWORD size,       \
+      DWORD* read, DWORD* needed),                                                                 \
+      (log, flags, offset, buffer, size, read, needed))                                            \
 
 namespace gx {
 

@@ -40,6 +40,9 @@
     /* printf to the process's standard output. */                                                 \
     X(void, WriteStdout, (const char* text), (text))                                               \
     X(int, SHFileOperationA, (SHFILEOPSTRUCTA* op), (op))                                          \
+    X(BOOL, GetDiskFreeSpaceExA, (const char* directory, ULARGE_INTEGER* freeToCaller,             \
+      ULARGE_INTEGER* total, ULARGE_INTEGER* totalFree),                                           \
+      (directory, freeToCaller, total, totalFree))                                                 \
 
 namespace gx {
 

@@ -34,6 +34,21 @@
     /* Through the address GetProcAddress returned for "IsWow64Process". */                        \
     X(BOOL, Call_IsWow64Process, (FARPROC proc, HANDLE process, BOOL* wow64),                      \
       (proc, process, wow64))                                                                      \
+    X(void, GetSystemTimeAsFileTime, (FILETIME* time), (time))                                     \
+    X(HANDLE, OpenMutexA, (DWORD access, BOOL inherit, const char* name), (access, inherit, name)) \
+    X(UINT, GetSystemDirectoryA, (char* buffer, UINT size), (buffer, size))                        \
+    X(HMODULE, LoadLibraryExA, (const char* path, HANDLE file, DWORD flags), (path, file, flags))  \
+    X(BOOL, FreeLibrary, (HMODULE module), (module))                                               \
+    /* Through addresses GetProcAddress returned for these names in rstrtmgr.dll. */               \
+    X(DWORD, Call_RmStartSession, (FARPROC proc, DWORD* session, DWORD flags, WCHAR* key),         \
+      (proc, session, flags, key))                                                                 \
+    X(DWORD, Call_RmRegisterResources, (FARPROC proc, DWORD session, UINT fileCount,               \
+      const WCHAR** files, UINT appCount, void* apps, UINT serviceCount, const WCHAR** services),  \
+      (proc, session, fileCount, files, appCount, apps, serviceCount, services))                   \
+    X(DWORD, Call_RmGetList, (FARPROC proc, DWORD session, UINT* needed, UINT* count,              \
+      RM_PROCESS_INFO* infos, DWORD* rebootReasons),                                               \
+      (proc, session, needed, count, infos, rebootReasons))                                        \
+    X(DWORD, Call_RmEndSession, (FARPROC proc, DWORD session), (proc, session))                    \
 
 namespace gx {
 

@@ -26,6 +26,9 @@
       PACL dacl, PACL sacl),                                                                       \
       (object, objectType, info, owner, group, dacl, sacl))                                        \
     X(void*, LocalFree, (void* memory), (memory))                                                  \
+    X(BOOL, GetTokenInformation, (HANDLE token, int infoClass, void* info, DWORD length,           \
+      DWORD* returnLength),                                                                        \
+      (token, infoClass, info, length, returnLength))                                              \
 
 namespace gx {
 

@@ -236,4 +236,47 @@ using PFNFCIGETOPENINFO = INT_PTR (*)(char* name, USHORT* date, USHORT* time, US
 
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
+
+// ---- the live system's state the findings read --------------------------------
+struct ULARGE_INTEGER {
+    std::uint64_t QuadPart;
+};
+using WCHAR = char16_t;
+// The fixed head of one event-log record; the source name, computer name,
+// strings, user id and data follow at the offsets it gives.
+struct EVENTLOGRECORD {
+    DWORD Length;
+    DWORD Reserved;
+    DWORD RecordNumber;
+    DWORD TimeGenerated;  // seconds since 1970-01-01 UTC
+    DWORD TimeWritten;
+    DWORD EventID;
+    WORD EventType;
+    WORD NumStrings;
+    WORD EventCategory;
+    WORD ReservedFlags;
+    DWORD ClosingRecordNumber;
+    DWORD StringOffset;
+    DWORD UserSidLength;
+    DWORD UserSidOffset;
+    DWORD DataLength;
+    DWORD DataOffset;
+};
+struct TOKEN_ELEVATION {
+    DWORD TokenIsElevated;
+};
+struct RM_UNIQUE_PROCESS {
+    DWORD dwProcessId;
+    FILETIME ProcessStartTime;
+};
+struct RM_PROCESS_INFO {
+    RM_UNIQUE_PROCESS Process;
+    WCHAR strAppName[256];
+    WCHAR strServiceShortName[64];
+    int ApplicationType;
+    DWORD AppStatus;
+    DWORD TSSessionId;
+    BOOL bRestartable;
+};
+
 }  // namespace gx

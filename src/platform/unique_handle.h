@@ -54,6 +54,8 @@ using UniqueToken = UniqueHandle<HANDLE, &Platform::CloseHandle>;
 using UniqueFile = UniqueHandle<HANDLE, &Platform::CloseHandle, InvalidHandle>;
 using UniqueFind = UniqueHandle<HANDLE, &Platform::FindClose, InvalidHandle>;
 using UniqueEventLog = UniqueHandle<HANDLE, &Platform::CloseEventLog>;
+using UniqueMutex = UniqueHandle<HANDLE, &Platform::CloseHandle>;
+using UniqueLibrary = UniqueHandle<HMODULE, &Platform::FreeLibrary>;
 using UniqueLocalMemory = UniqueHandle<void*, &Platform::LocalFree>;
 
 }  // namespace gx

@@ -153,6 +153,27 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     EXPECT_TRUE(testlog::HasLine(lines, "      version 7.0.1 | publisher Halvorn Automation | installed 20261102"));
     EXPECT_TRUE(testlog::HasLine(lines, "4 entries listed, 1 without a display name, 0 unreadable"));
 
+    // The findings open the overview, right after its heading block; the
+    // file held open elsewhere is one, also in findings.json and the trace.
+    ASSERT_LT(at("Findings"), at("Windows"));
+    EXPECT_EQ(lines[at("Findings") - 2], "                            Error 1920 in the setup log.");
+    EXPECT_TRUE(testlog::HasLine(lines, "WARNING: 1 file(s) could not be copied because another program holds them "
+                               "[locked-files]"));
+    EXPECT_NE(summary.find("\r\n    file table row 2: C:\\WINDOWS\\CorNetPC_LOG.txt: copy failed (error 1223), the "
+                           "holder is not"),
+              std::string::npos);
+    const std::string json = fake.files().ReadFile(kOutput + "findings.json");
+    EXPECT_EQ(json.rfind("{\"schema\": 1, \"ruleset\": \"1\", \"results\": [\r\n", 0), 0u);
+    EXPECT_NE(json.find("{\"id\": \"locked-files\", \"status\": \"fail\", \"severity\": \"warning\""),
+              std::string::npos);
+    const std::vector<std::string> traceLines = LogMessages();
+    EXPECT_NE(std::find(traceLines.begin(), traceLines.end(),
+                        "Findings fail locked-files (warning): 1 file(s) could not be copied because another program "
+                        "holds them"),
+              traceLines.end());
+    EXPECT_NE(std::find(traceLines.begin(), traceLines.end(), "Findings: facts and rules took 0 ms"), traceLines.end());
+
+
     // Each row's outcome as the run recorded it.
     EXPECT_TRUE(testlog::HasLine(lines, "  C:\\WINDOWS"));
     EXPECT_TRUE(testlog::HasLine(lines, Row(1, "setupapi.log", "copied", "12")));
@@ -463,6 +484,19 @@ TEST_F(HandoffTest, APackingFailureAtAnyStepLeavesNoPartialArchiveAndACompleteCo
     EXPECT_TRUE(fake.files().Exists(kOutput + kArchive));
     std::vector<std::string> log = LogMessages();
     EXPECT_NE(std::find(log.begin(), log.end(), "ERR Handoff::WriteSummary -> write " + kOutput + "summary.txt: 112"),
+              log.end());
+
+    // Findings that cannot be written leave no cut file; the overview and the archive are made.
+    TraceShutdown();
+    fake.ui().ClearShown();
+    fake.Fail(gx::FakeOp::WriteFile, gx::ERROR_DISK_FULL, 1).When(PathEnds("findings.json"));
+    RunCollection();
+    EXPECT_FALSE(fake.files().Exists(kOutput + "findings.json"));
+    EXPECT_TRUE(fake.files().Exists(kOutput + "summary.txt"));
+    EXPECT_TRUE(fake.files().Exists(kOutput + kArchive));
+    log = LogMessages();
+    EXPECT_NE(std::find(log.begin(), log.end(),
+                        "ERR Findings::WriteFindingsJson -> write " + kOutput + "findings.json: 112"),
               log.end());
 
     // An earlier archive held open elsewhere stays, with an ERR line; the new one is made.

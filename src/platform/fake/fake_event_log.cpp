@@ -8,7 +8,7 @@
 namespace gx {
 
 FakeEventLog::FakeEventLog(FakeCore& core, FakeFiles& files) : FakeArea(core), files_(files) {
-    core.MayFail({FakeOp::OpenEventLogA, FakeOp::BackupEventLogA});
+    core.MayFail({FakeOp::OpenEventLogA, FakeOp::BackupEventLogA, FakeOp::ReadEventLogA});
 }
 
 FakeEventLog::~FakeEventLog() {
@@ -58,6 +58,7 @@ BOOL FakeEventLog::BackupEventLogA(HANDLE log, const char* file) {
 BOOL FakeEventLog::CloseEventLog(HANDLE log) {
     auto* name = static_cast<std::string*>(log);
     Log(FakeOp::CloseEventLog, {handles_.count(name) ? *name : "?"});
+    readNext_.erase(log);
     if (handles_.erase(name) == 0) {
         SetError(ERROR_INVALID_HANDLE);
         return FALSE;

@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "platform/fake/fake_files.h"
+#include "platform/fake/fake_process.h"
 #include "platform/fake/fake_security.h"
 #include "platform/fake/fake_text.h"
 
@@ -72,7 +73,7 @@ FakeFiles::FakeFiles(FakeCore& core) : FakeArea(core) {
     core.MayFail({FakeOp::GetFileAttributesA, FakeOp::CreateDirectoryA, FakeOp::RemoveDirectoryA,
                   FakeOp::DeleteFileA, FakeOp::FindFirstFileA, FakeOp::FindNextFileA, FakeOp::CreateFileA,
                   FakeOp::WriteFile, FakeOp::ReadFile, FakeOp::SetFilePointer, FakeOp::GetFileAttributesExA,
-                  FakeOp::AppendText, FakeOp::SHFileOperationA});
+                  FakeOp::AppendText, FakeOp::SHFileOperationA, FakeOp::GetDiskFreeSpaceExA});
     char pattern[] = "/tmp/gx-fake-XXXXXX";
     char* made = ::mkdtemp(pattern);
     if (made == nullptr) throw std::runtime_error("cannot create the fake's drive folder");
@@ -532,7 +533,9 @@ bool FakeFiles::CloseFile(HANDLE handle) {
 
 BOOL FakeFiles::CloseHandle(HANDLE handle) {
     Log(FakeOp::CloseHandle);
-    if (CloseFile(handle) || (security_ != nullptr && security_->CloseToken(handle))) return TRUE;
+    if (CloseFile(handle) || (security_ != nullptr && security_->CloseToken(handle)) ||
+        (process_ != nullptr && process_->CloseMutex(handle)))
+        return TRUE;
     SetError(ERROR_INVALID_HANDLE);
     return FALSE;
 }

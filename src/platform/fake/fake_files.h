@@ -14,6 +14,7 @@
 
 namespace gx {
 
+class FakeProcess;
 class FakeSecurity;
 
 class FakeFiles final : public FilesApi, private FakeArea {
@@ -59,6 +60,10 @@ public:
     bool IsReadOnly(const std::string& windowsPath) const;
     // CloseHandle also closes the process token.
     void UseSecurity(FakeSecurity* security) { security_ = security; }
+    void UseProcess(FakeProcess* process) { process_ = process; }
+    // Free and total bytes of the drive with this root ("C:\\"); an unseeded
+    // drive has plenty of room.
+    void SetDiskSpace(const std::string& root, std::uint64_t freeBytes, std::uint64_t totalBytes);
     // Closes a file; false when `handle` is no file of this area.
     bool CloseFile(HANDLE handle);
     std::string OpenHandles() const;
@@ -98,6 +103,8 @@ private:
     std::set<FindState*> finds_;
     std::set<FileState*> files_;
     FakeSecurity* security_ = nullptr;
+    FakeProcess* process_ = nullptr;
+    std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> diskSpace_;  // upper-case root
 };
 
 }  // namespace gx

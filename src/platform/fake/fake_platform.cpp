@@ -12,6 +12,7 @@ FakeAreas::FakeAreas(FakeCore& core)
       cabinet(core),
       ui(core) {
     files.UseSecurity(&security);
+    files.UseProcess(&process);
     registry.UseSecurity(&security);
     process.OnSleepUser([this] { ui.UserActsAt(FakeUserAction::Moment::Sleep); });
     core.onUnexpected = [this](const std::string& message) { ui.RecordFailure(message); };
@@ -26,7 +27,7 @@ FakePlatform::~FakePlatform() = default;
 
 std::string FakePlatform::OpenHandles() const {
     return FakeAreas::registry.OpenHandles() + FakeAreas::files.OpenHandles() + FakeAreas::security.OpenHandles() +
-           FakeAreas::eventLog.OpenHandles();
+           FakeAreas::eventLog.OpenHandles() + FakeAreas::process.OpenHandles();
 }
 
 std::string FakePlatform::DescribeState() const {

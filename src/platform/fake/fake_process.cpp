@@ -8,6 +8,8 @@
 
 namespace gx {
 
+FARPROC FakeRestartManagerProc(const std::string& name);
+
 namespace {
 
 // Copies text into a Win32-style buffer: the length without NUL on success,
@@ -27,7 +29,9 @@ ProcAddress__* const kIsWow64Process = reinterpret_cast<ProcAddress__*>(0x5A03);
 
 FakeProcess::FakeProcess(FakeCore& core) : FakeArea(core) {
     core.MayFail({FakeOp::GetVersionExA, FakeOp::GetWindowsDirectoryA, FakeOp::Call_SHGetFolderPathA,
-                  FakeOp::Call_GetSystemWindowsDirectoryA, FakeOp::GetComputerNameA});
+                  FakeOp::Call_GetSystemWindowsDirectoryA, FakeOp::GetComputerNameA, FakeOp::OpenMutexA,
+                  FakeOp::LoadLibraryExA, FakeOp::Call_RmStartSession, FakeOp::Call_RmRegisterResources,
+                  FakeOp::Call_RmGetList});
     // Windows XP Professional SP2 unless a test says otherwise.
     version_.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
     version_.dwMajorVersion = 5;
@@ -136,6 +140,8 @@ FARPROC FakeProcess::GetProcAddress(HMODULE module, const char* name) {
     if (moduleName == "kernel32.dll" && wanted == "GetSystemWindowsDirectoryA")
         return kGetSystemWindowsDirectory;
     if (moduleName == "kernel32.dll" && wanted == "IsWow64Process") return kIsWow64Process;
+    if (moduleName == "rstrtmgr.dll")
+        if (FARPROC proc = FakeRestartManagerProc(wanted)) return proc;
     SetError(ERROR_PROC_NOT_FOUND);
     return nullptr;
 }

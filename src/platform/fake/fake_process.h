@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/fake/fake_core.h"
 
@@ -47,6 +48,14 @@ public:
     // The scripted user's turn during a sleep (the user interface sets it).
     void OnSleepUser(std::function<void()> hook) { sleepUser_ = std::move(hook); }
     int Sleeps() const { return sleeps_; }
+    // A named mutex another process holds (OpenMutexA finds it).
+    void AddMutex(const std::string& name) { mutexes_.insert(name); }
+    // Whether rstrtmgr.dll is in the system folder (Vista and later).
+    void SetRestartManager(bool present) { restartManager_ = present; }
+    // A program the Restart Manager names as holding the file.
+    void AddFileHolder(const std::string& windowsPath, DWORD processId, const std::u16string& name);
+    bool CloseMutex(HANDLE handle);
+    std::string OpenHandles() const;
     DWORD SleptMs() const { return sleptMs_; }
 
 private:
@@ -67,6 +76,17 @@ private:
     DWORD tickCount_ = 1000;
     std::string computerName_ = "GX-TEST";
     bool isWow64_ = false;
+    std::string systemDir_ = "C:\\WINDOWS\\system32";
+    std::set<std::string> mutexes_;
+    std::set<std::string*> mutexHandles_;
+    bool restartManager_ = true;
+    struct Holder {
+        DWORD processId;
+        std::u16string name;
+    };
+    std::map<std::string, std::vector<Holder>> fileHolders_;      // by upper-case path
+    std::map<DWORD, std::vector<std::string>> rmSessions_;         // registered files
+    DWORD nextRmSession_ = 1;
 };
 
 }  // namespace gx

@@ -18,7 +18,8 @@ constexpr DWORD kLuidCreateToken = 2;
 
 FakeSecurity::FakeSecurity(FakeCore& core, FakeRegistry& registry) : FakeArea(core), registry_(registry) {
     core.MayFail({FakeOp::OpenProcessToken, FakeOp::LookupPrivilegeValueA, FakeOp::AdjustTokenPrivileges,
-                  FakeOp::GetSecurityInfo, FakeOp::SetEntriesInAclA, FakeOp::SetSecurityInfo});
+                  FakeOp::GetSecurityInfo, FakeOp::SetEntriesInAclA, FakeOp::SetSecurityInfo,
+                  FakeOp::GetTokenInformation});
 }
 
 FakeSecurity::~FakeSecurity() {

@@ -26,6 +26,9 @@ public:
     const std::set<std::string>& EnabledPrivileges() const { return enabledPrivileges_; }
     void DisableAllPrivileges() { enabledPrivileges_.clear(); }
     int OpenTokens() const { return openTokens_; }
+    // TokenElevation: 1 elevated, 0 not; -1 a Windows that does not know the
+    // class (before Vista): the query fails with ERROR_INVALID_PARAMETER.
+    void SetElevation(int elevated) { elevation_ = elevated; }
     int LocalAllocs() const { return localAllocs_; }
 
     // ---- for the other areas -----------------------------------------------
@@ -46,6 +49,7 @@ private:
     int localAllocs_ = 0;
     std::set<SecurityBlock*> securityBlocks_;
     int tokenTag_ = 0;
+    int elevation_ = 1;
     DWORD tokenAccess_ = 0;  // of the last token opened
 };
 

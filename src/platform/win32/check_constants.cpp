@@ -20,6 +20,7 @@ namespace captured {
 #include <fcntl.h>
 #include <io.h>
 #include <fci.h>
+#include <restartmanager.h>
 
 // `name` is expanded here to what <windows.h> makes of it; `v_##name` and
 // `#name` are not.

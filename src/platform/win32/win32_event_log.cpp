@@ -2,7 +2,13 @@
 // name.
 #include <windows.h>
 
+#include <cstddef>
+
 #include "platform/win32/win32_support.h"
+
+static_assert(sizeof(::EVENTLOGRECORD) == sizeof(gx::EVENTLOGRECORD) &&
+                  offsetof(::EVENTLOGRECORD, DataOffset) == offsetof(gx::EVENTLOGRECORD, DataOffset),
+              "event record");
 
 namespace gx {
 namespace {
@@ -16,6 +22,10 @@ public:
         return ::BackupEventLogA(log, file);
     }
     BOOL CloseEventLog(HANDLE log) override { return ::CloseEventLog(log); }
+    BOOL ReadEventLogA(HANDLE log, DWORD flags, DWORD offset, void* buffer, DWORD size, DWORD* read,
+                       DWORD* needed) override {
+        return ::ReadEventLogA(log, flags, offset, buffer, size, as<::DWORD*>(read), as<::DWORD*>(needed));
+    }
 };
 
 }  // namespace

@@ -82,6 +82,11 @@ public:
         op->fAnyOperationsAborted = real.fAnyOperationsAborted;
         return result;
     }
+    BOOL GetDiskFreeSpaceExA(const char* directory, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER* total,
+                             ULARGE_INTEGER* totalFree) override {
+        return ::GetDiskFreeSpaceExA(directory, as<::PULARGE_INTEGER>(freeToCaller), as<::PULARGE_INTEGER>(total),
+                                     as<::PULARGE_INTEGER>(totalFree));
+    }
 };
 
 }  // namespace

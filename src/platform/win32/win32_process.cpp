@@ -1,6 +1,7 @@
 // The real boundary for the process, its clock, language, version and folders:
 // each call forwards to the Win32 call of its name.
 #include <windows.h>
+#include <restartmanager.h>
 
 #include <cstddef>
 
@@ -8,6 +9,13 @@
 
 static_assert(sizeof(::OSVERSIONINFOEXA) == sizeof(gx::OSVERSIONINFOEXA), "version record");
 static_assert(sizeof(::SYSTEMTIME) == sizeof(gx::SYSTEMTIME), "time record");
+
+static_assert(sizeof(::RM_PROCESS_INFO) == sizeof(gx::RM_PROCESS_INFO) &&
+                  offsetof(::RM_PROCESS_INFO, strServiceShortName) ==
+                      offsetof(gx::RM_PROCESS_INFO, strServiceShortName) &&
+                  offsetof(::RM_PROCESS_INFO, bRestartable) == offsetof(gx::RM_PROCESS_INFO, bRestartable),
+              "restart manager record");
+static_assert(sizeof(::WCHAR) == sizeof(gx::WCHAR), "wide character");
 
 namespace gx {
 namespace {
@@ -51,6 +59,37 @@ public:
     BOOL Call_IsWow64Process(FARPROC proc, HANDLE process, BOOL* wow64) override {
         using Fn = ::BOOL(WINAPI*)(::HANDLE, ::PBOOL);
         return as<Fn>(proc)(process, as<::PBOOL>(wow64));
+    }
+    void GetSystemTimeAsFileTime(FILETIME* time) override {
+        ::GetSystemTimeAsFileTime(as<::FILETIME*>(time));
+    }
+    HANDLE OpenMutexA(DWORD access, BOOL inherit, const char* name) override {
+        return ::OpenMutexA(access, inherit, name);
+    }
+    UINT GetSystemDirectoryA(char* buffer, UINT size) override { return ::GetSystemDirectoryA(buffer, size); }
+    HMODULE LoadLibraryExA(const char* path, HANDLE file, DWORD flags) override {
+        return as<HMODULE>(::LoadLibraryExA(path, file, flags));
+    }
+    BOOL FreeLibrary(HMODULE module) override { return ::FreeLibrary(as<::HMODULE>(module)); }
+    DWORD Call_RmStartSession(FARPROC proc, DWORD* session, DWORD flags, WCHAR* key) override {
+        using Fn = ::DWORD(WINAPI*)(::DWORD*, ::DWORD, ::WCHAR*);
+        return as<Fn>(proc)(as<::DWORD*>(session), flags, as<::WCHAR*>(key));
+    }
+    DWORD Call_RmRegisterResources(FARPROC proc, DWORD session, UINT fileCount, const WCHAR** files, UINT appCount,
+                                   void* apps, UINT serviceCount, const WCHAR** services) override {
+        using Fn = ::DWORD(WINAPI*)(::DWORD, ::UINT, ::LPCWSTR*, ::UINT, ::RM_UNIQUE_PROCESS*, ::UINT, ::LPCWSTR*);
+        return as<Fn>(proc)(session, fileCount, as<::LPCWSTR*>(files), appCount, as<::RM_UNIQUE_PROCESS*>(apps),
+                            serviceCount, as<::LPCWSTR*>(services));
+    }
+    DWORD Call_RmGetList(FARPROC proc, DWORD session, UINT* needed, UINT* count, RM_PROCESS_INFO* infos,
+                         DWORD* rebootReasons) override {
+        using Fn = ::DWORD(WINAPI*)(::DWORD, ::UINT*, ::UINT*, ::RM_PROCESS_INFO*, ::LPDWORD);
+        return as<Fn>(proc)(session, as<::UINT*>(needed), as<::UINT*>(count), as<::RM_PROCESS_INFO*>(infos),
+                            as<::LPDWORD>(rebootReasons));
+    }
+    DWORD Call_RmEndSession(FARPROC proc, DWORD session) override {
+        using Fn = ::DWORD(WINAPI*)(::DWORD);
+        return as<Fn>(proc)(session);
     }
 };
 

@@ -60,6 +60,10 @@ public:
                                  as<::PACL>(sacl));
     }
     void* LocalFree(void* memory) override { return ::LocalFree(memory); }
+    BOOL GetTokenInformation(HANDLE token, int infoClass, void* info, DWORD length, DWORD* returnLength) override {
+        return ::GetTokenInformation(token, static_cast<::TOKEN_INFORMATION_CLASS>(infoClass), info, length,
+                                     as<::DWORD*>(returnLength));
+    }
 };
 
 }  // namespace

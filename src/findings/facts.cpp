@@ -1,0 +1,503 @@
+#include "findings/facts.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "environment/action.h"
+#include "files/file_table.h"
+#include "findings/text.h"
+#include "platform/constants.h"
+#include "platform/platform.h"
+#include "platform/unique_handle.h"
+
+using namespace gx;
+
+namespace findings {
+
+namespace {
+
+// Registry values larger than this are not read: no list of pending
+// renames or path the rules look at comes near it.
+constexpr DWORD kValueLimit = 1024 * 1024;
+// Rename entries kept for the evidence.
+constexpr std::size_t kRenamesKept = 20;
+// Failed copies asked about: the Restart Manager costs a session each.
+constexpr std::size_t kCopiesAsked = 20;
+
+const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char kRebootPending[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\RebootPending";
+const char kRebootRequired[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update\\RebootRequired";
+const char kServices[] = "SYSTEM\\CurrentControlSet\\Services";
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string Error(const char* what, long code) { return std::string(what) + " (error " + std::to_string(code) + ")"; }
+
+// The 64-bit view where there is one: the servicing and update keys are not
+// redirected for 32-bit programs. Windows 2000 refuses the flag.
+LONG OpenKey(const char* path, UniqueRegKey& key) {
+    LONG status = os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, key.put());
+    if (status == 0 || status == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) return status;
+    return os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.put());
+}
+
+// A value's bytes; the status of the read (ERROR_FILE_NOT_FOUND: missing).
+LONG QueryValue(HKEY key, const char* name, DWORD* type, std::string* bytes) {
+    DWORD size = 0;
+    LONG status = os().RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
+    if (status != 0) return status;
+    if (size > kValueLimit) return static_cast<LONG>(ERROR_MORE_DATA);
+    bytes->assign(size, '\0');
+    if (size == 0) return 0;
+    status = os().RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(&(*bytes)[0]), &size);
+    if (status == 0) bytes->resize(std::min<std::size_t>(size, bytes->size()));
+    return status;
+}
+
+// A text value up to its first NUL; empty when missing or not text.
+std::string QueryText(HKEY key, const char* name) {
+    DWORD type = REG_NONE;
+    std::string bytes;
+    if (QueryValue(key, name, &type, &bytes) != 0 || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::string();
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+bool KeyExists(const char* path) {
+    UniqueRegKey key;
+    return OpenKey(path, key) == 0;
+}
+
+PendingRestartFacts ReadPendingRestart() {
+    PendingRestartFacts facts;
+    UniqueRegKey key;
+    LONG status = OpenKey(kSessionManager, key);
+    if (status != 0) {
+        facts.reason = Error("the Session Manager key cannot be opened", status);
+        return facts;
+    }
+    DWORD type = REG_NONE;
+    std::string bytes;
+    status = QueryValue(key.get(), "PendingFileRenameOperations", &type, &bytes);
+    if (status == 0) {
+        if (type != REG_MULTI_SZ && type != REG_SZ) {
+            facts.renamesUnreadable = !bytes.empty();
+        } else {
+            // Entries come in pairs (from, to); an empty "to" deletes. Empty
+            // entries are kept so the pairs stay in step.
+            std::size_t at = 0;
+            std::vector<std::string> entries;
+            while (at < bytes.size()) {
+                std::size_t end = bytes.find('\0', at);
+                if (end == std::string::npos) end = bytes.size();
+                entries.push_back(bytes.substr(at, end - at));
+                at = end + 1;
+            }
+            while (!entries.empty() && entries.back().empty()) entries.pop_back();
+            for (std::size_t i = 0; i < entries.size(); i += 2) {
+                if (entries[i].empty()) continue;
+                const std::string to = i + 1 < entries.size() ? entries[i + 1] : std::string();
+                facts.renames.push_back(entries[i] + (to.empty() ? " -> (delete)" : " -> " + to));
+                if (facts.renames.size() == kRenamesKept) break;
+            }
+        }
+    } else if (status != static_cast<LONG>(ERROR_FILE_NOT_FOUND)) {
+        facts.renamesUnreadable = true;
+    }
+    facts.rebootPending = KeyExists(kRebootPending);
+    facts.rebootRequired = KeyExists(kRebootRequired);
+    facts.read = true;
+    return facts;
+}
+
+void ReadInstallerBusy(Facts& facts) {
+    HANDLE mutex = os().OpenMutexA(SYNCHRONIZE, FALSE, "Global\\_MSIExecute");
+    if (mutex != nullptr) {
+        os().CloseHandle(mutex);
+        facts.installerBusy = Tri::Yes;
+        return;
+    }
+    const DWORD error = os().GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) {
+        facts.installerBusy = Tri::No;
+    } else if (error == ERROR_ACCESS_DENIED) {
+        facts.installerBusy = Tri::Yes;  // it exists; we may only not open it
+    } else {
+        facts.installerBusyReason = Error("the installer's mutex cannot be looked up", static_cast<long>(error));
+    }
+}
+
+// Reads a C string at `offset` of a record, never past `end`.
+bool RecordText(const char* record, DWORD offset, DWORD end, std::string* text, DWORD* next) {
+    if (offset >= end) return false;
+    const void* zero = std::memchr(record + offset, '\0', end - offset);
+    if (zero == nullptr) return false;
+    const DWORD length = static_cast<DWORD>(static_cast<const char*>(zero) - (record + offset));
+    text->assign(record + offset, length);
+    *next = offset + length + 1;
+    return true;
+}
+
+bool SourceOfInterest(const std::string& source) {
+    const std::string lower = Lower(source);
+    return lower == "msiinstaller" || lower == "service control manager";
+}
+
+// Folders named by the services' image paths, expanded as the service
+// control manager does.
+std::string ResolveImage(const std::string& imagePath, const CAction& action) {
+    std::string path = imagePath;
+    while (!path.empty() && path[0] == ' ') path.erase(0, 1);
+    if (path.empty()) return std::string();
+    if (path[0] == '"') {
+        const std::size_t close = path.find('"', 1);
+        path = path.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    } else {
+        const std::string lower = Lower(path);
+        for (const char* ext : {".exe", ".sys", ".dll"}) {
+            const std::size_t at = lower.find(ext);
+            if (at != std::string::npos) {
+                path = path.substr(0, at + 4);
+                break;
+            }
+        }
+    }
+    std::string windows = action.m_szWindowsPath;
+    while (!windows.empty() && windows.back() == '\\') windows.pop_back();
+    if (windows.empty()) windows = "C:\\WINDOWS";
+    const std::string lower = Lower(path);
+    if (lower.compare(0, 4, "\\??\\") == 0) return path.substr(4);
+    if (lower.compare(0, 12, "\\systemroot\\") == 0) return windows + path.substr(11);
+    if (lower.compare(0, 12, "%systemroot%") == 0) return windows + path.substr(12);
+    if (lower.compare(0, 8, "%windir%") == 0) return windows + path.substr(8);
+    if (lower.compare(0, 9, "system32\\") == 0) return windows + "\\" + path;
+    if (path.size() > 2 && path[1] == ':') return path;
+    return std::string();  // relative or another variable: no file to look for
+}
+
+bool BelowFolder(const std::string& file, std::string folder) {
+    while (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    if (folder.empty()) return false;
+    return Lower(file).compare(0, folder.size() + 1, Lower(folder) + "\\") == 0;
+}
+
+ServicesFacts ReadServices(const CAction& action) {
+    ServicesFacts facts;
+    UniqueRegKey services;
+    LONG status = os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServices, 0, KEY_READ, services.put());
+    if (status != 0) {
+        facts.reason = Error("the services key cannot be opened", status);
+        return facts;
+    }
+    for (DWORD index = 0;; ++index) {
+        char name[256];
+        DWORD length = sizeof(name);
+        status = os().RegEnumKeyExA(services.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == static_cast<LONG>(ERROR_NO_MORE_ITEMS)) break;
+        if (status == static_cast<LONG>(ERROR_MORE_DATA)) continue;
+        if (status != 0) {
+            facts.reason = Error("the list of services ends early", status);
+            return facts;
+        }
+        name[std::min<DWORD>(length, sizeof(name) - 1)] = '\0';
+        UniqueRegKey service;
+        if (os().RegOpenKeyExA(services.get(), name, 0, KEY_READ, service.put()) != 0) continue;
+        ServiceFacts item;
+        item.name = name;
+        DWORD type = REG_NONE;
+        std::string bytes;
+        if (QueryValue(service.get(), "Start", &type, &bytes) == 0 && type == REG_DWORD && bytes.size() == 4) {
+            item.hasStart = true;
+            std::memcpy(&item.start, bytes.data(), 4);
+        }
+        if (Lower(item.name) == "msiserver") {
+            facts.installerPresent = true;
+            facts.installerHasStart = item.hasStart;
+            facts.installerStart = item.start;
+            continue;
+        }
+        item.imagePath = QueryText(service.get(), "ImagePath");
+        item.displayName = QueryText(service.get(), "DisplayName");
+        item.imageFile = ResolveImage(item.imagePath, action);
+        const bool family = NamesFamily(item.name) || NamesFamily(item.displayName) ||
+                            (!item.imageFile.empty() && (BelowFolder(item.imageFile, action.m_szNetPCPath) ||
+                                                         BelowFolder(item.imageFile, action.m_szSharedPath)));
+        if (!family) continue;
+        if (!item.imageFile.empty()) item.imageFound = os().GetFileAttributesA(item.imageFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+        facts.family.push_back(std::move(item));
+    }
+    facts.read = true;
+    return facts;
+}
+
+void AddDrive(std::vector<DriveFacts>& drives, const std::string& path, const char* why) {
+    if (path.size() < 3 || !std::isalpha(static_cast<unsigned char>(path[0])) || path[1] != ':' || path[2] != '\\')
+        return;
+    std::string root = path.substr(0, 3);
+    root[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(root[0])));
+    for (DriveFacts& drive : drives)
+        if (drive.root == root) {
+            drive.why += std::string(", ") + why;
+            return;
+        }
+    DriveFacts drive;
+    drive.root = root;
+    drive.why = why;
+    ULARGE_INTEGER freeToCaller = {}, total = {}, totalFree = {};
+    if (os().GetDiskFreeSpaceExA(root.c_str(), &freeToCaller, &total, &totalFree)) {
+        drive.read = true;
+        drive.freeBytes = freeToCaller.QuadPart;
+        drive.totalBytes = total.QuadPart;
+    } else {
+        drive.error = os().GetLastError();
+    }
+    drives.push_back(drive);
+}
+
+void ReadElevation(Facts& facts) {
+    UniqueToken token;
+    if (!os().OpenProcessToken(os().GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+        facts.elevationReason = Error("the process token cannot be opened", static_cast<long>(os().GetLastError()));
+        return;
+    }
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    if (os().GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size)) {
+        facts.elevated = elevation.TokenIsElevated != 0 ? Tri::Yes : Tri::No;
+        return;
+    }
+    const DWORD error = os().GetLastError();
+    facts.elevationReason = error == ERROR_INVALID_PARAMETER
+                                ? std::string("this Windows does not tell (before Vista)")
+                                : Error("the token's elevation cannot be read", static_cast<long>(error));
+}
+
+// rstrtmgr.dll by its full path in the system folder, never by bare name:
+// the program runs with administrator rights.
+class RestartManager {
+public:
+    RestartManager() {
+        char folder[MAX_PATH] = {};
+        const UINT length = os().GetSystemDirectoryA(folder, sizeof(folder));
+        if (length == 0 || length >= sizeof(folder)) {
+            reason_ = "the system folder is not known";
+            return;
+        }
+        const std::string path = std::string(folder, length) + "\\rstrtmgr.dll";
+        library_.reset(os().LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        if (!library_) {
+            reason_ = Error("the Restart Manager is not available (Windows before Vista)",
+                            static_cast<long>(os().GetLastError()));
+            return;
+        }
+        start_ = os().GetProcAddress(library_.get(), "RmStartSession");
+        register_ = os().GetProcAddress(library_.get(), "RmRegisterResources");
+        list_ = os().GetProcAddress(library_.get(), "RmGetList");
+        end_ = os().GetProcAddress(library_.get(), "RmEndSession");
+        if (start_ == nullptr || register_ == nullptr || list_ == nullptr || end_ == nullptr)
+            reason_ = "the Restart Manager lacks a function";
+    }
+
+    // Who holds `file`; false with the reason when it cannot tell.
+    bool Holders(const std::string& file, std::vector<Holder>* holders, std::string* reason) {
+        if (!reason_.empty()) {
+            *reason = reason_;
+            return false;
+        }
+        DWORD session = 0;
+        WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+        DWORD status = os().Call_RmStartSession(start_, &session, 0, key);
+        if (status != 0) {
+            *reason = Error("no Restart Manager session", static_cast<long>(status));
+            return false;
+        }
+        const std::u16string wide = Cp1252ToUtf16(file);
+        const WCHAR* files[1] = {wide.c_str()};
+        status = os().Call_RmRegisterResources(register_, session, 1, files, 0, nullptr, 0, nullptr);
+        std::vector<RM_PROCESS_INFO> infos(4);
+        for (int attempt = 0; status == 0 && attempt < 3; ++attempt) {
+            UINT needed = 0;
+            UINT count = static_cast<UINT>(infos.size());
+            DWORD reasons = 0;
+            status = os().Call_RmGetList(list_, session, &needed, &count, infos.data(), &reasons);
+            if (status == static_cast<DWORD>(ERROR_MORE_DATA) && needed <= 1000) {
+                infos.resize(needed + 2);  // the list may grow between the calls
+                status = 0;
+                continue;
+            }
+            if (status != 0) break;
+            for (UINT i = 0; i < count && i < infos.size(); ++i)
+                holders->push_back({infos[i].Process.dwProcessId, Utf16ToCp1252(infos[i].strAppName, 256)});
+            os().Call_RmEndSession(end_, session);
+            return true;
+        }
+        os().Call_RmEndSession(end_, session);
+        *reason = Error("the Restart Manager did not answer", static_cast<long>(status));
+        return false;
+    }
+
+private:
+    UniqueLibrary library_;
+    FARPROC start_ = nullptr, register_ = nullptr, list_ = nullptr, end_ = nullptr;
+    std::string reason_;
+};
+
+void ReadFailedCopies(const CAction& action, Facts& facts) {
+    const RunRecord& record = action.m_Record;
+    std::vector<FailedCopy> failed;
+    for (int i = 0; i < kFileTableSize && i < static_cast<int>(record.rows.size()); ++i) {
+        if (record.rows[i].outcome != ItemOutcome::Failed) continue;
+        FailedCopy copy;
+        copy.row = i + 1;
+        copy.source = ComposeCollectedFilePaths(action, FileTable[i]).source;
+        copy.code = record.rows[i].code;
+        // A file listed in both groups fails twice: ask once.
+        bool seen = false;
+        for (const FailedCopy& other : failed) seen = seen || Lower(other.source) == Lower(copy.source);
+        if (!seen && !copy.source.empty()) failed.push_back(std::move(copy));
+    }
+    if (failed.empty()) return;
+    RestartManager manager;
+    for (std::size_t i = 0; i < failed.size(); ++i) {
+        if (i < kCopiesAsked) failed[i].asked = manager.Holders(failed[i].source, &failed[i].holders, &failed[i].askReason);
+        else failed[i].askReason = "not asked: too many failed copies";
+    }
+    facts.failedCopies = std::move(failed);
+}
+
+DWORD SecondsNow() {
+    FILETIME now = {};
+    os().GetSystemTimeAsFileTime(&now);
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    const std::uint64_t seconds = ticks / 10000000ull;
+    return seconds > 11644473600ull ? static_cast<DWORD>(seconds - 11644473600ull) : 0;
+}
+
+}  // namespace
+
+bool NamesFamily(const std::string& text) {
+    const std::string lower = Lower(text);
+    return lower.find("halvorn") != std::string::npos || lower.find("corvane") != std::string::npos;
+}
+
+std::string UtcText(DWORD secondsSince1970) {
+    const std::uint64_t days = secondsSince1970 / 86400;
+    const DWORD rest = secondsSince1970 % 86400;
+    // Civil date from days since 1970 (proleptic Gregorian).
+    const std::int64_t z = static_cast<std::int64_t>(days) + 719468;
+    const std::int64_t era = z / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2);
+    char text[40];
+    std::snprintf(text, sizeof(text), "%04lld-%02u-%02u %02u:%02u:%02u UTC", static_cast<long long>(year), month, day,
+                  rest / 3600, rest / 60 % 60, rest % 60);
+    return text;
+}
+
+EventLogFacts ReadEventLog(const char* name, DWORD now) {
+    EventLogFacts facts;
+    facts.name = name;
+    UniqueEventLog log(os().OpenEventLogA(nullptr, name));
+    if (!log) {
+        facts.reason = Error((std::string("the ") + name + " event log cannot be opened").c_str(),
+                             static_cast<long>(os().GetLastError()));
+        return facts;
+    }
+    const DWORD oldest = now > kEventDays * 86400 ? now - kEventDays * 86400 : 0;
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        DWORD read = 0, needed = 0;
+        if (!os().ReadEventLogA(log.get(), EVENTLOG_SEQUENTIAL_READ | EVENTLOG_BACKWARDS_READ, 0, buffer.data(),
+                                static_cast<DWORD>(buffer.size()), &read, &needed)) {
+            const DWORD error = os().GetLastError();
+            if (error == ERROR_HANDLE_EOF) break;
+            // One record larger than the buffer (at most 512 KB on Windows).
+            if (error == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size() && needed <= 1024 * 1024) {
+                buffer.resize(needed);
+                continue;
+            }
+            facts.reason = Error((std::string("the ") + name + " event log cannot be read").c_str(),
+                                 static_cast<long>(error));
+            return facts;
+        }
+        read = std::min<DWORD>(read, static_cast<DWORD>(buffer.size()));
+        DWORD at = 0;
+        while (at + sizeof(EVENTLOGRECORD) <= read) {
+            EVENTLOGRECORD head;
+            std::memcpy(&head, buffer.data() + at, sizeof(head));
+            if (head.Length < sizeof(head) + sizeof(DWORD) || head.Length > read - at) {
+                facts.reason = "the " + std::string(name) + " event log has a record that cannot be read (after " +
+                               std::to_string(facts.scanned) + " records)";
+                return facts;
+            }
+            const char* record = buffer.data() + at;
+            const DWORD end = head.Length - sizeof(DWORD);
+            at += head.Length;
+            ++facts.scanned;
+            if (head.TimeGenerated < oldest) {
+                facts.read = true;
+                return facts;
+            }
+            EventRecord item;
+            DWORD next = 0;
+            if (!RecordText(record, sizeof(head), end, &item.source, &next)) {
+                facts.reason = "the " + std::string(name) + " event log has a record without a source (record " +
+                               std::to_string(head.RecordNumber) + ")";
+                return facts;
+            }
+            if (SourceOfInterest(item.source)) {
+                item.number = head.RecordNumber;
+                item.time = head.TimeGenerated;
+                item.id = head.EventID & 0xFFFF;
+                DWORD offset = head.StringOffset;
+                for (WORD n = 0; n < head.NumStrings; ++n) {
+                    std::string text;
+                    if (!RecordText(record, offset, end, &text, &offset)) {
+                        facts.reason = "the " + std::string(name) + " event log has a record with damaged strings (record " +
+                                       std::to_string(head.RecordNumber) + ")";
+                        return facts;
+                    }
+                    item.strings.push_back(std::move(text));
+                }
+                facts.records.push_back(std::move(item));
+            }
+            if (facts.scanned >= kEventRecordLimit) {
+                facts.limited = true;
+                facts.read = true;
+                return facts;
+            }
+        }
+        if (read == 0) break;
+    }
+    facts.read = true;
+    return facts;
+}
+
+Facts ReadFacts(const CAction& action) {
+    Facts facts;
+    facts.now = SecondsNow();
+    facts.pendingRestart = ReadPendingRestart();
+    ReadInstallerBusy(facts);
+    facts.application = ReadEventLog("Application", facts.now);
+    facts.system = ReadEventLog("System", facts.now);
+    facts.services = ReadServices(action);
+    AddDrive(facts.drives, action.m_szSystemDrive, "system drive");
+    AddDrive(facts.drives, action.m_szNetPCPath, "product installation path");
+    AddDrive(facts.drives, action.m_szSharedPath, "product shared path");
+    ReadElevation(facts);
+    ReadFailedCopies(action, facts);
+    return facts;
+}
+
+}  // namespace findings

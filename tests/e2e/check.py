@@ -9,10 +9,14 @@
   check.py equal    <file> <expected text, CP1252 written as UTF-8 here>
   check.py archive  <output folder>     (its one .cab, unpacked by cabextract, against the folder)
   check.py summary  <summary.txt> <manifest> <groups> [<product> <problem>]   (against the sample installation)
+  check.py findings <findings.json> <summary.txt> clean|<id,id,...> [<id>=<evidence text>...]
+                    clean: no failed rule of severity error; else exactly these rules failed,
+                    each given text in one of its evidence lines, in both files
 
 Windows paths (C:\\...) are resolved inside $WINEPREFIX case-insensitively.
 Exits 1 with a message on the first failed check.
 """
+import json
 import os
 import re
 import shutil
@@ -297,6 +301,66 @@ def summary(path, manifest, groups, typed=None):
     print("summary.txt: %d rows as in the sample, %d family entries first" % (len(listed) + checked, len(family)))
 
 
+# The rules in the order of their results.
+RULE_IDS = ["pending-restart", "installer-busy", "installer-log-failure", "installer-events", "service-failures",
+            "family-services", "installer-service", "duplicate-products", "installer-cache", "product-paths",
+            "product-file-attributes", "crash-evidence", "low-disk", "collection-incomplete",
+            "device-setup-failures", "locked-files"]
+FIELDS = {"pass": {"id", "status"}, "skip": {"id", "status", "reason"},
+          "fail": {"id", "status", "severity", "title", "evidence", "remedy"}}
+
+
+def findings(json_path, summary_path, expected, evidence):
+    try:
+        data = json.loads(read(json_path).decode("utf-8"))
+    except ValueError as error:
+        fail("findings.json does not parse: %s" % error)
+    if list(data) != ["schema", "ruleset", "results"] or data["schema"] != 1 or not data["ruleset"]:
+        fail("findings.json head: %r" % {k: data[k] for k in data if k != "results"})
+    results = data["results"]
+    ids = [r.get("id") for r in results]
+    if ids != [i for i in RULE_IDS if i in ids] or len(ids) < 9:
+        fail("rules out of order or unknown: %s" % ids)
+    for r in results:
+        if set(r) != FIELDS.get(r.get("status"), set()):
+            fail("result fields of %s: %s" % (r.get("id"), sorted(r)))
+    failed = [r for r in results if r["status"] == "fail"]
+    text = read(summary_path).decode("cp1252").replace("\r\n      ", "")  # lines the page continued
+    start, end = text.find("\r\nFindings\r\n--------\r\n"), text.find("\r\nWindows\r\n-------\r\n")
+    if not 0 <= start < end:
+        fail("summary.txt has no Findings section before Windows")
+    section = text[start:end]
+    for r in failed:
+        if "%s: %s [%s]" % (r["severity"].upper(), r["title"], r["id"]) not in section:
+            fail("the overview lacks %s" % r["id"])
+    counts = "%d rules ran: %d failed, %d passed, %d skipped" % (
+        len(results), len(failed), sum(r["status"] == "pass" for r in results),
+        sum(r["status"] == "skip" for r in results))
+    if counts not in section or (not failed) != ("No known problem found" in section):
+        fail("the overview's counts are not %r" % counts)
+    if expected == "clean":
+        errors = [r["id"] + ": " + r["title"] for r in failed if r["severity"] == "error"]
+        if errors:
+            fail("false alarms on the sample: %s" % errors)
+    else:
+        # Rules not in this build are not asked for.
+        wanted = {i for i in expected.split(",") if i in ids}
+        if {r["id"] for r in failed} != wanted:
+            fail("failed rules %s, expected %s" % (sorted(r["id"] for r in failed), sorted(wanted)))
+        for item in evidence:
+            rule, _, shown = item.partition("=")
+            if rule not in ids:
+                continue
+            lines = [e["source"] + (":%d" % e["line"] if "line" in e else "") + ": " + e["text"]
+                     for r in failed if r["id"] == rule for e in r["evidence"]]
+            if not any(shown in line for line in lines):
+                fail("%s: no evidence with %r in %s" % (rule, shown, lines))
+            if not any(("    " + line) in section for line in lines if shown in line):
+                fail("%s: the overview lacks the evidence with %r" % (rule, shown))
+    print("findings: %d rules, failed: %s" % (len(results), ", ".join(
+        "%s (%s)" % (r["id"], r["severity"]) for r in failed) or "none"))
+
+
 def equal(path, text):
     actual = read(path)
     if actual != text.encode("cp1252"):
@@ -319,6 +383,8 @@ def main(argv):
         archive(argv[2])
     elif command == "summary":
         summary(argv[2], argv[3], set(argv[4]), argv[5:7] if len(argv) > 5 else None)
+    elif command == "findings":
+        findings(argv[2], argv[3], argv[4], argv[5:])
     elif command == "equal":
         equal(argv[2], argv[3])
     else:

@@ -381,11 +381,6 @@ DWORD SecondsNow() {
 
 }  // namespace
 
-bool NamesFamily(const std::string& text) {
-    const std::string lower = Lower(text);
-    return lower.find("halvorn") != std::string::npos || lower.find("corvane") != std::string::npos;
-}
-
 std::string UtcText(DWORD secondsSince1970) {
     const std::uint64_t days = secondsSince1970 / 86400;
     const DWORD rest = secondsSince1970 % 86400;

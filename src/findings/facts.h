@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "handoff/handoff.h"  // NamesFamily: one test of the product family
 #include "platform/types.h"
 
 class CAction;
@@ -103,7 +104,6 @@ Facts ReadFacts(const CAction& action);
 
 // The parts, for tests.
 EventLogFacts ReadEventLog(const char* name, gx::DWORD now);
-bool NamesFamily(const std::string& text);
 // "2026-12-01 09:05:03 UTC"
 std::string UtcText(gx::DWORD secondsSince1970);
 

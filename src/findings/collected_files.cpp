@@ -7,6 +7,7 @@
 
 #include "environment/action.h"
 #include "files/file_table.h"
+#include "findings/facts.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 
@@ -195,22 +196,7 @@ std::string LocalTimeText(const FILETIME& utc) {
     const std::uint64_t ticks = (static_cast<std::uint64_t>(local.dwHighDateTime) << 32) | local.dwLowDateTime;
     const long long seconds = static_cast<long long>(ticks / 10000000ull) - 11644473600ll;
     if (seconds < 0) return std::string();
-    long long days = seconds / 86400;
-    const long long rest = seconds % 86400;
-    // Civil date from days since 1970 (the inverse of DaysFromCivil).
-    days += 719468;
-    const long long era = days / 146097;
-    const unsigned doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned day = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-    const long long year = static_cast<long long>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
-    char text[32];
-    std::snprintf(text, sizeof(text), "%04lld-%02u-%02u %02lld:%02lld:%02lld", year, month, day, rest / 3600,
-                  rest / 60 % 60, rest % 60);
-    return text;
+    return CivilTimeText(seconds);
 }
 
 }  // namespace findings

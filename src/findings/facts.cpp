@@ -381,23 +381,28 @@ DWORD SecondsNow() {
 
 }  // namespace
 
-std::string UtcText(DWORD secondsSince1970) {
-    const std::uint64_t days = secondsSince1970 / 86400;
-    const DWORD rest = secondsSince1970 % 86400;
+std::string CivilTimeText(long long secondsSince1970) {
+    if (secondsSince1970 < 0) return std::string();
+    const long long days = secondsSince1970 / 86400;
+    const long long rest = secondsSince1970 % 86400;
     // Civil date from days since 1970 (proleptic Gregorian).
-    const std::int64_t z = static_cast<std::int64_t>(days) + 719468;
-    const std::int64_t era = z / 146097;
+    const long long z = days + 719468;
+    const long long era = z / 146097;
     const unsigned doe = static_cast<unsigned>(z - era * 146097);
     const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
     const unsigned mp = (5 * doy + 2) / 153;
     const unsigned day = doy - (153 * mp + 2) / 5 + 1;
     const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-    const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2);
-    char text[40];
-    std::snprintf(text, sizeof(text), "%04lld-%02u-%02u %02u:%02u:%02u UTC", static_cast<long long>(year), month, day,
-                  rest / 3600, rest / 60 % 60, rest % 60);
+    const long long year = static_cast<long long>(yoe) + era * 400 + (month <= 2 ? 1 : 0);
+    char text[48];
+    std::snprintf(text, sizeof(text), "%04lld-%02u-%02u %02lld:%02lld:%02lld", year, month, day, rest / 3600,
+                  rest / 60 % 60, rest % 60);
     return text;
+}
+
+std::string UtcText(DWORD secondsSince1970) {
+    return CivilTimeText(static_cast<long long>(secondsSince1970)) + " UTC";
 }
 
 EventLogFacts ReadEventLog(const char* name, DWORD now) {

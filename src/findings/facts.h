@@ -104,6 +104,8 @@ Facts ReadFacts(const CAction& action);
 
 // The parts, for tests.
 EventLogFacts ReadEventLog(const char* name, gx::DWORD now);
+// "2026-12-01 09:05:03" from seconds since 1970; empty before 1970.
+std::string CivilTimeText(long long secondsSince1970);
 // "2026-12-01 09:05:03 UTC"
 std::string UtcText(gx::DWORD secondsSince1970);
 

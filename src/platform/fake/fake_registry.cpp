@@ -451,27 +451,37 @@ LONG FakeRegistry::RegCloseKey(HKEY key) {
     return 0;
 }
 
+LONG FakeRegistry::ParentForDeletion(HKEY root, const char* subKey, REGSAM access,
+                                     std::shared_ptr<FakeRegNode>* parent, std::string* lowerName) {
+    std::shared_ptr<FakeRegNode> base;
+    std::string path, basePath;
+    bool view32 = false;
+    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
+    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    std::vector<std::string> parts = SplitKey(path);
+    if (parts.empty()) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    *parent = base;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        auto it = (*parent)->children.find(Lower(parts[i]));
+        if (it == (*parent)->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+        *parent = it->second;
+    }
+    *lowerName = Lower(parts.back());
+    return 0;
+}
+
 LONG FakeRegistry::SHDeleteKeyA(HKEY root, const char* subKey) {
     Log(FakeOp::SHDeleteKeyA, {subKey != nullptr ? subKey : ""});
     DWORD code = 0;
     if (Injected(FakeOp::SHDeleteKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
     // The shell's call has no view flags: a 32-bit program deletes in its own
     // view, or in the view of the key it names as the root.
-    std::shared_ptr<FakeRegNode> base;
-    std::string path, basePath;
-    bool view32 = false;
-    Resolve(root, subKey, 0, &base, &path, &basePath, &view32);
-    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-    std::vector<std::string> parts = SplitKey(path);
-    if (parts.empty()) return static_cast<LONG>(ERROR_ACCESS_DENIED);
-    std::shared_ptr<FakeRegNode> parent = base;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        auto it = parent->children.find(Lower(parts[i]));
-        if (it == parent->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-        parent = it->second;
-    }
-    if (parent->children.count(Lower(parts.back())) == 0) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-    return DeleteTree(*parent, Lower(parts.back()));
+    std::shared_ptr<FakeRegNode> parent;
+    std::string name;
+    LONG status = ParentForDeletion(root, subKey, 0, &parent, &name);
+    if (status != 0) return status;
+    if (parent->children.count(name) == 0) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+    return DeleteTree(*parent, name);
 }
 
 namespace {
@@ -487,25 +497,16 @@ FARPROC FakeRegDeleteKeyExProc() { return kRegDeleteKeyEx; }
 LONG FakeRegistry::Call_RegDeleteKeyExA(FARPROC proc, HKEY root, const char* subKey, REGSAM access, DWORD) {
     if (proc != kRegDeleteKeyEx) Unexpected("Call_RegDeleteKeyExA with a foreign address");
     Log(FakeOp::Call_RegDeleteKeyExA, {subKey != nullptr ? subKey : "", FakeHex(access)});
-    std::shared_ptr<FakeRegNode> base;
-    std::string path, basePath;
-    bool view32 = false;
-    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
-    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-    std::vector<std::string> parts = SplitKey(path);
-    if (parts.empty()) return static_cast<LONG>(ERROR_ACCESS_DENIED);
-    std::shared_ptr<FakeRegNode> parent = base;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        auto it = parent->children.find(Lower(parts[i]));
-        if (it == parent->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-        parent = it->second;
-    }
-    auto it = parent->children.find(Lower(parts.back()));
+    std::shared_ptr<FakeRegNode> parent;
+    std::string name;
+    LONG status = ParentForDeletion(root, subKey, access, &parent, &name);
+    if (status != 0) return status;
+    auto it = parent->children.find(name);
     if (it == parent->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     // Only a key without subkeys goes, as with RegDeleteKey.
     if (!it->second->children.empty() || RefusedAccess(*it->second, DELETE))
         return static_cast<LONG>(ERROR_ACCESS_DENIED);
-    Detach(*parent, Lower(parts.back()));
+    Detach(*parent, name);
     return 0;
 }
 

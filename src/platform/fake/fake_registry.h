@@ -85,6 +85,9 @@ private:
     // path below it.
     void Resolve(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* base,
                  std::string* path, std::string* basePath, bool* view32);
+    // The parent of the key to delete and the key's lower-case name.
+    LONG ParentForDeletion(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* parent,
+                           std::string* lowerName);
     std::string NamedPath(const std::shared_ptr<FakeRegNode>& from, const std::string& fromPath,
                           const std::string& path) const;
 

@@ -20,7 +20,18 @@ SCENARIO=""
 
 # The driver always runs in a UTF-8 locale, so that Wine turns the texts it
 # types from UTF-8 into the program's code page.
-drive() { LC_ALL=C.UTF-8 wine "$BUILD/gxdrive.exe" "$@" </dev/null 2>&1 | tr -d '\r' | iconv -f CP1252 -t UTF-8; return "${PIPESTATUS[0]}"; }
+# Its output goes through a file: a Wine process that the call starts (the
+# desktop's explorer after a server restart) inherits the output and would
+# hold a pipe open for good.
+drive() {
+    local out rc
+    out=$(mktemp)
+    LC_ALL=C.UTF-8 wine "$BUILD/gxdrive.exe" "$@" </dev/null >"$out" 2>&1
+    rc=$?
+    tr -d '\r' <"$out" | iconv -f CP1252 -t UTF-8
+    rm -f "$out"
+    return "$rc"
+}
 check() { python3 "$E2E_DIR/check.py" "$@"; }
 shot() { import -window root "$SHOTS/$1.png" 2>/dev/null || true; }
 fail() { echo "  FAIL [$SCENARIO]: $*" >&2; FAILED=1; }

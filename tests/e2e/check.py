@@ -238,6 +238,15 @@ def summary(path, manifest, groups, typed=None):
     listed, named, folder = {}, {}, None
     start = next(i for i, l in enumerate(lines) if l.startswith("File table ("))
     end = lines.index("Event log backups (in File_Save):", start)
+    device = "Device-setup log of Windows Vista and later (in File_Save, mirrored):"
+    if device in lines[start:end]:
+        # Since Vista: INF\setupapi.dev.log, copied as the rows are, when there.
+        at = lines.index(device, start)
+        copy = host(path[:path.rfind("\\")] + "\\File_Save\\windows\\INF\\setupapi.dev.log")
+        expected = (r"copied +%d$" % os.path.getsize(copy)) if os.path.exists(copy) else r"not present"
+        if not re.search(expected, lines[at + 1]):
+            fail("device-setup log: %r, expected %s" % (lines[at + 1], expected))
+        end = at
     kind = None
     for line in lines[start + 2:end]:
         m = OUTCOME.match(line)
@@ -293,7 +302,8 @@ def summary(path, manifest, groups, typed=None):
             ok = "reported done, no file" in line or "failed (" in line
         if not ok:
             fail("event log backup %s: %r" % (log, line))
-    for hive in ["halvorn.sav", "services.sav", "msole.sav", "msuninst.sav", "msinstfeat.sav"]:
+    extra = sorted(n for n in os.listdir(os.path.join(folder, "Registry_Save")) if n.endswith("64.sav"))
+    for hive in ["halvorn.sav", "services.sav", "msole.sav", "msuninst.sav", "msinstfeat.sav"] + extra:
         line = next(l for l in lines if l.startswith("  " + hive + " "))
         file = os.path.join(folder, "Registry_Save", hive)
         if not os.path.exists(file) or not re.search(r"saved +%d$" % os.path.getsize(file), line):

@@ -88,24 +88,68 @@ gx_why_no_wine() {
     gx_say "32-bit Wine cannot start here. Boot the kernel with ia32_emulation=on, or use a machine that can."
 }
 
-# A private 32-bit prefix, created on first use, with its server kept alive
-# and detached from our pipes (ctest waits for them otherwise).
+# Which lanes run here: GX_LANES (32, 64 or "32 64"), by default both where
+# the kernel runs 32-bit programs and the 64-bit lane alone where it does not.
+gx_lanes() {
+    local lanes="${GX_LANES:-}" lane
+    if [ -z "$lanes" ]; then
+        if gx_runs_32bit; then lanes="32 64"; else lanes="64"; fi
+    fi
+    for lane in $lanes; do
+        case "$lane" in
+        32) gx_runs_32bit || { gx_why_no_wine /lib/ld-linux.so.2; gx_say "the 32-bit lane cannot run here; GX_LANES=64 runs the 64-bit one"; return 1; } ;;
+        64) ;;
+        *) gx_say "GX_LANES: unknown lane $lane (32, 64)"; return 1 ;;
+        esac
+    done
+    echo $lanes
+}
+
+# The lane these commands run in: 32 (the host's 32-bit Wine, a 32-bit
+# prefix) or 64 (inside scripts/lane64: Wine's WoW64 mode, a 64-bit prefix).
+gx_lane() { echo "${GX_LANE:-32}"; }
+
+# A private prefix of this lane (the 64-bit lane's has "64" appended to the
+# given path), created on first use, with its server kept alive and detached
+# from our pipes (ctest waits for them otherwise).
 gx_wine_prefix() {
-    gx_runs_32bit || { gx_why_no_wine /lib/ld-linux.so.2; return 1; }
+    local arch=win32 prefix="${1:-$GX_ROOT/build/wineprefix}"
+    if [ "$(gx_lane)" = 64 ]; then
+        arch=win64 prefix="${prefix%/}64"
+        command -v wineserver >/dev/null || { gx_say "no wineserver: the 64-bit lane runs inside scripts/lane64"; return 1; }
+    else
+        gx_runs_32bit || { gx_why_no_wine /lib/ld-linux.so.2; return 1; }
+    fi
     # Wine's desktop process binds to the display the server starts with.
     gx_display || return 1
-    export WINEPREFIX="${1:-$GX_ROOT/build/wineprefix}" WINEARCH=win32 WINEDEBUG=-all
+    export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        gx_say "creating the Wine prefix $WINEPREFIX"
+    if [ ! -f "$WINEPREFIX/.gathrix-prefix-done" ]; then
+        # A prefix whose making was interrupted is made again.
+        rm -rf "$WINEPREFIX"
+        gx_say "creating the Wine prefix $WINEPREFIX ($arch)"
         mkdir -p "$WINEPREFIX"
         wineboot -i </dev/null >/dev/null 2>&1
         wineserver -w
+        [ -f "$WINEPREFIX/system.reg" ] || { gx_say "wineboot made no prefix in $WINEPREFIX"; return 1; }
+        touch "$WINEPREFIX/.gathrix-prefix-done"
     fi
     wineserver -p </dev/null >/dev/null 2>&1
     wine cmd /c exit </dev/null >/dev/null 2>&1
     # No window manager: Wine draws title bars and closes dialogs at once.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+}
+
+# The Debian mirror this machine's own apt uses (one-line sources.list or
+# deb822 .sources), for debootstrap; empty: debootstrap's default.
+gx_debian_mirror() {
+    local uri
+    uri=$( { sed -n 's/^[[:space:]]*deb[[:space:]]\+\(\[[^]]*\][[:space:]]\+\)\{0,1\}\([a-z]*:\/\/[^[:space:]]*\)[[:space:]].*/\2/p' \
+                /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null
+             awk 'tolower($1) == "uris:" { for (i = 2; i <= NF; i++) print $i }' \
+                /etc/apt/sources.list.d/*.sources 2>/dev/null; } |
+           grep -E '^https?://' | grep -Ev -- '-security/?$|/debian-(ports|debug)/?$' | head -n 1)
+    printf '%s\n' "${uri%/}"
 }
 
 gx_wine_stop() { wineserver -k 2>/dev/null || true; }
@@ -133,8 +177,10 @@ gx_display_stop() { [ -n "${GX_XVFB_PID:-}" ] && kill "$GX_XVFB_PID" 2>/dev/null
 # Runs one build folder's ctest; prints the summary, or the log on failure.
 gx_ctest() {
     local dir="$1"; shift
-    local log="$dir/ctest.log"
-    if (cd "$dir" && ctest --output-on-failure "$@" >ctest.log 2>&1); then
+    local name="ctest.log"
+    [ "$(gx_lane)" = 64 ] && [ "$(basename "$dir")" = mingw-wine ] && name="ctest-64.log"
+    local log="$dir/$name"
+    if (cd "$dir" && ctest --output-on-failure "$@" >"$name" 2>&1); then
         grep -E 'tests passed|Total Test time' "$log" >&2
     else
         tail -n 60 "$log" >&2

@@ -50,6 +50,9 @@ public:
     int CopyFileTo(gx::LPCSTR szFullSourcePath, gx::LPCSTR szFullDestPath, RecordedItem& record);
     gx::BOOL Collect_FileAttributes();
     gx::BOOL GetAttributeText(gx::DWORD dwAttributes, std::string& strText) const;
+    // Since Vista the device-setup log is %windir%\INF\setupapi.dev.log: its
+    // newest part is collected beside the table's rows.
+    void CollectSetupDevLog();
     gx::BOOL DeleteAllDirecory();
     gx::DWORD Xc_del_dir(gx::LPCSTR szDir);
 
@@ -60,6 +63,7 @@ public:
     gx::BOOL IsRegistryEntryExit(gx::LPCSTR szKeyName);
     gx::BOOL IsCollect_Registry_Exist();
     gx::BOOL DeleteRegistryEntry(gx::LPCSTR szKeyPath);
+    void SaveHives64(const std::string& folder);
 
     // Shows one item of a long step: with a status control, its text, then
     // every pending message dispatched, then the 250 ms pause. Without one,

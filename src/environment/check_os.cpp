@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "environment/action.h"
+#include "environment/wow64.h"
 #include "environment/windows_version.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
@@ -133,6 +134,8 @@ void CAction::CheckOS() {
     Trace(TRACE_INFO, "  CTool::CheckOS, dwMinorVersion:%d", static_cast<int>(osvi.dwMinorVersion));
     Trace(TRACE_INFO, "  CTool::CheckOS, dwMajorVersion:%d", static_cast<int>(osvi.dwMajorVersion));
     Trace(TRACE_INFO, "  CTool::CheckOS, dwBuildNumber :%d", static_cast<int>(osvi.dwBuildNumber));
+    m_Record.wow64 = RunsUnderWow64();
+    if (m_Record.wow64) Trace(TRACE_INFO, "  CTool::CheckOS, %s", kWow64Note);
     Trace(TRACE_INFO, "< CTool::CheckOS, m_iWinOS      :%d", m_iWinOS);
 }
 

@@ -68,6 +68,16 @@ struct RunRecord {
     std::vector<RecordedItem> rows;   // one per file-table row, once the file step ran
     RecordedItem eventLogs[kEventLogCount];  // in event-log table order
     RecordedItem hives[kHiveCount];          // in hive-table order
+    // On 64-bit Windows, the 64-bit view of each branch the registry keeps
+    // apart for 32-bit programs: hive-table row and the "<name>64.sav" saved.
+    struct Hive64 {
+        int row;
+        RecordedItem item;
+    };
+    std::vector<Hive64> hives64;
+    bool wow64 = false;                      // a 32-bit program on 64-bit Windows
+    RecordedItem setupDevLog;                // %windir%\INF\setupapi.dev.log (Vista and later)
+    bool setupDevLogCut = false;             // only its newest part was collected
 };
 
 // The size of a file just written, for the record: false when the platform

@@ -1,11 +1,15 @@
 // Copying the file table into File_Save, mirroring each source folder, and
 // the event-log backups.
 #include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
 #include <cstring>
 #include <string>
 
 #include "environment/action.h"
 #include "environment/paths.h"
+#include "environment/wow64.h"
 #include "files/event_logs.h"
 #include "files/file_table.h"
 #include "framework/winapp.h"
@@ -61,8 +65,76 @@ void CollectRow(CAction& action, int i, CollectedFile& row, RecordedItem& record
         record.outcome = ItemOutcome::Refused;
         return;
     }
-    row.iRet = action.CopyFileTo(paths.source.c_str(), paths.destination.c_str(), record);
+    std::string source = paths.source;
+    std::unique_ptr<NativeFileSystem> native;
+    if (action.m_Record.wow64 && IsBelowSystem32(action.m_szWindowsPath, source)) {
+        // The real System32, not SysWOW64. The shell may load libraries
+        // while it copies, which the switch would send to the 64-bit folder,
+        // so the alias Windows keeps for 32-bit programs comes first.
+        const std::string alias = action.m_szWindowsPath + "\\Sysnative";
+        const std::size_t system32 = action.m_szWindowsPath.size() + 9;  // "\system32"
+        if (os().GetFileAttributesA(alias.c_str()) != INVALID_FILE_ATTRIBUTES && alias.size() + source.size() < MAX_PATH)
+            source = alias + source.substr(system32);
+        else
+            native.reset(new NativeFileSystem());
+    }
+    row.iRet = action.CopyFileTo(source.c_str(), paths.destination.c_str(), record);
     record.path = folder;
+}
+
+// The newest part of a device-setup log that a run collects: the log grows
+// for the life of the installation and can reach hundreds of megabytes.
+constexpr std::uint64_t kSetupDevLogBound = 8u << 20;
+
+// Makes the folders of `path` below `base` (which exists).
+bool MakeFoldersBelow(const std::string& base, const std::string& path) {
+    for (std::size_t at = path.find('\\', base.size()); at != std::string::npos; at = path.find('\\', at + 1)) {
+        const std::string folder = path.substr(0, at);
+        if (os().GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            !os().CreateDirectoryA(folder.c_str(), nullptr))
+            return false;
+    }
+    return true;
+}
+
+// Writes the last `bound` bytes of `source`, from its first whole line on.
+bool CopyNewestPart(const std::string& source, const std::string& destination, std::uint64_t size,
+                    std::uint64_t bound, std::uint64_t* written) {
+    *written = 0;
+    UniqueFile in(os().CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in) return false;
+    const std::uint64_t start = size - bound;
+    LONG high = static_cast<LONG>(start >> 32);
+    if (os().SetFilePointer(in.get(), static_cast<LONG>(start & 0xFFFFFFFFu), &high, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER &&
+        os().GetLastError() != ERROR_SUCCESS)
+        return false;
+    UniqueFile out(os().CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return false;
+    std::vector<char> buffer(64 * 1024);
+    bool lineStart = false;
+    std::uint64_t left = bound;
+    while (left > 0) {
+        DWORD read = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(buffer.size(), left));
+        if (!os().ReadFile(in.get(), buffer.data(), want, &read, nullptr)) return false;
+        if (read == 0) break;
+        left -= read;
+        std::size_t from = 0;
+        if (!lineStart) {
+            const void* newline = std::memchr(buffer.data(), '\n', read);
+            if (newline == nullptr) continue;
+            from = static_cast<std::size_t>(static_cast<const char*>(newline) - buffer.data()) + 1;
+            lineStart = true;
+        }
+        DWORD done = 0;
+        const DWORD length = static_cast<DWORD>(read - from);
+        if (!os().WriteFile(out.get(), buffer.data() + from, length, &done, nullptr) || done != length) return false;
+        *written += done;
+    }
+    return true;
 }
 
 }  // namespace
@@ -102,6 +174,52 @@ CollectedFilePaths ComposeCollectedFilePaths(const CAction& action, const Collec
     return paths;
 }
 
+void CAction::CollectSetupDevLog() {
+    RecordedItem& record = m_Record.setupDevLog;
+    record = RecordedItem();
+    m_Record.setupDevLogCut = false;
+    if (m_iWinOS != WinOS::VistaOrLater || m_szWindowsPath.empty() || m_szDest_Path_Files.empty()) return;
+    const std::string folder = m_szWindowsPath + "\\INF";
+    const std::string source = folder + "\\setupapi.dev.log";
+    std::string destination = m_szDest_Path_Files;
+    if (folder.size() > kDriveRootLength) destination += folder.substr(kDriveRootLength) + "\\";
+    destination += "setupapi.dev.log";
+    if (source.size() + 1 > MAX_PATH || destination.size() + 1 > MAX_PATH) {
+        record = RefusedItem(static_cast<long>(ERROR_FILENAME_EXCED_RANGE), folder);
+        return;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!os().GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &data)) {
+        Trace(TRACE_INFO, "CAction::Collect_Files, setupapi.dev.log -> File not exist");
+        record.outcome = ItemOutcome::NotPresent;
+        record.path = folder;
+        return;
+    }
+    const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (size <= kSetupDevLogBound) {
+        CopyFileTo(source.c_str(), destination.c_str(), record);
+        record.path = folder;
+        return;
+    }
+    if (OutputLinkRefused("CAction::Collect_Files", destination)) {
+        record = {ItemOutcome::Refused, 0, false, static_cast<long>(ERROR_STOPPED_ON_SYMLINK), "", folder};
+        return;
+    }
+    std::uint64_t written = 0;
+    if (!MakeFoldersBelow(m_szDest_Path_Files, destination) ||
+        !CopyNewestPart(source, destination, size, kSetupDevLogBound, &written)) {
+        const DWORD code = os().GetLastError();
+        Trace(TRACE_ERROR, "ERR CAction::Collect_Files, setupapi.dev.log -> newest part not copied (%lu)",
+              static_cast<unsigned long>(code));
+        record = FailedItem("ReadFile", static_cast<long>(code), folder);
+        return;
+    }
+    Trace(TRACE_INFO, "CAction::Collect_Files, setupapi.dev.log -> newest %lu of %lu KB copied",
+          static_cast<unsigned long>(written >> 10), static_cast<unsigned long>(size >> 10));
+    record = {ItemOutcome::Written, written, true, 0, "", folder};
+    m_Record.setupDevLogCut = true;
+}
+
 BOOL CAction::Collect_Files() {
     Trace(TRACE_INFO, "> CAction::Collect_Files");
     m_Record.rows.assign(kFileTableSize, RecordedItem());
@@ -132,6 +250,7 @@ BOOL CAction::Collect_Files() {
     }
     for (int i = 0; i < kFileTableGroup2; ++i)
         CollectRow(*this, i, FileTable[kFileTableGroup1 + i], m_Record.rows[kFileTableGroup1 + i]);
+    CollectSetupDevLog();
 
     for (int n = 0; n < kEventLogCount; ++n) {
         const EventLogBackup& log = kEventLogBackups[n];

@@ -2,10 +2,12 @@
 // system and program folders.
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "environment/action.h"
+#include "environment/wow64.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
@@ -88,6 +90,10 @@ BOOL CAction::Collect_FileAttributes() {
     };
     int listed = 0;
     for (const std::string& folder : folders) {
+        // System32 and its drivers are the real ones on 64-bit Windows too;
+        // the header keeps the path as the program names it.
+        std::unique_ptr<NativeFileSystem> native;
+        if (m_Record.wow64 && IsBelowSystem32(m_szWindowsPath, folder)) native.reset(new NativeFileSystem());
         std::string pattern = folder + "\\*.*";
         DWORD attributes = INVALID_FILE_ATTRIBUTES;
         DWORD error = ERROR_PATH_NOT_FOUND;

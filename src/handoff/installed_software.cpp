@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "environment/wow64.h"
 #include "handoff/handoff.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
@@ -108,15 +109,6 @@ bool ReadView(REGSAM view, const char* label, InstalledSoftware& software) {
     return true;
 }
 
-// A 32-bit program on 64-bit Windows sees two views of SOFTWARE.
-bool IsWow64() {
-    HMODULE kernel = os().GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) return false;
-    FARPROC proc = os().GetProcAddress(kernel, "IsWow64Process");
-    BOOL wow64 = FALSE;
-    return proc != nullptr && os().Call_IsWow64Process(proc, os().GetCurrentProcess(), &wow64) && wow64;
-}
-
 }  // namespace
 
 bool NamesFamily(const std::string& text) {
@@ -126,7 +118,8 @@ bool NamesFamily(const std::string& text) {
 
 InstalledSoftware ReadInstalledSoftware() {
     InstalledSoftware software;
-    bool bothViews = IsWow64();
+    // A 32-bit program on 64-bit Windows sees two views of SOFTWARE.
+    bool bothViews = RunsUnderWow64();
     if (bothViews) {
         InstalledSoftware views;
         if (ReadView(KEY_WOW64_64KEY, "64-bit", views) && ReadView(KEY_WOW64_32KEY, "32-bit", views))

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "environment/action.h"
+#include "environment/wow64.h"
 #include "files/event_logs.h"
 #include "files/file_table.h"
 #include "findings/engine.h"
@@ -280,6 +281,7 @@ void WindowsSection(Page& page, const CAction& action, const OverviewInputs& inp
         page.Field("Service pack", csd.empty() ? "none" : csd);
         page.Field("Edition", "not read (only from Windows 2000 on)");
     }
+    if (action.m_Record.wow64) page.Field("Architecture", kWow64Note);
     page.Field("User language", Format("0x%04X", static_cast<unsigned>(inputs.userLanguage)));
 }
 
@@ -355,6 +357,12 @@ void CollectedSection(Page& page, const RunRecord& record) {
     page.Heading("What was collected");
     Totals files;
     FileTableRows(page, record, files);
+    if (record.setupDevLog.outcome != ItemOutcome::NotRun) {
+        files.Add(record.setupDevLog);
+        page.Line("Device-setup log of Windows Vista and later (in File_Save, mirrored):");
+        page.Line("        " + ItemLine(40, "INF\\setupapi.dev.log", record.setupDevLog, "copied",
+                                        record.setupDevLogCut ? "its newest part only" : ""));
+    }
     page.Line("Event log backups (in File_Save):");
     Totals logs;
     for (int n = 0; n < kEventLogCount; ++n) {
@@ -371,6 +379,13 @@ void CollectedSection(Page& page, const RunRecord& record) {
         page.Line(Format("  %-14s", HiveTable[n].szSaveFile) + ItemLine(31, "", record.hives[n], "saved"));
         page.Line(std::string("      of HKLM\\") + HiveTable[n].szSubKey);
     }
+    for (const RunRecord::Hive64& hive : record.hives64) {
+        hives.Add(hive.item);
+        const std::size_t slash = hive.item.path.rfind('\\');
+        page.Line(Format("  %-14s", slash == std::string::npos ? hive.item.path.c_str() : hive.item.path.c_str() + slash + 1) +
+                  ItemLine(31, "", hive.item, "saved"));
+        page.Line(std::string("      of HKLM\\") + HiveTable[hive.row].szSubKey + ", 64-bit view");
+    }
     page.Line("Totals:");
     page.Line(Format("  File table   %d copied (%llu bytes), %d not present, %d no folder, %d refused, "
                      "%d failed, %d skipped",
@@ -378,8 +393,8 @@ void CollectedSection(Page& page, const RunRecord& record) {
                      files.skipped));
     page.Line(Format("  Event logs   %d of %d backed up (%llu bytes), %d reported done without a file, %d failed",
                      logs.written, kEventLogCount, logs.bytes, logs.withoutFile, logs.failed));
-    page.Line(Format("  Hives        %d of %d saved (%llu bytes), %d failed", hives.written, kHiveCount, hives.bytes,
-                     hives.failed));
+    page.Line(Format("  Hives        %d of %d saved (%llu bytes), %d failed", hives.written,
+                     kHiveCount + static_cast<int>(record.hives64.size()), hives.bytes, hives.failed));
     page.Line(Format("  All          %d files, %llu bytes written; %d failed or missing", files.written + logs.written +
                      hives.written, files.bytes + logs.bytes + hives.bytes, files.failed + files.refused +
                      logs.failed + logs.withoutFile + hives.failed));

@@ -49,6 +49,11 @@
       RM_PROCESS_INFO* infos, DWORD* rebootReasons),                                               \
       (proc, session, needed, count, infos, rebootReasons))                                        \
     X(DWORD, Call_RmEndSession, (FARPROC proc, DWORD session), (proc, session))                    \
+    /* Through the addresses GetProcAddress returned for the WOW64 file-system */                 \
+    /* redirection switch in kernel32 (absent before 64-bit Windows existed). */                   \
+    X(BOOL, Call_Wow64DisableWow64FsRedirection, (FARPROC proc, void** oldValue),                  \
+      (proc, oldValue))                                                                            \
+    X(BOOL, Call_Wow64RevertWow64FsRedirection, (FARPROC proc, void* oldValue), (proc, oldValue))  \
 
 namespace gx {
 

@@ -24,6 +24,16 @@
       char* cls, DWORD* classLength, FILETIME* lastWrite),                                         \
       (key, index, name, nameLength, reserved, cls, classLength, lastWrite))                       \
     X(LONG, RegCloseKey, (HKEY key), (key))                                                        \
+    /* Through the address GetProcAddress returned for "NtQueryKey" in ntdll: */                  \
+    /* the key's full name, which tells the two registry views apart. */                           \
+    X(LONG, Call_NtQueryKey, (FARPROC proc, HKEY key, int infoClass, void* buffer,                 \
+      ULONG length, ULONG* resultLength),                                                          \
+      (proc, key, infoClass, buffer, length, resultLength))                                        \
+    /* Through the address GetProcAddress returned for "RegDeleteKeyExA" in */                    \
+    /* advapi32: the one deletion that names the registry view. */                                 \
+    X(LONG, Call_RegDeleteKeyExA, (FARPROC proc, HKEY root, const char* subKey, REGSAM access,     \
+      DWORD reserved),                                                                             \
+      (proc, root, subKey, access, reserved))                                                      \
 
 namespace gx {
 

@@ -5,6 +5,7 @@
 
 #include "environment/action.h"
 #include "environment/c_f_reg.h"
+#include "environment/wow64.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "registry/token_privilege.h"
@@ -24,6 +25,42 @@ BOOL CAction::EnablePrivilege(HANDLE hToken, LPCSTR szPrivilege, BOOL bEnable) {
     // The call itself succeeds for a privilege the token lacks and reports
     // ERROR_NOT_ALL_ASSIGNED: only a clean last error counts.
     return os().GetLastError() == ERROR_SUCCESS ? TRUE : FALSE;
+}
+
+// The five files hold the view a 32-bit program sees, where the family's
+// installers write and what the import restores. A branch that 64-bit
+// Windows keeps apart for 32-bit programs is saved once more from the
+// 64-bit view, as "<name>64.sav", when it exists there.
+void CAction::SaveHives64(const std::string& folder) {
+    m_Record.hives64.clear();
+    for (int n = 0; n < kHiveCount; ++n) {
+        const RegistryHive& hive = HiveTable[n];
+        if (!HasSeparate64BitKey(hive.szSubKey)) continue;
+        std::string name = hive.szSaveFile;
+        name.insert(name.size() - 4, "64");  // before ".sav"
+        const std::string file = folder + name;
+        m_Record.hives64.push_back({n, RecordedItem()});
+        RecordedItem& record = m_Record.hives64.back().item;
+        if (!FitsMaxPath(file)) {
+            Trace(TRACE_ERROR, "ERR Tool::Collect_Registry(%s, 64-bit view) -> file refused (%u characters)",
+                  hive.szSubKey, static_cast<unsigned>(file.size()));
+            record = RefusedItem(static_cast<long>(ERROR_FILENAME_EXCED_RANGE), file);
+            continue;
+        }
+        ShowItemAndPump(hive.szSubKey);
+        UniqueRegKey key;
+        LONG status = os().RegOpenKeyExA(hive.hKeyRoot, hive.szSubKey, 0, KEY_READ | KEY_WOW64_64KEY, key.put());
+        const char* step = status == 0 ? "RegSaveKey" : "RegOpenKeyEx";
+        if (status == 0) status = os().RegSaveKeyA(key.get(), file.c_str(), nullptr);
+        if (status != 0) {
+            Trace(TRACE_ERROR, "ERR Tool::Collect_Registry(%s, 64-bit view): %s(%li) File: %s", hive.szSubKey, step,
+                  static_cast<long>(status), file.c_str());
+            record = FailedItem(step, static_cast<long>(status), file);
+        } else {
+            Trace(TRACE_INFO, "Tool::Collect_Registry(%s, 64-bit view) -> %s", hive.szSubKey, file.c_str());
+            RecordWrittenFile(file, record);
+        }
+    }
 }
 
 BOOL CAction::Collect_Registry() {
@@ -86,6 +123,8 @@ BOOL CAction::Collect_Registry() {
             RecordWrittenFile(file, record);
         }
     }
+
+    if (RunsUnderWow64()) SaveHives64(folder);
 
     backup.Disable();
     Trace(TRACE_INFO, "< Tool::Collect_Registry");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "environment/action.h"
+#include "environment/wow64.h"
 #include "environment/c_f_reg.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
@@ -55,12 +56,14 @@ BOOL CAction::Restore_Registry(LPCSTR pszSubFolder) {
     if (!restore.Enable("CTool::Restore_Registry")) return FALSE;
 
     const std::string folder = m_szDest_Path_Registry;
+    // On a 64-bit support PC the branch is where regedit shows it, not below Wow6432Node.
+    const REGSAM view = Native64View();
     for (const RegistryHive& hive : HiveTable) {
         const std::string keyPath = RestoreKeyPath(pszSubFolder, hive);
         UniqueRegKey key;
         DWORD disposition = 0;
         LONG status = os().RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                                           KEY_ALL_ACCESS, nullptr, key.put(), &disposition);
+                                           KEY_ALL_ACCESS | view, nullptr, key.put(), &disposition);
         if (status != 0) {
             Trace(TRACE_ERROR, "Tool::Restore_Registry -> RegCreateKeyEx: %li", static_cast<long>(status));
             return FALSE;
@@ -87,7 +90,7 @@ BOOL CAction::IsRegistryEntryExit(LPCSTR szKeyName) {
     // An empty name would open HKEY_LOCAL_MACHINE itself and report it as
     // an entry that the caller then deletes.
     LONG status = *name == '\0' ? static_cast<LONG>(ERROR_INVALID_PARAMETER)
-                                : os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, name, 0, KEY_READ, key.put());
+                                : os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, name, 0, KEY_READ | Native64View(), key.put());
     Trace(TRACE_INFO, "CTool::IsRegistryEntryExit -> szKeyName:%s RegOpenKeyEx: %li", name, static_cast<long>(status));
     return status == 0 ? TRUE : FALSE;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "environment/action.h"
+#include "environment/wow64.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "registry/token_privilege.h"
@@ -29,6 +30,30 @@ bool NamesAKey(const char* path) {
     for (; *path != '\0'; ++path)
         if (*path != '\\') return true;
     return false;
+}
+
+// Deletes the key tree at `path`. The shell's call names no registry view,
+// so on 64-bit Windows it would reach the 32-bit view: there the subkeys go
+// through a handle opened in the 64-bit view, and the emptied key through
+// the deletion that names the view.
+LONG DeleteKeyTree(const char* path) {
+    if (!RunsUnderWow64()) return os().SHDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+    UniqueRegKey key;
+    LONG status = os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, key.put());
+    if (status != 0) return status;
+    for (;;) {
+        char name[256] = {};
+        DWORD length = sizeof(name);
+        status = os().RegEnumKeyExA(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == static_cast<LONG>(ERROR_NO_MORE_ITEMS)) break;
+        if (status == 0) status = os().SHDeleteKeyA(key.get(), name);
+        if (status != 0) return status;
+    }
+    key.reset();
+    HMODULE advapi = os().GetModuleHandleA("advapi32.dll");
+    FARPROC proc = advapi != nullptr ? os().GetProcAddress(advapi, "RegDeleteKeyExA") : nullptr;
+    if (proc == nullptr) return static_cast<LONG>(ERROR_PROC_NOT_FOUND);
+    return os().Call_RegDeleteKeyExA(proc, HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY, 0);
 }
 
 }  // namespace
@@ -98,7 +123,7 @@ BOOL CAction::DeleteRegistryEntry(LPCSTR szKeyPath) {
     }
     for (int attempt = 1; attempt <= 2; ++attempt) {
         if (attempt == 2) GrantAccessToKeyTree(szKeyPath);
-        LONG status = os().SHDeleteKeyA(HKEY_LOCAL_MACHINE, szKeyPath);
+        LONG status = DeleteKeyTree(szKeyPath);
         if (status != 0)
             Trace(TRACE_INFO, "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt %d: %li, szKeyPath:%s", attempt,
                   static_cast<long>(status), szKeyPath);

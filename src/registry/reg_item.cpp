@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "environment/wow64.h"
+#include "platform/constants.h"
 #include "platform/platform.h"
 
 using namespace gx;
@@ -77,7 +79,9 @@ CRegItem::~CRegItem() {
 
 UniqueRegKey CRegItem::Open(REGSAM samDesired) const {
     UniqueRegKey key;
-    if (m_pszPath != nullptr && os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_pszPath, 0, samDesired, key.put()) != 0)
+    // The import branch lives in the 64-bit view on 64-bit Windows.
+    if (m_pszPath != nullptr &&
+        os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, m_pszPath, 0, samDesired | Native64View(), key.put()) != 0)
         key.release();  // a failed open holds nothing
     return key;
 }

@@ -7,13 +7,19 @@
   check.py userinfo <userinfo.txt> <de|en> <name> <computer> <product> <email> <problem>
   check.py fileattr <fileattr.txt> <folder>...   (Windows paths; expected from the prefix)
   check.py equal    <file> <expected text, CP1252 written as UTF-8 here>
+  check.py same     <file> <copy>       (byte for byte)
+  check.py hives    <Registry_Save> <64-bit family key> <64-bit Uninstall key>   (the sample's, by lane)
+  check.py loaddll  <Wine +loaddll trace> <exe folder> <library>...
+                    nothing but the exe itself from its folder; each library loaded, from elsewhere
   check.py archive  <output folder>     (its one .cab, unpacked by cabextract, against the folder)
   check.py summary  <summary.txt> <manifest> <groups> [<product> <problem>]   (against the sample installation)
   check.py findings <findings.json> <summary.txt> clean|<id,id,...> [<id>=<evidence text>...]
                     clean: no failed rule of severity error; else exactly these rules failed,
                     each given text in one of its evidence lines, in both files
 
-Windows paths (C:\\...) are resolved inside $WINEPREFIX case-insensitively.
+Windows paths (C:\\...) are resolved inside $WINEPREFIX case-insensitively,
+C:\\windows\\system32 as the real System32 (in a 64-bit prefix the 32-bit
+program's System32 is windows/syswow64). GX_LANE=64: a 64-bit Windows.
 Exits 1 with a message on the first failed check.
 """
 import json
@@ -24,6 +30,12 @@ import stat
 import subprocess
 import sys
 import tempfile
+
+
+LANE64 = os.environ.get("GX_LANE") == "64"
+# The hive files of every run (on 64-bit Windows, <name>64.sav files of the
+# 64-bit view come beside them).
+HIVES = ["halvorn.sav", "services.sav", "msole.sav", "msuninst.sav", "msinstfeat.sav"]
 
 
 def fail(message):
@@ -46,6 +58,8 @@ def host(windows_path):
 
 
 def read(windows_path):
+    if not os.path.isfile(host(windows_path)):
+        fail("no file %s" % windows_path)
     with open(host(windows_path), "rb") as f:
         return f.read()
 
@@ -198,7 +212,8 @@ def archive(folder):
 
 
 # The Uninstall entries of the sample installation (tests/e2e/gxsample.cpp).
-SAMPLE_FAMILY = ["corvane project viewer", "Corvane NET PC Software 7", "Fieldbus Driver Pack"]
+SAMPLE_FAMILY = ["corvane project viewer", "Corvane NET PC Software 7", "Fieldbus Driver Pack"] + \
+    (["Fieldbus Driver Pack x64"] if LANE64 else [])  # a 64-bit program's, lib_e2e.sh
 SAMPLE_OTHERS = ["Acme Zip Utility", "Zeta Editor"]
 OUTCOME = re.compile(r"^ +(\d+)  (.+?) +(copied|not present|no folder|refused|skipped|not reached|"
                      r"failed \([^)]*\)|reported done, no file) *(\d*)$")
@@ -238,6 +253,15 @@ def summary(path, manifest, groups, typed=None):
     listed, named, folder = {}, {}, None
     start = next(i for i, l in enumerate(lines) if l.startswith("File table ("))
     end = lines.index("Event log backups (in File_Save):", start)
+    device = "Device-setup log of Windows Vista and later (in File_Save, mirrored):"
+    if device in lines[start:end]:
+        # Since Vista: INF\setupapi.dev.log, copied as the rows are, when there.
+        at = lines.index(device, start)
+        copy = host(path[:path.rfind("\\")] + "\\File_Save\\windows\\INF\\setupapi.dev.log")
+        expected = (r"copied +%d$" % os.path.getsize(copy)) if os.path.exists(copy) else r"not present"
+        if not re.search(expected, lines[at + 1]):
+            fail("device-setup log: %r, expected %s" % (lines[at + 1], expected))
+        end = at
     kind = None
     for line in lines[start + 2:end]:
         m = OUTCOME.match(line)
@@ -293,10 +317,11 @@ def summary(path, manifest, groups, typed=None):
             ok = "reported done, no file" in line or "failed (" in line
         if not ok:
             fail("event log backup %s: %r" % (log, line))
-    for hive in ["halvorn.sav", "services.sav", "msole.sav", "msuninst.sav", "msinstfeat.sav"]:
-        line = next(l for l in lines if l.startswith("  " + hive + " "))
+    saved = set(os.listdir(os.path.join(folder, "Registry_Save")))
+    for hive in sorted(saved | set(HIVES)):
+        line = next((l for l in lines if l.startswith("  " + hive + " ")), None)
         file = os.path.join(folder, "Registry_Save", hive)
-        if not os.path.exists(file) or not re.search(r"saved +%d$" % os.path.getsize(file), line):
+        if not line or not os.path.exists(file) or not re.search(r"saved +%d$" % os.path.getsize(file), line):
             fail("hive %s: %r" % (hive, line))
     print("summary.txt: %d rows as in the sample, %d family entries first" % (len(listed) + checked, len(family)))
 
@@ -358,6 +383,55 @@ def findings(json_path, summary_path, expected, evidence):
         "%s (%s)" % (r["id"], r["severity"]) for r in failed) or "none"))
 
 
+def hives(folder, family64_key, uninstall64):
+    """The five files in both lanes; on 64-bit Windows also the 64-bit view's
+    files, each with what only a 64-bit component wrote, which the 32-bit
+    view's files lack. Wine saves hives as text."""
+    root = host(folder)
+    names = set(os.listdir(root))
+    for name in HIVES:
+        if not read(folder + "\\" + name).startswith(b"WINE REGISTRY Version 2"):
+            fail("%s is not a saved hive" % name)
+    if not LANE64:
+        if [n for n in names if n.lower().endswith("64.sav")]:
+            fail("64-bit view files on 32-bit Windows: %s" % sorted(names))
+        print("%d hive files, none of a 64-bit view" % len(names))
+        return
+    family = family64_key.rsplit("\\", 1)[1].encode("cp1252")
+    for name, marker in (("halvorn", family), ("msuninst", uninstall64.encode("cp1252"))):
+        if name + "64.sav" not in names:
+            fail("no %s64.sav: %s" % (name, sorted(names)))
+        if marker not in read(folder + "\\" + name + "64.sav"):
+            fail("%s64.sav lacks %r" % (name, marker))
+        if marker in read(folder + "\\" + name + ".sav"):
+            fail("%s.sav (the 32-bit view) holds %r" % (name, marker))
+    print("%d hive files, the 64-bit view's with its own keys" % len(names))
+
+
+def loaddll(trace, folder, libraries):
+    loads = []  # (path, builtin or native)
+    with open(trace, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            m = re.search(r':loaddll:\w+ Loaded L"(.*?)" at \w+: (\w+)', line)
+            if m:
+                loads.append((m.group(1).replace("\\\\", "\\"), m.group(2)))
+    if not loads:
+        fail("no loader trace in %s" % trace)
+    own = same_file(folder.rstrip("\\") + "\\")
+    wrong = sorted({"%s (%s)" % l for l in loads if same_file(l[0]).startswith(own) and
+                    not same_file(l[0]).endswith(".exe")})
+    unused = []
+    for library in libraries:
+        places = sorted({"%s (%s)" % l for l in loads if same_file(l[0]).endswith("\\" + library.lower())})
+        print("  %s: %s" % (library, ", ".join(places) or "never loaded"))
+        unused += [] if places else [library]
+    if wrong:
+        fail("loaded from %s: %s" % (folder, ", ".join(wrong)))
+    if unused:
+        fail("never loaded, so planting them tests nothing: %s" % ", ".join(unused))
+    print("%d loads, none from %s" % (len(loads), folder))
+
+
 def equal(path, text):
     actual = read(path)
     if actual != text.encode("cp1252"):
@@ -382,6 +456,14 @@ def main(argv):
         summary(argv[2], argv[3], set(argv[4]), argv[5:7] if len(argv) > 5 else None)
     elif command == "findings":
         findings(argv[2], argv[3], argv[4], argv[5:])
+    elif command == "same":
+        if read(argv[2]) != read(argv[3]):
+            fail("%s is not a copy of %s" % (argv[3], argv[2]))
+        print("%s byte-identical" % argv[3])
+    elif command == "loaddll":
+        loaddll(argv[2], argv[3], argv[4:])
+    elif command == "hives":
+        hives(argv[2], argv[3], argv[4])
     elif command == "equal":
         equal(argv[2], argv[3])
     else:

@@ -20,9 +20,10 @@
 //   gxdrive open-file <path> [ms]       answer the open-file dialog with a path
 //   gxdrive kill <pid>                  end a program at once (TerminateProcess)
 //   gxdrive exited <pid> [ms]           wait until the started program has ended
+//   gxdrive hold <file> <pid> [ms]      hold a file, sharing nothing, until the program has ended
 //   gxdrive startup <window> <exe> [args...]  start and print the ms until the window shows
-//   gxdrive volatile <key below HKLM>   print 1 if the key is volatile, 0 if not
-//   gxdrive no-key <key below HKLM>     exit 0 when the key does not exist
+//   gxdrive volatile <key below HKLM>   print 1 if the key is volatile, 0 if not (64-bit view)
+//   gxdrive no-key <key below HKLM>     exit 0 when the key does not exist (64-bit view)
 //
 // <window> is "title=<text>" (exact title), "ctl=<id>" (a shown dialog with
 // a control of that id) or "box" (a message box). Texts are printed as the
@@ -154,6 +155,22 @@ int main(int argc, char** argv) {
         CloseHandle(process);
         return result == WAIT_OBJECT_0 ? 0 : Fail("still running", argv[2]);
     }
+    if (step == "hold" && argc >= 4) {
+        // Shares nothing, so that copying the file fails until the program ends.
+        HANDLE file = CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return Fail("cannot open", argv[2]);
+        HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::strtoul(argv[3], nullptr, 10)));
+        if (process == nullptr) {
+            CloseHandle(file);
+            return Fail("no such process", argv[3]);
+        }
+        std::printf("held\n");
+        std::fflush(stdout);
+        DWORD result = WaitForSingleObject(process, TimeoutArg(argc, argv, 4));
+        CloseHandle(process);
+        CloseHandle(file);
+        return result == WAIT_OBJECT_0 ? 0 : Fail("still running", argv[3]);
+    }
     if (step == "startup" && argc >= 4) {
         std::string line = std::string("\"") + argv[3] + "\"";
         for (int i = 4; i < argc; ++i) line += std::string(" ") + argv[i];
@@ -183,22 +200,26 @@ int main(int argc, char** argv) {
         }
         return Fail("no window", argv[2]);
     }
+    // Keys in the 64-bit view on 64-bit Windows, where the import tool loads
+    // them (the flag is ignored on 32-bit Windows).
     if (step == "volatile" && argc >= 3) {
         // A volatile key refuses a non-volatile child (ERROR_CHILD_MUST_BE_VOLATILE).
-        std::string probe = std::string(argv[2]) + "\\gxdrive-volatile-probe";
-        HKEY key = nullptr;
-        LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, probe.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                      KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        HKEY parent = nullptr, key = nullptr;
+        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, argv[2], 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, &parent);
+        if (status != 0) return Fail("no such key", argv[2]);
+        status = RegCreateKeyExA(parent, "gxdrive-volatile-probe", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_ALL_ACCESS, nullptr, &key, nullptr);
         if (status == 0) {
             RegCloseKey(key);
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, probe.c_str());
+            RegDeleteKeyA(parent, "gxdrive-volatile-probe");
         }
+        RegCloseKey(parent);
         std::printf("%d\n", status == ERROR_CHILD_MUST_BE_VOLATILE ? 1 : 0);
         return status == 0 || status == ERROR_CHILD_MUST_BE_VOLATILE ? 0 : Fail("cannot probe", argv[2]);
     }
     if (step == "no-key" && argc >= 3) {
         HKEY key = nullptr;
-        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, argv[2], 0, KEY_READ, &key);
+        LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, argv[2], 0, KEY_READ | KEY_WOW64_64KEY, &key);
         if (status == 0) RegCloseKey(key);
         return status == ERROR_FILE_NOT_FOUND ? 0 : Fail("key present or unreadable", argv[2]);
     }

@@ -1,8 +1,12 @@
-// Makes a sample installation of the product in the Wine prefix it runs in:
-// the two product registry values, the exported branches Wine lacks, and a
-// file with distinct contents at every source of the file table, except a
-// few rows left out on purpose; Uninstall entries of the product family and
-// others (tests/e2e/check.py knows them too). Writes a manifest for the checks:
+// Makes a sample installation of the product in the Wine prefix it runs in,
+// as the family's 32-bit installers leave it: the two product registry
+// values, the exported branches Wine lacks, and a file with distinct
+// contents at every source of the file table, except a few rows left out on
+// purpose; Uninstall entries of the product family and others
+// (tests/e2e/check.py knows them too). On 64-bit Windows the registry
+// writes land in the 32-bit view as an installer's do, except Windows
+// Installer's own registrations (64-bit view), and the file table's System32
+// rows are files of the real System32. Writes a manifest for the checks:
 //   <row>\t<group>\t<present>\t<source>\t<destination below File_Save>
 //
 //   gxsample <manifest> [bytes per file] [every Nth row absent]
@@ -19,12 +23,9 @@
 
 namespace {
 
-const char kSharedPath[] = "C:\\Program Files\\Halvorn\\Shared";
-const char kNetPcPath[] = "C:\\Program Files\\Halvorn\\CORVANE NET PC";
-
-bool SetString(const char* key, const char* name, const char* value) {
+bool SetString(const char* key, const char* name, const char* value, REGSAM view = 0) {
     HKEY handle = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) != 0)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &handle, nullptr) != 0)
         return false;
     LONG status = RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
                                  static_cast<DWORD>(std::string(value).size() + 1));
@@ -78,6 +79,34 @@ bool SetUninstallEntry(const UninstallEntry& entry) {
     return ok;
 }
 
+// The program-files folder a 32-bit installer uses: "Program Files (x86)"
+// on 64-bit Windows.
+std::string ProgramFiles() {
+    char path[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA("ProgramFiles", path, sizeof(path));
+    return length > 0 && length < sizeof(path) ? std::string(path) : std::string("C:\\Program Files");
+}
+
+// Lets this 32-bit process write the real System32 on 64-bit Windows; looked
+// up at run time, as 32-bit Windows lacks these calls.
+struct FileSystemRedirectionOff {
+    typedef BOOL(WINAPI* Disable)(PVOID*);
+    typedef BOOL(WINAPI* Revert)(PVOID);
+    PVOID old = nullptr;
+    Revert revert = nullptr;
+    FileSystemRedirectionOff() {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        Disable disable = reinterpret_cast<Disable>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+        if (disable != nullptr && disable(&old))
+            revert = reinterpret_cast<Revert>(
+                reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+    }
+    ~FileSystemRedirectionOff() {
+        if (revert != nullptr) revert(old);
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,11 +117,13 @@ int main(int argc, char** argv) {
     std::size_t bytes = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 2048;
     int absentEvery = argc > 3 ? std::atoi(argv[3]) : 9;
 
-    bool seeded = SetString("SOFTWARE\\HALVORN\\AUTSW\\Global", "SharedPath", kSharedPath) &&
-                  SetString("SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software", "Path", kNetPcPath) &&
+    const std::string sharedPath = ProgramFiles() + "\\Halvorn\\Shared";
+    const std::string netPcPath = ProgramFiles() + "\\Halvorn\\CORVANE NET PC";
+    bool seeded = SetString("SOFTWARE\\HALVORN\\AUTSW\\Global", "SharedPath", sharedPath.c_str()) &&
+                  SetString("SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software", "Path", netPcPath.c_str()) &&
                   SetString("SOFTWARE\\Halvorn\\CORVANE NET PC\\Settings", "Station", "SAMPLE-PC") &&
                   SetString("SOFTWARE\\Classes\\Installer\\Features\\0A1B2C3D4E5F60718293A4B5C6D7E8F9",
-                            "CorvaneNetPC", "Complete");
+                            "CorvaneNetPC", "Complete", KEY_WOW64_64KEY);
     for (const UninstallEntry& entry : kUninstallEntries) seeded = seeded && SetUninstallEntry(entry);
     if (!seeded) {
         std::fprintf(stderr, "gxsample: cannot write the registry\n");
@@ -105,10 +136,12 @@ int main(int argc, char** argv) {
     if (manifest == nullptr) return 1;
     int written = 0;
     std::map<std::string, bool> decisions;
+    FileSystemRedirectionOff realSystem32;
     for (int i = 0; i < kFileTableSize; ++i) {
         CollectedFilePaths paths = ComposeCollectedFilePaths(action, FileTable[i]);
         if (paths.source.empty()) continue;
-        // Rows left out on purpose; the setup logs are always there.
+        // Rows left out on purpose; the setup logs and System32's log (the
+        // real System32 on 64-bit Windows) are always there.
         std::string name = FileTable[i].szFileName;
         // A file listed twice is there for both rows or for neither.
         std::string key = paths.source;
@@ -119,7 +152,7 @@ int main(int argc, char** argv) {
         bool present = decided != decisions.end()
                            ? decided->second
                            : absentEvery <= 0 || i % absentEvery != absentEvery - 1 || name == "setupapi.log" ||
-                                 name == "CorNetPC_LOG.txt";
+                                 name == "CorNetPC_LOG.txt" || FileTable[i].iSourceType == 10;
         bool first = decided == decisions.end();
         decisions[key] = present;
         std::string below = paths.destination.substr(action.m_szDest_Path_Files.size());

@@ -5,9 +5,19 @@
 E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD="$GX_ROOT/build/mingw-wine"
 PRODUCT="${GATHRIX_PRODUCT_EXE:-$GX_ROOT/build/mingw/gathrix.exe}"
-SHOTS="$GX_ROOT/build/e2e/shots"
+LANE=$(gx_lane)
+# Each lane keeps its own runs and screenshots.
+E2E_OUT="$GX_ROOT/build/e2e$([ "$LANE" = 64 ] && echo -64)"
+SHOTS="$E2E_OUT/shots"
 mkdir -p "$SHOTS"
 C="$WINEPREFIX/drive_c"
+# What the 32-bit program sees as Program Files; on 64-bit Windows that is
+# the (x86) folder. There, plain `wine reg` is the 64-bit reg.exe: it
+# writes Windows' own keys where Windows keeps them. The family's keys come
+# from gxsample, a 32-bit program like the family's installers.
+PROGRAM_FILES='C:\Program Files'
+[ "$LANE" = 64 ] && PROGRAM_FILES='C:\Program Files (x86)'
+PROGRAM_FILES_HOST="$C/${PROGRAM_FILES#C:\\}"
 CAPTION="CORVANE NET TOOL - Gathrix "
 MAIN="title=$CAPTION"
 # The program's dialog and control ids by their names in resource.h, and the
@@ -20,7 +30,18 @@ SCENARIO=""
 
 # The driver always runs in a UTF-8 locale, so that Wine turns the texts it
 # types from UTF-8 into the program's code page.
-drive() { LC_ALL=C.UTF-8 wine "$BUILD/gxdrive.exe" "$@" </dev/null 2>&1 | tr -d '\r' | iconv -f CP1252 -t UTF-8; return "${PIPESTATUS[0]}"; }
+# Its output goes through a file: a Wine process that the call starts (the
+# desktop's explorer after a server restart) inherits the output and would
+# hold a pipe open for good.
+drive() {
+    local out rc
+    out=$(mktemp)
+    LC_ALL=C.UTF-8 wine "$BUILD/gxdrive.exe" "$@" </dev/null >"$out" 2>&1
+    rc=$?
+    tr -d '\r' <"$out" | iconv -f CP1252 -t UTF-8
+    rm -f "$out"
+    return "$rc"
+}
 check() { python3 "$E2E_DIR/check.py" "$@"; }
 shot() { import -window root "$SHOTS/$1.png" 2>/dev/null || true; }
 fail() { echo "  FAIL [$SCENARIO]: $*" >&2; FAILED=1; }
@@ -28,17 +49,27 @@ expect_eq() { [ "$1" == "$2" ] || fail "$3: expected [$2], got [$1]"; }
 ok() { echo "  ok: $*"; }
 
 # Starts the program from C:\Tools (or another working folder) and keeps its id.
+# APP_TRACE: a file that gets Wine's loader trace of the program (appended).
 start_app() {
     local folder="$1"; shift
-    # Into a file: the started program inherits the driver's output, and a
+    # Into files: the started program inherits the driver's output, and a
     # pipe would stay open until the program ends.
-    local out="$GX_ROOT/build/e2e/pid.txt"
-    env LC_ALL="${APP_LC_ALL:-C.UTF-8}" wine "$BUILD/gxdrive.exe" start-in "$folder" 'C:\Tools\gathrix.exe' "$@" \
-        </dev/null >"$out" 2>/dev/null
+    local out="$E2E_OUT/pid.txt"
+    local trace=/dev/null debug="${WINEDEBUG:--all}"
+    [ -n "${APP_TRACE:-}" ] && trace="$APP_TRACE" debug=-all,+loaddll
+    env LC_ALL="${APP_LC_ALL:-C.UTF-8}" WINEDEBUG="$debug" wine "$BUILD/gxdrive.exe" start-in "$folder" \
+        'C:\Tools\gathrix.exe' "$@" </dev/null >"$out" 2>>"$trace"
     APP_PID=$(tr -d '\r' <"$out")
     [ -n "$APP_PID" ] || fail "could not start gathrix.exe"
 }
 wait_exit() { drive exited "$APP_PID" "${1:-15000}" >/dev/null || fail "the program did not end"; }
+
+# Removes what the import tool loaded, from both views on 64-bit Windows.
+forget_imports() {
+    wine reg delete 'HKLM\Software\Gathrix' /f >/dev/null 2>&1
+    [ "$LANE" = 64 ] && wine reg delete 'HKLM\Software\Gathrix' /reg:32 /f >/dev/null 2>&1
+    true
+}
 
 fresh_tools() {
     rm -rf "$C/Tools"
@@ -54,11 +85,40 @@ windows_version() {
     fi
 }
 
+# The sample's additions that check.py knows by these names: a healthy
+# driver of the family (both lanes), and on 64-bit Windows what only 64-bit
+# components write: an Uninstall entry and a family value in the 64-bit view.
+SAMPLE_DRIVER=hvfbdrv
+SAMPLE_UNINSTALL64=HvFieldbusDrivers64
+SAMPLE_FAMILY64_KEY='SOFTWARE\HALVORN\AUTSW\Fieldbus x64'
+
 sample_installation() {
     wine "$BUILD/gxsample.exe" 'C:\gx-manifest.txt' "${GX_SAMPLE_BYTES:-4096}" 9 </dev/null >/dev/null 2>&1 ||
         fail "sample installation"
-    # One read-only file for the attribute report.
+    # One read-only file for the attribute report, in the real System32.
     touch "$C/windows/system32/gx-readonly.dll" && chmod a-w "$C/windows/system32/gx-readonly.dll"
+    local service="HKLM\\System\\CurrentControlSet\\Services\\$SAMPLE_DRIVER"
+    printf 'MZ driver of the sample\r\n' >"$C/windows/system32/drivers/$SAMPLE_DRIVER.sys"
+    wine reg add "$service" /v DisplayName /d "Halvorn Fieldbus Driver" /f >/dev/null 2>&1 &&
+        wine reg add "$service" /v ImagePath /t REG_EXPAND_SZ /d "\\SystemRoot\\System32\\drivers\\$SAMPLE_DRIVER.sys" /f >/dev/null 2>&1 &&
+        wine reg add "$service" /v Type /t REG_DWORD /d 1 /f >/dev/null 2>&1 &&
+        wine reg add "$service" /v Start /t REG_DWORD /d 3 /f >/dev/null 2>&1 || fail "sample driver service"
+    # A device-setup log of today's layout, every section ending in success.
+    mkdir -p "$C/windows/inf"
+    printf '%s\r\n' "[Device Install Log]" "     OS Version = 6.1.7601" "" \
+        "[Boot Session: $(date -d '-2 days' '+%Y/%m/%d') 08:00:00.500]" "" \
+        ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1AB8&DEV_4005\\3&11583659&0&20]" \
+        ">>>  Section start $(date -d '-2 days' '+%Y/%m/%d') 08:01:10.120" \
+        "     dvi: Selected driver installs from section [HvFb_Inst] in 'c:\\windows\\inf\\oem3.inf'." \
+        "<<<  Section end $(date -d '-2 days' '+%Y/%m/%d') 08:01:12.870" \
+        "<<<  [Exit status: SUCCESS]" >"$C/windows/inf/setupapi.dev.log"
+    [ "$LANE" = 64 ] || return 0
+    local uninstall="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$SAMPLE_UNINSTALL64"
+    wine reg add "$uninstall" /v DisplayName /d "Fieldbus Driver Pack x64" /f >/dev/null 2>&1 &&
+        wine reg add "$uninstall" /v Publisher /d "HALVORN AG" /f >/dev/null 2>&1 &&
+        wine reg add "$uninstall" /v DisplayVersion /d "2.3.0" /f >/dev/null 2>&1 &&
+        wine reg add "HKLM\\$SAMPLE_FAMILY64_KEY" /v Driver /d "$SAMPLE_DRIVER.sys" /f >/dev/null 2>&1 ||
+        fail "64-bit keys of the sample"
 }
 
 # A whole collection: Start, the questionnaire answered, the final box read.

@@ -96,6 +96,16 @@ TEST_F(EnvironmentTest, WindowsXpProfessionalSp2GivesTheExampleBlock) {
         EXPECT_TRUE(member->empty()) << *member;
 }
 
+// A 32-bit program on 64-bit Windows says so before the code line.
+TEST_F(EnvironmentTest, On64BitWindowsTheIdentificationSaysSo) {
+    fake.process().SetWow64(true);
+    CAction action;
+    const Lines lines = LogMessages();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "  CTool::CheckOS, 64-bit Windows (gathrix runs as a 32-bit program)");
+    EXPECT_TRUE(action.m_Record.wow64);
+}
+
 struct OsCase {
     const char* name;
     gx::DWORD platform, major, minor, build;

@@ -185,4 +185,22 @@ TEST_F(FilesTest, AttributeTextNamesOnlyTheThreeBitsInTableOrder) {
     EXPECT_EQ(text, "Attribute:encrypted \r\n");
 }
 
+// On 64-bit Windows the program is shown SysWOW64 for System32; the report
+// lists the real folders under their usual names, and the switch is back on
+// after the run.
+TEST_F(AttributeReportTest, On64BitWindowsTheRealSystem32IsListed) {
+    fake.process().SetWow64(true);
+    fake.files().MakeDirectory("C:\\WINDOWS\\SysWOW64\\drivers");
+    File(kSystem32 + "\\native.dll", kReadOnly);
+    File(kDrivers + "\\native.sys", kReadOnly);
+    File("C:\\WINDOWS\\SysWOW64\\wow.dll", kReadOnly);
+    const std::string report = Run();
+    EXPECT_NE(report.find(Header(kSystem32, 16) + "native.dll Attribute:readonly \r\n" + Header(kDrivers, 16) +
+                          "native.sys Attribute:readonly \r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_EQ(report.find("wow.dll"), std::string::npos);
+    EXPECT_TRUE(fake.process().FsRedirected());
+}
+
 }  // namespace

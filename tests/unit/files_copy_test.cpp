@@ -475,4 +475,54 @@ TEST_F(FilesTest, WithNothingCopiedEveryBackupFailsForTheMissingFolder) {
     EXPECT_FALSE(fake.files().Exists(kFileSave));
 }
 
+// 64-bit Windows: a row below System32 copies the real file, not its
+// SysWOW64 namesake, and nothing else of the run changes.
+TEST_F(CollectFilesTest, On64BitWindowsSystem32RowsCopyTheRealFile) {
+    fake.process().SetWow64(true);
+    const CollectedFile& row = FileTable[RowOf(2, 10)];
+    fake.files().WriteFile(kWindows + "\\system32\\" + row.szFileName, "native");
+    fake.files().WriteFile(kWindows + "\\SysWOW64\\" + row.szFileName, "wow64");
+    CAction action;
+    SetFolders(action);
+    ASSERT_EQ(action.Collect_Files(), TRUE);
+    EXPECT_EQ(fake.files().ReadFile(kFileSave + "WINDOWS\\system32\\" + row.szFileName), "native");
+    EXPECT_TRUE(fake.process().FsRedirected());
+}
+
+// Since Vista the device-setup log is INF\setupapi.dev.log: collected
+// mirrored beside the rows, whole while small, else its newest 8 MB from a
+// line start; not looked for on older systems.
+TEST_F(CollectFilesTest, VistaCollectsTheNewestPartOfTheDeviceSetupLog) {
+    const std::string log = kWindows + "\\INF\\setupapi.dev.log";
+    const std::string copy = kFileSave + "WINDOWS\\INF\\setupapi.dev.log";
+    fake.files().WriteFile(log, ">>>  [Device Install]\r\n<<<  Section end\r\n");
+    {
+        CAction action;
+        SetFolders(action);
+        ASSERT_EQ(action.Collect_Files(), TRUE);
+        EXPECT_FALSE(fake.files().Exists(copy));
+        action.m_iWinOS = 9;
+        ASSERT_EQ(action.Collect_Files(), TRUE);
+        EXPECT_EQ(fake.files().ReadFile(copy), fake.files().ReadFile(log));
+        EXPECT_EQ(action.m_Record.setupDevLog.outcome, ItemOutcome::Written);
+        EXPECT_FALSE(action.m_Record.setupDevLogCut);
+    }
+    const std::string line = ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\r\n";
+    std::string big;
+    while (big.size() < (9u << 20)) big += line;
+    big += "<<<  [Exit status: FAILURE(0xe0000219)]\r\n";
+    fake.files().WriteFile(log, big);
+    CAction action;
+    SetFolders(action);
+    action.m_iWinOS = 9;
+    ASSERT_EQ(action.Collect_Files(), TRUE);
+    const std::string newest = fake.files().ReadFile(copy);
+    EXPECT_TRUE(action.m_Record.setupDevLogCut);
+    EXPECT_LE(newest.size(), 8u << 20);
+    EXPECT_GT(newest.size(), (8u << 20) - line.size());
+    EXPECT_EQ(newest.compare(0, line.size(), line), 0);
+    EXPECT_EQ(newest, big.substr(big.size() - newest.size()));
+    EXPECT_EQ(fake.files().OpenFiles(), 0);
+}
+
 }  // namespace

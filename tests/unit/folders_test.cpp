@@ -122,6 +122,7 @@ TEST_F(FoldersTest, NtFourKnowsOnlyTheWindowsFolderAndSkipsTheShell) {
     ASSERT_EQ(action.m_iWinOS, 4);
     FillFolders(action);
     std::size_t before = LogSize();
+    const int moduleLookups = fake.CountOf(gx::FakeOp::GetModuleHandleA);  // the identification's own
     EXPECT_EQ(action.GetWindowsPath(), 1);
     EXPECT_EQ(LinesSince(before), (Lines{"> CAction::GetWindowsPath->NT", "CTool::GetWindowsPath, m_szWindowsPath:C:\\WINNT",
                                          "< CAction::GetWindowsPath"}));
@@ -130,7 +131,7 @@ TEST_F(FoldersTest, NtFourKnowsOnlyTheWindowsFolderAndSkipsTheShell) {
     for (std::string* member : {&action.m_szProgramFiles_Common, &action.m_szProgramFiles, &action.m_szCommAppPath,
                                 &action.m_szCommDocPath, &action.m_szLocAppData, &action.m_szUserWindowsPath})
         EXPECT_EQ(*member, "");
-    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetModuleHandleA), 0);
+    EXPECT_EQ(fake.CountOf(gx::FakeOp::GetModuleHandleA), moduleLookups);
     EXPECT_EQ(fake.CountOf(gx::FakeOp::Call_SHGetFolderPathA), 0);
 
     // An unreadable Windows folder, or one longer than the buffer, stays empty.

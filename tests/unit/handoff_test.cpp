@@ -298,6 +298,28 @@ TEST_F(OverviewTest, TheHeadingQuotesTheUsersProductAndProblemCutToAFewLines) {
     EXPECT_TRUE(FieldValue(closed, "Product, as the user typed").empty());
 }
 
+// On 64-bit Windows the Windows section names it, and the hives list the
+// 64-bit view's files with the five.
+TEST_F(OverviewTest, On64BitWindowsTheArchitectureAndThe64BitHivesAreListed) {
+    EXPECT_TRUE(FieldValue(Overview(QuestionnaireOutcome()), "Architecture").empty());
+    action.m_Record.wow64 = true;
+    RecordedItem saved;
+    saved.outcome = ItemOutcome::Written;
+    saved.sizeKnown = true;
+    saved.bytes = 77;
+    saved.path = "C:\\Tools\\CollectInfo\\Registry_Save\\halvorn64.sav";
+    action.m_Record.hives64.push_back({0, saved});
+    const std::vector<std::string> lines = Overview(QuestionnaireOutcome());
+    EXPECT_EQ(FieldValue(lines, "Architecture"),
+              (std::vector<std::string>{"64-bit Windows (gathrix runs as a 32-bit program)"}));
+    auto at = std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& line) { return line.rfind("  halvorn64.sav", 0) == 0; });
+    ASSERT_NE(at, lines.end());
+    EXPECT_NE(at->find("saved"), std::string::npos) << *at;
+    ASSERT_NE(at + 1, lines.end());
+    EXPECT_EQ(*(at + 1), "      of HKLM\\SOFTWARE\\Halvorn\\, 64-bit view");
+}
+
 TEST_F(OverviewTest, TheFileTableListsRowsWorthALookAndCountsAndNamesTheRestPerFolder) {
     RunRecord& record = action.m_Record;
     record.rows.assign(kFileTableSize, RecordedItem());

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -255,6 +256,38 @@ TEST(HiveTableTest, RowsAreExactlyAsWritten) {
         EXPECT_STREQ(HiveTable[row].szSubKey, subKeys[row]);
         EXPECT_STREQ(HiveTable[row].szSaveFile, files[row]);
     }
+}
+
+// 64-bit Windows: the five files keep the 32-bit program's view; a branch
+// the registry keeps apart for 32-bit programs is saved once more from the
+// 64-bit view where it exists there, shared and unredirected ones are not.
+TEST_F(HiveExportTest, On64BitWindowsRedirectedBranchesAreSavedAgainFromThe64BitView) {
+    fake.process().SetWow64(true);
+    fake.registry().SetString("SOFTWARE\\Wow6432Node\\Halvorn", "View", "32-bit installers");
+    fake.registry().SetString("SOFTWARE\\Halvorn", "View", "64-bit component");
+    // The Uninstall branch only in the 64-bit view: its 32-bit file fails.
+    const auto hex = [](const std::string& text) {
+        std::string out;
+        char two[3];
+        for (unsigned char c : text) {
+            std::snprintf(two, sizeof(two), "%02x", c);
+            out += two;
+        }
+        return out;
+    };
+    CAction action;
+    EXPECT_EQ(action.Collect_Registry(), TRUE);
+    EXPECT_NE(fake.files().ReadFile(File(HiveTable[0])).find(hex("32-bit installers")), std::string::npos);
+    const std::string folder = kFolder;
+    EXPECT_NE(fake.files().ReadFile(folder + "halvorn64.sav").find(hex("64-bit component")), std::string::npos);
+    EXPECT_FALSE(fake.files().Exists(File(HiveTable[3])));
+    EXPECT_TRUE(fake.files().Exists(folder + "msuninst64.sav"));
+    for (const char* shared : {"services64.sav", "msole64.sav", "msinstfeat64.sav"})
+        EXPECT_FALSE(fake.files().Exists(folder + shared)) << shared;
+    ASSERT_EQ(action.m_Record.hives64.size(), 2u);
+    EXPECT_EQ(action.m_Record.hives64[1].row, 3);
+    EXPECT_EQ(action.m_Record.hives64[1].item.outcome, ItemOutcome::Written);
+    EXPECT_TRUE(fake.security().EnabledPrivileges().empty());
 }
 
 }  // namespace

@@ -242,4 +242,23 @@ TEST_F(HiveRestoreTest, HiveFolderExistsAsFolderOrAsFile) {
     EXPECT_LT(fake.LongestPath(), 260u);
 }
 
+// On a 64-bit support PC the import lands where regedit and the README show
+// it, HKLM\Software\Gathrix of the 64-bit view, and is removed from there.
+TEST_F(HiveRestoreTest, On64BitWindowsTheImportIsMadeAndRemovedInThe64BitView) {
+    fake.process().SetWow64(true);
+    CAction action;
+    EXPECT_EQ(action.Restore_Registry("Usr1"), TRUE);
+    for (const RegistryHive& hive : HiveTable) EXPECT_NE(fake.registry().FindKey(UserKey(hive)), nullptr);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Wow6432Node\\Gathrix"), nullptr);
+    EXPECT_EQ(action.IsRegistryEntryExit("Software\\Gathrix\\Usr1"), TRUE);
+    EXPECT_EQ(action.Restore_Registry("Usr2"), TRUE);
+    EXPECT_EQ(action.DeleteRegistryEntry("Software\\Gathrix\\Usr1"), TRUE);
+    EXPECT_EQ(fake.registry().FindKey("Software\\Gathrix\\Usr1"), nullptr);
+    EXPECT_NE(fake.registry().FindKey("Software\\Gathrix\\Usr2"), nullptr);
+    EXPECT_EQ(action.DeleteRegistryEntry(kImportBranch), TRUE);
+    EXPECT_EQ(fake.registry().FindKey(kImportBranch), nullptr);
+    EXPECT_EQ(action.IsRegistryEntryExit(kImportBranch), FALSE);
+    EXPECT_EQ(fake.registry().OpenKeys(), 0);
+}
+
 }  // namespace

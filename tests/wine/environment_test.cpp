@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "../common/log_lines.h"
+#include "environment/wow64.h"
 #include "environment_probe.h"
 #include "wine_support.h"
 
@@ -363,6 +364,36 @@ TEST_F(EnvironmentUnderWine, SystemWindowsFolderIsFoundAtRunTime) {
     std::string folder;
     EXPECT_EQ(envprobe::SystemWindowsFolder(&folder), 1);
     EXPECT_TRUE(SameText(folder, WindowsFolder())) << folder;
+}
+
+// The machine type in a program file's header: 0x14c for 32-bit, 0x8664 for 64-bit.
+int Machine(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    unsigned char header[4096] = {};
+    DWORD read = 0;
+    ReadFile(file, header, sizeof(header), &read, nullptr);
+    CloseHandle(file);
+    if (read < 0x40) return -1;
+    const DWORD pe = header[0x3C] | (header[0x3D] << 8) | (header[0x3E] << 16) | (header[0x3F] << 24);
+    return pe + 6 <= read ? header[pe + 4] | (header[pe + 5] << 8) : -1;
+}
+
+// 64-bit Windows as the program sees it: the registry-view test and the
+// System32 switch agree with IsWow64Process, and the switch goes back.
+TEST(Wow64UnderWine, ViewsAndSystem32FollowTheKindOfWindows) {
+    const bool wow64 = RunsUnderWow64();
+    EXPECT_EQ(HasSeparate64BitKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion"), wow64);
+    EXPECT_FALSE(HasSeparate64BitKey("SYSTEM\\CurrentControlSet\\Services"));
+    EXPECT_FALSE(HasSeparate64BitKey("SOFTWARE\\Gathrix-never-there"));
+    const std::string kernel = WindowsFolder() + "\\system32\\kernel32.dll";
+    EXPECT_EQ(Machine(kernel), 0x14c);
+    {
+        NativeFileSystem native;
+        EXPECT_EQ(native.Active(), wow64);
+        EXPECT_EQ(Machine(kernel), wow64 ? 0x8664 : 0x14c);
+    }
+    EXPECT_EQ(Machine(kernel), 0x14c);
 }
 
 }  // namespace

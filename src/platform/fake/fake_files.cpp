@@ -150,6 +150,24 @@ std::string FakeFiles::HostPath(const std::string& windowsPath) const {
     return ResolveCase(host);
 }
 
+std::string FakeFiles::Seen(const std::string& windowsPath) const {
+    if (process_ == nullptr || !process_->FsRedirected()) return windowsPath;
+    const std::string system = Lower(process_->WindowsDirectory() + "\\system32");
+    const std::string lower = Lower(windowsPath);
+    if (lower.compare(0, system.size(), system) != 0) return windowsPath;
+    if (lower.size() > system.size() && lower[system.size()] != '\\') return windowsPath;
+    // Folders that both kinds of program share stay where they are.
+    static const char* const kShared[] = {"\\catroot", "\\catroot2", "\\driverstore", "\\drivers\\etc",
+                                          "\\logfiles", "\\spool"};
+    const std::string rest = lower.substr(system.size());
+    for (const char* shared : kShared) {
+        const std::string name(shared);
+        if (rest.compare(0, name.size(), name) == 0 && (rest.size() == name.size() || rest[name.size()] == '\\'))
+            return windowsPath;
+    }
+    return windowsPath.substr(0, system.size() - 8) + "SysWOW64" + windowsPath.substr(system.size());
+}
+
 void FakeFiles::WriteFile(const std::string& windowsPath, const std::string& content) {
     std::string host = HostPath(windowsPath);
     fs::create_directories(fs::path(host).parent_path());
@@ -219,7 +237,7 @@ DWORD FakeFiles::HostAttributes(const std::string& hostPath) const {
 DWORD FakeFiles::GetFileAttributesA(const char* path) {
     Log(FakeOp::GetFileAttributesA, {path});
     if (FailsNow(FakeOp::GetFileAttributesA, LastArgs())) return INVALID_FILE_ATTRIBUTES;
-    std::string host = HostPath(path);
+    std::string host = HostPath(Seen(path));
     if (host.empty()) {
         SetError(ERROR_PATH_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
@@ -240,11 +258,11 @@ DWORD FakeFiles::GetFileAttributesA(const char* path) {
 }
 
 DWORD FakeFiles::RefuseNewEntry(const char* path, std::string* host) {
-    *host = HostPath(path);
+    *host = HostPath(Seen(path));
     std::error_code error;
     if (host->empty() || !fs::is_directory(fs::path(*host).parent_path(), error)) return ERROR_PATH_NOT_FOUND;
     if (fs::exists(*host, error)) return ERROR_ALREADY_EXISTS;
-    if (IsReadOnly(path)) return ERROR_ACCESS_DENIED;
+    if (IsReadOnly(Seen(path))) return ERROR_ACCESS_DENIED;
     return 0;
 }
 
@@ -268,7 +286,7 @@ BOOL FakeFiles::CreateDirectoryA(const char* path, void*) {
 BOOL FakeFiles::RemoveDirectoryA(const char* path) {
     Log(FakeOp::RemoveDirectoryA, {path});
     if (FailsNow(FakeOp::RemoveDirectoryA, LastArgs())) return FALSE;
-    std::string host = HostPath(path);
+    std::string host = HostPath(Seen(path));
     std::error_code error;
     if (host.empty() || !fs::exists(host, error)) {
         SetError(fs::is_directory(fs::path(host).parent_path(), error) ? ERROR_FILE_NOT_FOUND
@@ -283,7 +301,7 @@ BOOL FakeFiles::RemoveDirectoryA(const char* path) {
         SetError(ERROR_DIR_NOT_EMPTY);
         return FALSE;
     }
-    if (IsReadOnly(path)) {
+    if (IsReadOnly(Seen(path))) {
         SetError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -300,14 +318,14 @@ DWORD FakeFiles::ExistingAttributes(const std::string& hostPath) {
 BOOL FakeFiles::DeleteFileA(const char* path) {
     Log(FakeOp::DeleteFileA, {path});
     if (FailsNow(FakeOp::DeleteFileA, LastArgs())) return FALSE;
-    std::string host = HostPath(path);
+    std::string host = HostPath(Seen(path));
     DWORD bits = ExistingAttributes(host);
     if (bits == INVALID_FILE_ATTRIBUTES) return FALSE;
-    if ((bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 || IsReadOnly(path)) {
+    if ((bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0 || IsReadOnly(Seen(path))) {
         SetError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    if (IsLocked(path)) {
+    if (IsLocked(Seen(path))) {
         SetError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
@@ -321,7 +339,7 @@ HANDLE FakeFiles::FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
     if (FailsNow(FakeOp::FindFirstFileA, LastArgs())) return INVALID_HANDLE_VALUE;
     std::string folder;
     if (!EndsWithWildcard(pattern, &folder)) Unexpected(std::string("FindFirstFileA on ") + pattern);
-    std::string host = HostPath(folder);
+    std::string host = HostPath(Seen(folder));
     std::error_code error;
     if (host.empty() || !fs::is_directory(host, error)) {
         SetError(ERROR_PATH_NOT_FOUND);
@@ -388,13 +406,13 @@ HANDLE FakeFiles::CreateFileA(const char* path, DWORD access, DWORD share, void*
     if (reading ? (access & GENERIC_WRITE) != 0 || (access & GENERIC_READ) == 0
                 : (disposition != CREATE_ALWAYS && disposition != CREATE_NEW) || (access & GENERIC_WRITE) == 0)
         Unexpected("CreateFileA other than reading an existing file or creating one for writing");
-    std::string host = HostPath(path);
+    std::string host = HostPath(Seen(path));
     std::error_code error;
     if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error)) {
         SetError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    if (IsLocked(path)) {
+    if (IsLocked(Seen(path))) {
         SetError(ERROR_SHARING_VIOLATION);
         return INVALID_HANDLE_VALUE;
     }
@@ -414,7 +432,7 @@ HANDLE FakeFiles::CreateFileA(const char* path, DWORD access, DWORD share, void*
             return INVALID_HANDLE_VALUE;
         }
         if ((bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) ||
-            IsReadOnly(path)) {
+            IsReadOnly(Seen(path))) {
             SetError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
@@ -503,7 +521,7 @@ BOOL FakeFiles::GetFileAttributesExA(const char* path, int infoLevel, WIN32_FILE
     Log(FakeOp::GetFileAttributesExA, {path});
     if (infoLevel != GetFileExInfoStandard) Unexpected("GetFileAttributesExA with another level");
     if (FailsNow(FakeOp::GetFileAttributesExA, LastArgs())) return FALSE;
-    std::string host = HostPath(path);
+    std::string host = HostPath(Seen(path));
     DWORD bits = ExistingAttributes(host);
     if (bits == INVALID_FILE_ATTRIBUTES) return FALSE;
     *data = {};
@@ -567,10 +585,10 @@ bool FakeFiles::AppendText(const char* path, const char* text, std::size_t lengt
     Log(FakeOp::AppendText, {path});
     DWORD code = 0;
     if (Injected(FakeOp::AppendText, LastArgs(), &code)) return false;
-    std::string host = HostPath(path);
+    std::string host = HostPath(Seen(path));
     std::error_code error;
-    if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error) || IsLocked(path) ||
-        IsReadOnly(path))
+    if (host.empty() || !fs::is_directory(fs::path(host).parent_path(), error) || IsLocked(Seen(path)) ||
+        IsReadOnly(Seen(path)))
         return false;
     DWORD bits = HostAttributes(host);
     if (bits != INVALID_FILE_ATTRIBUTES && (bits & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
@@ -625,24 +643,24 @@ int FakeFiles::SHFileOperationA(SHFILEOPSTRUCTA* op) {
     }
     std::error_code error;
     if (op->wFunc == FO_COPY) {
-        std::string source = HostPath(from);
+        std::string source = HostPath(Seen(from));
         if (source.empty() || !fs::exists(source, error)) {
             SetError(0);
             return kShellCatchAll;
         }
-        if (IsLocked(from)) {
+        if (IsLocked(Seen(from))) {
             op->fAnyOperationsAborted = TRUE;
             SetError(0);
             return static_cast<int>(ERROR_CANCELLED);
         }
-        std::string target = HostPath(to);
+        std::string target = HostPath(Seen(to));
         if (target.empty()) return kShellCatchAll;
-        if (IsReadOnly(to)) {
+        if (IsReadOnly(Seen(to))) {
             SetError(0);
             return static_cast<int>(ERROR_ACCESS_DENIED);
         }
         fs::create_directories(fs::path(target).parent_path(), error);
-        if (IsLocked(to)) return static_cast<int>(ERROR_SHARING_VIOLATION);
+        if (IsLocked(Seen(to))) return static_cast<int>(ERROR_SHARING_VIOLATION);
         if (fs::exists(target, error)) fs::remove_all(target, error);
         fs::copy(source, target, fs::copy_options::recursive, error);
         if (error) return static_cast<int>(ERROR_ACCESS_DENIED);
@@ -655,7 +673,7 @@ int FakeFiles::SHFileOperationA(SHFILEOPSTRUCTA* op) {
     if (op->wFunc == FO_DELETE) {
         std::string folder;
         if (!EndsWithWildcard(from, &folder)) Unexpected("SHFileOperationA delete without wildcard");
-        std::string host = HostPath(folder);
+        std::string host = HostPath(Seen(folder));
         if (host.empty() || !fs::is_directory(host, error)) {
             SetError(ERROR_PATH_NOT_FOUND);
             return kShellCatchAll;
@@ -663,7 +681,7 @@ int FakeFiles::SHFileOperationA(SHFILEOPSTRUCTA* op) {
         // Stops at the first file in use, as the shell does.
         std::vector<fs::path> entries;
         for (const fs::directory_entry& entry : fs::directory_iterator(host, error)) entries.push_back(entry.path());
-        if (!entries.empty() && IsReadOnly(folder)) {
+        if (!entries.empty() && IsReadOnly(Seen(folder))) {
             SetError(0);
             return static_cast<int>(ERROR_ACCESS_DENIED);
         }

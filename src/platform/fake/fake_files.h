@@ -84,6 +84,9 @@ private:
     // The open file `handle` names, if it allows the transfer and no injected
     // failure stops it; else null with the last error set. *done becomes 0.
     FileState* Transfer(FakeOp op, HANDLE handle, bool writing, DWORD size, DWORD* done);
+    // The path a call of this process reaches: on 64-bit Windows a 32-bit
+    // process is shown SysWOW64 for System32 unless it turned that off.
+    std::string Seen(const std::string& windowsPath) const;
     bool IsLocked(const std::string& windowsPath) const;
     DWORD HostAttributes(const std::string& hostPath) const;
     void RemoveThroughLinks(const std::filesystem::path& entry);

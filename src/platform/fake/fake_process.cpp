@@ -9,6 +9,8 @@
 namespace gx {
 
 FARPROC FakeRestartManagerProc(const std::string& name);
+FARPROC FakeNtQueryKeyProc();
+FARPROC FakeRegDeleteKeyExProc();
 
 namespace {
 
@@ -24,6 +26,11 @@ UINT CopyOut(const std::string& text, char* buffer, UINT size) {
 ProcAddress__* const kShGetFolderPath = reinterpret_cast<ProcAddress__*>(0x5A01);
 ProcAddress__* const kGetSystemWindowsDirectory = reinterpret_cast<ProcAddress__*>(0x5A02);
 ProcAddress__* const kIsWow64Process = reinterpret_cast<ProcAddress__*>(0x5A03);
+ProcAddress__* const kDisableFsRedirection = reinterpret_cast<ProcAddress__*>(0x5A04);
+ProcAddress__* const kRevertFsRedirection = reinterpret_cast<ProcAddress__*>(0x5A05);
+// What Wow64DisableWow64FsRedirection hands back: the state before.
+void* const kWasOn = reinterpret_cast<void*>(0x5B01);
+void* const kWasOff = reinterpret_cast<void*>(0x5B02);
 
 }  // namespace
 
@@ -140,6 +147,10 @@ FARPROC FakeProcess::GetProcAddress(HMODULE module, const char* name) {
     if (moduleName == "kernel32.dll" && wanted == "GetSystemWindowsDirectoryA")
         return kGetSystemWindowsDirectory;
     if (moduleName == "kernel32.dll" && wanted == "IsWow64Process") return kIsWow64Process;
+    if (moduleName == "kernel32.dll" && wanted == "Wow64DisableWow64FsRedirection") return kDisableFsRedirection;
+    if (moduleName == "kernel32.dll" && wanted == "Wow64RevertWow64FsRedirection") return kRevertFsRedirection;
+    if (moduleName == "ntdll.dll" && wanted == "NtQueryKey") return FakeNtQueryKeyProc();
+    if (moduleName == "advapi32.dll" && wanted == "RegDeleteKeyExA") return FakeRegDeleteKeyExProc();
     if (moduleName == "rstrtmgr.dll")
         if (FARPROC proc = FakeRestartManagerProc(wanted)) return proc;
     SetError(ERROR_PROC_NOT_FOUND);
@@ -206,6 +217,30 @@ BOOL FakeProcess::Call_IsWow64Process(FARPROC proc, HANDLE, BOOL* wow64) {
     if (proc != kIsWow64Process) Unexpected("Call_IsWow64Process with a foreign address");
     Log(FakeOp::Call_IsWow64Process);
     *wow64 = isWow64_ ? TRUE : FALSE;
+    return TRUE;
+}
+
+BOOL FakeProcess::Call_Wow64DisableWow64FsRedirection(FARPROC proc, void** oldValue) {
+    if (proc != kDisableFsRedirection) Unexpected("Call_Wow64DisableWow64FsRedirection with a foreign address");
+    Log(FakeOp::Call_Wow64DisableWow64FsRedirection);
+    // 32-bit Windows has the function but nothing to switch.
+    if (!isWow64_) {
+        SetError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    *oldValue = fsRedirectionOff_ ? kWasOff : kWasOn;
+    fsRedirectionOff_ = true;
+    return TRUE;
+}
+
+BOOL FakeProcess::Call_Wow64RevertWow64FsRedirection(FARPROC proc, void* oldValue) {
+    if (proc != kRevertFsRedirection) Unexpected("Call_Wow64RevertWow64FsRedirection with a foreign address");
+    Log(FakeOp::Call_Wow64RevertWow64FsRedirection);
+    if (!isWow64_ || (oldValue != kWasOn && oldValue != kWasOff)) {
+        SetError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    fsRedirectionOff_ = oldValue == kWasOff;
     return TRUE;
 }
 

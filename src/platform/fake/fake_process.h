@@ -40,9 +40,13 @@ public:
     void FindAllProcedures() { missingProcs_.clear(); }
     void SetComputerName(const std::string& name) { computerName_ = name; }
     // A 32-bit program on 64-bit Windows: HKLM\SOFTWARE then has two views,
-    // the 32-bit one below SOFTWARE\Wow6432Node, where the program looks by default.
+    // the 32-bit one below SOFTWARE\Wow6432Node, where the program looks by
+    // default, and System32 is SysWOW64 unless the program turns that off.
+    // Seeding always writes the native places.
     void SetWow64(bool wow64) { isWow64_ = wow64; }
     bool IsWow64() const { return isWow64_; }
+    bool FsRedirected() const { return isWow64_ && !fsRedirectionOff_; }
+    const std::string& WindowsDirectory() const { return windowsDir_; }
     // Runs at every Sleep, before the scripted user acts.
     void OnSleep(std::function<void()> script) { onSleep_ = std::move(script); }
     // The scripted user's turn during a sleep (the user interface sets it).
@@ -66,7 +70,7 @@ private:
     OSVERSIONINFOEXA version_ = {};
     std::string windowsDir_ = "C:\\WINDOWS";
     std::string systemWindowsDir_ = "C:\\WINDOWS";
-    std::set<std::string> loadedModules_ = {"shell32.dll", "kernel32.dll"};
+    std::set<std::string> loadedModules_ = {"shell32.dll", "kernel32.dll", "ntdll.dll", "advapi32.dll"};
     std::set<std::string> missingProcs_;
     std::map<int, std::string> shellFolders_;
     DWORD sleptMs_ = 0;
@@ -76,6 +80,7 @@ private:
     DWORD tickCount_ = 1000;
     std::string computerName_ = "GX-TEST";
     bool isWow64_ = false;
+    bool fsRedirectionOff_ = false;
     std::string systemDir_ = "C:\\WINDOWS\\system32";
     std::set<std::string> mutexes_;
     std::set<std::string*> mutexHandles_;

@@ -97,6 +97,32 @@ LONG DeleteTree(FakeRegNode& parent, const std::string& lowerName) {
     return 0;
 }
 
+// Branches below SOFTWARE that 64-bit Windows keeps once for both kinds of
+// program; the rest of SOFTWARE a 32-bit program sees below Wow6432Node.
+const char* const kSharedBranches[] = {
+    "classes", "clients", "policies", "registeredapplications", "microsoft\\ole", "microsoft\\rpc",
+    "microsoft\\com3", "microsoft\\eventsystem", "microsoft\\cryptography\\services",
+    "microsoft\\systemcertificates", "microsoft\\windows nt\\currentversion\\profilelist",
+    "microsoft\\windows nt\\currentversion\\fonts", "microsoft\\windows nt\\currentversion\\time zones",
+    "microsoft\\windows\\currentversion\\policies", "microsoft\\windows\\currentversion\\group policy",
+};
+
+// The 32-bit view's place of a path below HKLM.
+std::string Redirected32(const std::string& path) {
+    std::vector<std::string> parts = SplitKey(path);
+    if (parts.size() < 2 || Lower(parts[0]) != "software" || Lower(parts[1]) == "wow6432node") return path;
+    std::string below;
+    for (std::size_t i = 1; i < parts.size(); ++i) below += (i > 1 ? "\\" : "") + Lower(parts[i]);
+    for (const char* shared : kSharedBranches) {
+        const std::string branch(shared);
+        if (below.compare(0, branch.size(), branch) == 0 && (below.size() == branch.size() || below[branch.size()] == '\\'))
+            return path;
+    }
+    std::string out = parts[0] + "\\Wow6432Node";
+    for (std::size_t i = 1; i < parts.size(); ++i) out += "\\" + parts[i];
+    return out;
+}
+
 void DescribeKey(const FakeRegNode& node, const std::string& path, std::string& out) {
     out += "  " + path;
     if (node.isVolatile) out += " (volatile)";
@@ -231,30 +257,67 @@ std::shared_ptr<FakeRegNode> FakeRegistry::Base(HKEY root) {
     return nullptr;
 }
 
+void FakeRegistry::Resolve(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* base,
+                           std::string* path, std::string* basePath, bool* view32) {
+    *base = Base(root);
+    *path = subKey != nullptr ? subKey : "";
+    basePath->clear();
+    KeyHandle* parent = root == HKEY_LOCAL_MACHINE ? nullptr : Key(root);
+    if (parent != nullptr) *basePath = parent->path;
+    const bool asks64 = (access & KEY_WOW64_64KEY) != 0, asks32 = (access & KEY_WOW64_32KEY) != 0;
+    // Below a handle on SOFTWARE itself each call's own flags decide, as the
+    // redirection happens at that level.
+    const bool atSoftware = parent != nullptr && Lower(parent->path) == "software";
+    *view32 = process_.IsWow64() && (asks32 || (!asks64 && (parent == nullptr || parent->view32 || atSoftware)));
+    if (!*view32 || *base == nullptr) return;
+    const std::string full = basePath->empty() ? *path : *basePath + "\\" + *path;
+    const std::string seen = Redirected32(full);
+    if (seen == full) return;
+    if (basePath->empty() || Lower(seen).rfind(Lower(*basePath) + "\\", 0) != 0) {
+        *base = hklm_;
+        *path = seen;
+        basePath->clear();
+    } else {
+        *path = seen.substr(basePath->size() + 1);
+    }
+}
+
+std::string FakeRegistry::NamedPath(const std::shared_ptr<FakeRegNode>& from, const std::string& fromPath,
+                                    const std::string& path) const {
+    std::shared_ptr<FakeRegNode> node = from;
+    std::string named = fromPath;
+    for (const std::string& part : SplitKey(path)) {
+        auto it = node->children.find(Lower(part));
+        if (it == node->children.end()) break;
+        node = it->second;
+        named += (named.empty() ? "" : "\\") + node->name;
+    }
+    return named;
+}
+
 LONG FakeRegistry::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, REGSAM access,
                                  HKEY* result) {
     Log(FakeOp::RegOpenKeyExA, {subKey != nullptr ? subKey : "", FakeHex(access), std::to_string(options)});
     *result = nullptr;
     DWORD code = 0;
     if (Injected(FakeOp::RegOpenKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
-    std::shared_ptr<FakeRegNode> base = Base(root);
-    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     const REGSAM views = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
     if ((access & views) != 0 && refusesViewFlags_) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
-    std::string path = subKey != nullptr ? subKey : "";
-    // A 32-bit program on 64-bit Windows sees SOFTWARE through its own view
-    // unless it asks for the 64-bit one.
-    if (process_.IsWow64() && root == HKEY_LOCAL_MACHINE && (access & KEY_WOW64_64KEY) == 0 &&
-        Lower(path).rfind("software\\", 0) == 0)
-        path.insert(9, "Wow6432Node\\");
+    std::shared_ptr<FakeRegNode> base;
+    std::string path, basePath;
+    bool view32 = false;
+    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
+    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     LONG status = 0;
     std::shared_ptr<FakeRegNode> node = Walk(base, path, false, false, &status, nullptr);
-    return node == nullptr ? status : NewKeyHandle(node, access & ~views, result);
+    return node == nullptr ? status
+                           : NewKeyHandle(node, access & ~views, result, NamedPath(base, basePath, path), view32);
 }
 
-LONG FakeRegistry::NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result) {
+LONG FakeRegistry::NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result,
+                                const std::string& path, bool view32) {
     if (RefusedAccess(*node, access)) return static_cast<LONG>(ERROR_ACCESS_DENIED);
-    auto* handle = new KeyHandle{node, access};
+    auto* handle = new KeyHandle{node, access, path, view32};
     keys_.insert(handle);
     peakOpenKeys_ = std::max(peakOpenKeys_, ++openKeys_);
     *result = reinterpret_cast<HKEY>(handle);
@@ -267,14 +330,18 @@ LONG FakeRegistry::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, 
     *result = nullptr;
     DWORD code = 0;
     if (Injected(FakeOp::RegCreateKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
-    std::shared_ptr<FakeRegNode> base = Base(root);
+    const REGSAM views = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
+    if ((access & views) != 0 && refusesViewFlags_) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
+    std::shared_ptr<FakeRegNode> base;
+    std::string path, basePath;
+    bool view32 = false;
+    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
     if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
     LONG status = 0;
     bool created = false;
-    std::shared_ptr<FakeRegNode> node =
-        Walk(base, subKey != nullptr ? subKey : "", true, options == REG_OPTION_VOLATILE, &status, &created);
+    std::shared_ptr<FakeRegNode> node = Walk(base, path, true, options == REG_OPTION_VOLATILE, &status, &created);
     if (node == nullptr) return status;
-    status = NewKeyHandle(node, access, result);
+    status = NewKeyHandle(node, access & ~views, result, NamedPath(base, basePath, path), view32);
     if (status == 0 && disposition != nullptr)
         *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     return status;
@@ -384,22 +451,85 @@ LONG FakeRegistry::RegCloseKey(HKEY key) {
     return 0;
 }
 
+LONG FakeRegistry::ParentForDeletion(HKEY root, const char* subKey, REGSAM access,
+                                     std::shared_ptr<FakeRegNode>* parent, std::string* lowerName) {
+    std::shared_ptr<FakeRegNode> base;
+    std::string path, basePath;
+    bool view32 = false;
+    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
+    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    std::vector<std::string> parts = SplitKey(path);
+    if (parts.empty()) return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    *parent = base;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        auto it = (*parent)->children.find(Lower(parts[i]));
+        if (it == (*parent)->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+        *parent = it->second;
+    }
+    *lowerName = Lower(parts.back());
+    return 0;
+}
+
 LONG FakeRegistry::SHDeleteKeyA(HKEY root, const char* subKey) {
     Log(FakeOp::SHDeleteKeyA, {subKey != nullptr ? subKey : ""});
     DWORD code = 0;
     if (Injected(FakeOp::SHDeleteKeyA, LastArgs(), &code)) return static_cast<LONG>(code);
-    std::shared_ptr<FakeRegNode> base = Base(root);
-    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-    std::vector<std::string> parts = SplitKey(subKey != nullptr ? subKey : "");
-    if (parts.empty()) return static_cast<LONG>(ERROR_ACCESS_DENIED);
-    std::shared_ptr<FakeRegNode> parent = base;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        auto it = parent->children.find(Lower(parts[i]));
-        if (it == parent->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-        parent = it->second;
+    // The shell's call has no view flags: a 32-bit program deletes in its own
+    // view, or in the view of the key it names as the root.
+    std::shared_ptr<FakeRegNode> parent;
+    std::string name;
+    LONG status = ParentForDeletion(root, subKey, 0, &parent, &name);
+    if (status != 0) return status;
+    if (parent->children.count(name) == 0) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+    return DeleteTree(*parent, name);
+}
+
+namespace {
+ProcAddress__* const kNtQueryKey = reinterpret_cast<ProcAddress__*>(0x5A06);
+
+ProcAddress__* const kRegDeleteKeyEx = reinterpret_cast<ProcAddress__*>(0x5A07);
+}  // namespace
+
+FARPROC FakeNtQueryKeyProc() { return kNtQueryKey; }
+
+FARPROC FakeRegDeleteKeyExProc() { return kRegDeleteKeyEx; }
+
+LONG FakeRegistry::Call_RegDeleteKeyExA(FARPROC proc, HKEY root, const char* subKey, REGSAM access, DWORD) {
+    if (proc != kRegDeleteKeyEx) Unexpected("Call_RegDeleteKeyExA with a foreign address");
+    Log(FakeOp::Call_RegDeleteKeyExA, {subKey != nullptr ? subKey : "", FakeHex(access)});
+    std::shared_ptr<FakeRegNode> parent;
+    std::string name;
+    LONG status = ParentForDeletion(root, subKey, access, &parent, &name);
+    if (status != 0) return status;
+    auto it = parent->children.find(name);
+    if (it == parent->children.end()) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+    // Only a key without subkeys goes, as with RegDeleteKey.
+    if (!it->second->children.empty() || RefusedAccess(*it->second, DELETE))
+        return static_cast<LONG>(ERROR_ACCESS_DENIED);
+    Detach(*parent, name);
+    return 0;
+}
+
+LONG FakeRegistry::Call_NtQueryKey(FARPROC proc, HKEY key, int infoClass, void* buffer, ULONG length,
+                                   ULONG* resultLength) {
+    if (proc != kNtQueryKey) Unexpected("Call_NtQueryKey with a foreign address");
+    Log(FakeOp::Call_NtQueryKey, {std::to_string(infoClass), std::to_string(length)});
+    constexpr int kKeyNameInformation = 3;
+    if (infoClass != kKeyNameInformation) Unexpected("Call_NtQueryKey for another class");
+    KeyHandle* handle = Key(key);
+    if (handle == nullptr) return static_cast<LONG>(0xC0000008u);  // STATUS_INVALID_HANDLE
+    const std::string name = "\\REGISTRY\\MACHINE" + (handle->path.empty() ? "" : "\\" + handle->path);
+    const ULONG nameBytes = static_cast<ULONG>(name.size() * 2);
+    *resultLength = 4 + nameBytes;
+    if (length < 4) return static_cast<LONG>(0xC0000023u);  // STATUS_BUFFER_TOO_SMALL
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::memcpy(out, &nameBytes, 4);
+    ULONG room = (length - 4) / 2;
+    for (ULONG i = 0; i < room && i < name.size(); ++i) {
+        const char16_t c = static_cast<unsigned char>(name[i]);
+        std::memcpy(out + 4 + 2 * i, &c, 2);
     }
-    if (parent->children.count(Lower(parts.back())) == 0) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
-    return DeleteTree(*parent, Lower(parts.back()));
+    return length < *resultLength ? static_cast<LONG>(0x80000005u) : 0;  // STATUS_BUFFER_OVERFLOW
 }
 
 }  // namespace gx

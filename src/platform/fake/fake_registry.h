@@ -77,11 +77,24 @@ private:
     struct KeyHandle {
         std::shared_ptr<FakeRegNode> node;
         REGSAM access;
+        std::string path;     // below HKLM, as the keys are named
+        bool view32 = false;  // opened in the 32-bit view of 64-bit Windows
     };
+    // Where `root` and `subKey` lead in the view that `access` asks for (a
+    // relative open keeps its parent's view): the node to walk from and the
+    // path below it.
+    void Resolve(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* base,
+                 std::string* path, std::string* basePath, bool* view32);
+    // The parent of the key to delete and the key's lower-case name.
+    LONG ParentForDeletion(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* parent,
+                           std::string* lowerName);
+    std::string NamedPath(const std::shared_ptr<FakeRegNode>& from, const std::string& fromPath,
+                          const std::string& path) const;
 
     KeyHandle* Key(HKEY key);
     // A handle on `node` for `access`, unless the key's DACL refuses it.
-    LONG NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result);
+    LONG NewKeyHandle(const std::shared_ptr<FakeRegNode>& node, REGSAM access, HKEY* result,
+                      const std::string& path = std::string(), bool view32 = false);
     std::shared_ptr<FakeRegNode> Walk(const std::shared_ptr<FakeRegNode>& from,
                                       const std::string& path, bool create, bool isVolatile,
                                       LONG* status, bool* created);

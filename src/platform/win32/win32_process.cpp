@@ -91,6 +91,14 @@ public:
         using Fn = ::DWORD(WINAPI*)(::DWORD);
         return as<Fn>(proc)(session);
     }
+    BOOL Call_Wow64DisableWow64FsRedirection(FARPROC proc, void** oldValue) override {
+        using Fn = ::BOOL(WINAPI*)(::PVOID*);
+        return as<Fn>(proc)(oldValue);
+    }
+    BOOL Call_Wow64RevertWow64FsRedirection(FARPROC proc, void* oldValue) override {
+        using Fn = ::BOOL(WINAPI*)(::PVOID);
+        return as<Fn>(proc)(oldValue);
+    }
 };
 
 }  // namespace

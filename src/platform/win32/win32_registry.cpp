@@ -42,6 +42,16 @@ public:
                                as<::FILETIME*>(lastWrite));
     }
     LONG RegCloseKey(HKEY key) override { return ::RegCloseKey(as<::HKEY>(key)); }
+    LONG Call_NtQueryKey(FARPROC proc, HKEY key, int infoClass, void* buffer, ULONG length,
+                         ULONG* resultLength) override {
+        using Fn = ::LONG(NTAPI*)(::HANDLE, int, ::PVOID, ::ULONG, ::PULONG);
+        return as<Fn>(proc)(as<::HANDLE>(key), infoClass, buffer, length, as<::PULONG>(resultLength));
+    }
+    LONG Call_RegDeleteKeyExA(FARPROC proc, HKEY root, const char* subKey, REGSAM access,
+                              DWORD reserved) override {
+        using Fn = ::LONG(WINAPI*)(::HKEY, LPCSTR, ::REGSAM, ::DWORD);
+        return as<Fn>(proc)(as<::HKEY>(root), subKey, access, reserved);
+    }
 };
 
 }  // namespace

@@ -28,6 +28,10 @@ bool FilesRecorded(const CAction& action);
 // second group repeats rows of the first with the same destination.
 std::vector<CollectedCopy> CollectedCopies(const CAction& action, bool (*wanted)(const std::string& name));
 
+// Where the run put %windir%\INF\setupapi.dev.log: mirrored below File_Save
+// like the table's rows. Empty path when the folders are not known.
+CollectedCopy SetupDevLogCopy(const CAction& action);
+
 bool EndsWithNoCase(const std::string& text, const char* end);
 // A line as evidence shows it: control characters blanked, cut to a length
 // a one-line overview can hold.
@@ -51,6 +55,7 @@ public:
     bool Next(std::string& line);
     long Number() const { return number_; }  // 1-based, of the line last returned
     bool Cut() const { return cut_; }        // stopped at the bound with more to read
+    std::uint64_t BytesRead() const { return limit_ - left_; }
     gx::DWORD ReadError() const { return readError_; }
 
 private:
@@ -60,6 +65,7 @@ private:
     gx::UniqueFile file_;
     gx::DWORD openError_ = 0;
     gx::DWORD readError_ = 0;
+    std::uint64_t limit_;
     std::uint64_t left_;
     std::vector<unsigned char> chunk_;
     std::size_t at_ = 0;

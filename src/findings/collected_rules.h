@@ -13,11 +13,14 @@ class CAction;
 
 namespace findings {
 
+struct Facts;
+
 // How much a rule reads: a log beyond `logBytes` or a tree beyond
 // `walkEntries` is judged on its start, so a rule's time stays bounded on
 // any installation. Tests pass smaller bounds.
 struct ReadBounds {
     std::uint64_t logBytes = 64ull << 20;
+    std::uint64_t allLogsBytes = 256ull << 20;  // all installation logs together
     std::size_t walkEntries = 20000;
 };
 
@@ -28,7 +31,7 @@ Result InstallerCache(const CAction& action);
 Result ProductPaths(const CAction& action);
 Result ProductFileAttributes(const CAction& action);
 Result ProductFileAttributes(const CAction& action, const ReadBounds& bounds);
-Result CrashEvidence(const CAction& action);
+Result CrashEvidence(const CAction& action, const Facts& facts);
 Result DeviceSetupFailures(const CAction& action);
 Result DeviceSetupFailures(const CAction& action, const ReadBounds& bounds);
 

@@ -1,10 +1,11 @@
-// device-setup-failures: sections of the device-setup log of the last 90
-// days that ended in failure. Two layouts exist:
+// device-setup-failures: sections of the device-setup logs of the last 90
+// days that ended in failure, the family's drivers first. Two layouts exist:
 //   up to Windows XP (setupapi.log): a section starts with
 //     "[2026/11/20 10:00:00 1234.5 ...]", errors are "#E" lines;
 //   from Vista (setupapi.dev.log):  ">>>  [Device Install ...]",
 //     ">>>  Section start 2026/11/20 10:00:00.123", errors "!!!",
-//     "<<<  [Exit status: SUCCESS]" or "FAILURE(0x...)".
+//     "<<<  [Exit status: SUCCESS]" or "FAILURE(0x...)". The exit status
+//     decides: Windows logs "!!!" lines for retries that later succeed.
 // The markers are the same on every language of Windows.
 #include <cctype>
 #include <cstdio>
@@ -13,6 +14,9 @@
 #include "environment/action.h"
 #include "findings/collected_files.h"
 #include "findings/collected_rules.h"
+#include "handoff/handoff.h"
+#include "platform/constants.h"
+#include "platform/platform.h"
 
 namespace findings {
 
@@ -51,6 +55,9 @@ struct Section {
     Evidence heading;
     Evidence firstError;
     bool hasError = false;
+    bool hasExit = false;    // an exit status ended it
+    bool succeeded = false;  // ... and it was SUCCESS
+    bool family = false;     // a line names the product family
     bool hasDate = false;
     long day = 0;
 };
@@ -104,6 +111,7 @@ public:
             return;
         }
         if (!open_) return;
+        if (NamesFamily(text)) current_.family = true;
         if (text.compare(0, 3, "!!!") == 0 || text.compare(0, 2, "#E") == 0) {
             Error(number, text);
             return;
@@ -112,7 +120,9 @@ public:
             const std::string rest = Trimmed(text.substr(3));
             std::size_t status = rest.find("Exit status: ");
             if (status != std::string::npos) {
-                if (rest.compare(status + 13, 7, "SUCCESS") != 0) Error(number, text);
+                current_.hasExit = true;
+                current_.succeeded = rest.compare(status + 13, 7, "SUCCESS") == 0;
+                if (!current_.succeeded) Error(number, text);
                 Close();
             }
         }
@@ -121,12 +131,19 @@ public:
     void End() { Close(); }
     bool Recognised() const { return recognised_; }
     std::size_t FailedCount() const { return failedCount_; }
-    const std::deque<Section>& LastFailed() const { return lastFailed_; }
+    // The last failed sections of the family, then the last of the others.
+    std::vector<Section> LastFailed() const {
+        std::vector<Section> sections(lastFamily_.begin(), lastFamily_.end());
+        for (const Section& other : lastOther_)
+            if (sections.size() < kListedSections) sections.push_back(other);
+        return sections;
+    }
 
 private:
     void Open(long number, const std::string& heading) {
         current_ = Section();
         current_.heading = {std::string(), number, EvidenceText(heading)};
+        current_.family = NamesFamily(heading);
         open_ = true;
     }
     void Error(long number, const std::string& text) {
@@ -135,10 +152,12 @@ private:
         current_.hasError = true;
     }
     void Close() {
-        if (open_ && current_.hasError && (!current_.hasDate || today_ - current_.day <= kRecentDays)) {
+        const bool failed = current_.hasExit ? !current_.succeeded : current_.hasError;
+        if (open_ && failed && (!current_.hasDate || today_ - current_.day <= kRecentDays)) {
             ++failedCount_;
-            lastFailed_.push_back(current_);
-            if (lastFailed_.size() > kListedSections) lastFailed_.pop_front();
+            std::deque<Section>& kept = current_.family ? lastFamily_ : lastOther_;
+            kept.push_back(current_);
+            if (kept.size() > kListedSections) kept.pop_front();
         }
         open_ = false;
     }
@@ -150,14 +169,14 @@ private:
     long today_;
     Section current_;
     std::size_t failedCount_ = 0;
-    std::deque<Section> lastFailed_;
+    std::deque<Section> lastFamily_, lastOther_;
 };
 
 struct LogSections {
     std::string shown;
     bool recognised = false;
     std::size_t failedCount = 0;
-    std::deque<Section> lastFailed;
+    std::vector<Section> lastFailed;
     std::string problem;
 };
 
@@ -189,13 +208,17 @@ Result Judge(const std::vector<LogSections>& logs) {
         else if (!log.problem.empty())
             problems += (problems.empty() ? "" : "; ") + log.problem;
         failed += log.failedCount;
-        for (const Section& section : log.lastFailed) {
-            Evidence heading = section.heading, error = section.firstError;
-            heading.source = error.source = log.shown;
-            evidence.push_back(heading);
-            evidence.push_back(error);
-        }
     }
+    // The family's drivers first, of every log.
+    for (bool family : {true, false})
+        for (const LogSections& log : logs)
+            for (const Section& section : log.lastFailed) {
+                if (section.family != family || evidence.size() >= 2 * kListedSections) continue;
+                Evidence heading = section.heading, error = section.firstError;
+                heading.source = error.source = log.shown;
+                evidence.push_back(heading);
+                evidence.push_back(error);
+            }
     if (failed > 0)
         return Fail(kId, Severity::Warning,
                     std::to_string(failed) + (failed == 1 ? " device or driver installation" : " device or driver installations") +
@@ -221,6 +244,11 @@ Result DeviceSetupFailures(const CAction& action, const ReadBounds& bounds) {
     std::vector<LogSections> logs;
     for (const CollectedCopy& copy : CollectedCopies(action, IsDeviceSetupLog))
         logs.push_back(ReadSetupLog(copy, bounds.logBytes, today));
+    // Since Vista the log is INF\setupapi.dev.log, collected beside the
+    // table's rows into the same mirrored place.
+    const CollectedCopy dev = SetupDevLogCopy(action);
+    if (!dev.path.empty() && gx::os().GetFileAttributesA(dev.path.c_str()) != gx::INVALID_FILE_ATTRIBUTES)
+        logs.push_back(ReadSetupLog(dev, bounds.logBytes, today));
     return Judge(logs);
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "environment/action.h"
+#include "findings/collected_files.h"
 #include "findings/text.h"
 #include "framework/file.h"
 #include "platform/platform.h"
@@ -50,6 +51,9 @@ std::vector<Result> RunRules(const Context& context, const std::vector<Rule>& ru
         }
         result.id = rule.id;
         if (result.status == Status::Skip && result.reason.empty()) result.reason = "no reason given";
+        // Event strings and registry values may be long: every evidence text
+        // is cut as a log line is.
+        for (Evidence& item : result.evidence) item.text = EvidenceText(item.text);
         results.push_back(std::move(result));
     }
     return results;

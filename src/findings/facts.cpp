@@ -26,25 +26,21 @@ constexpr std::size_t kRenamesKept = 20;
 constexpr std::size_t kCopiesAsked = 20;
 
 const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-const char kRebootPending[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing\\RebootPending";
+const char kServicing[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Component Based Servicing";
 const char kRebootRequired[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update\\RebootRequired";
+const char kUpdateExeVolatile[] = "SOFTWARE\\Microsoft\\Updates\\UpdateExeVolatile";
+const char kComputerName[] = "SYSTEM\\CurrentControlSet\\Control\\ComputerName";
 const char kServices[] = "SYSTEM\\CurrentControlSet\\Services";
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 std::string Error(const char* what, long code) { return std::string(what) + " (error " + std::to_string(code) + ")"; }
 
-// The 64-bit view where there is one: the servicing and update keys are not
-// redirected for 32-bit programs. Windows 2000 refuses the flag.
+// Windows' own state in the 64-bit view, where Windows keeps it: a 32-bit
+// program would otherwise read Wow6432Node. Only Windows 2000, which knows
+// no views, refuses the flag and is asked plainly.
 LONG OpenKey(const char* path, UniqueRegKey& key) {
     LONG status = os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, key.put());
-    if (status == 0 || status == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) return status;
+    if (status != static_cast<LONG>(ERROR_INVALID_PARAMETER)) return status;
     return os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.put());
 }
 
@@ -74,6 +70,37 @@ bool KeyExists(const char* path) {
     return OpenKey(path, key) == 0;
 }
 
+std::string Hklm(const std::string& path) { return "HKLM\\" + path; }
+
+// A rename list's entries come in pairs (from, to); an empty "to" deletes.
+// Empty entries are kept so the pairs stay in step.
+void ReadRenames(HKEY key, const char* name, PendingRestartFacts& facts) {
+    DWORD type = REG_NONE;
+    std::string bytes;
+    const LONG status = QueryValue(key, name, &type, &bytes);
+    if (status == static_cast<LONG>(ERROR_FILE_NOT_FOUND)) return;
+    if (status != 0 || (type != REG_MULTI_SZ && type != REG_SZ)) {
+        facts.renamesUnreadable = facts.renamesUnreadable || status != 0 || !bytes.empty();
+        return;
+    }
+    std::vector<std::string> entries;
+    for (std::size_t at = 0; at < bytes.size();) {
+        std::size_t end = bytes.find('\0', at);
+        if (end == std::string::npos) end = bytes.size();
+        entries.push_back(bytes.substr(at, end - at));
+        at = end + 1;
+    }
+    while (!entries.empty() && entries.back().empty()) entries.pop_back();
+    const std::string source = Hklm(kSessionManager) + "\\" + name;
+    for (std::size_t i = 0; i < entries.size(); i += 2) {
+        if (entries[i].empty()) continue;
+        ++facts.renameCount;
+        if (facts.renames.size() == kRenamesKept) continue;
+        const std::string to = i + 1 < entries.size() ? entries[i + 1] : std::string();
+        facts.renames.push_back({source, 0, entries[i] + (to.empty() ? " -> (delete)" : " -> " + to)});
+    }
+}
+
 PendingRestartFacts ReadPendingRestart() {
     PendingRestartFacts facts;
     UniqueRegKey key;
@@ -82,36 +109,31 @@ PendingRestartFacts ReadPendingRestart() {
         facts.reason = Error("the Session Manager key cannot be opened", status);
         return facts;
     }
-    DWORD type = REG_NONE;
-    std::string bytes;
-    status = QueryValue(key.get(), "PendingFileRenameOperations", &type, &bytes);
-    if (status == 0) {
-        if (type != REG_MULTI_SZ && type != REG_SZ) {
-            facts.renamesUnreadable = !bytes.empty();
-        } else {
-            // Entries come in pairs (from, to); an empty "to" deletes. Empty
-            // entries are kept so the pairs stay in step.
-            std::size_t at = 0;
-            std::vector<std::string> entries;
-            while (at < bytes.size()) {
-                std::size_t end = bytes.find('\0', at);
-                if (end == std::string::npos) end = bytes.size();
-                entries.push_back(bytes.substr(at, end - at));
-                at = end + 1;
-            }
-            while (!entries.empty() && entries.back().empty()) entries.pop_back();
-            for (std::size_t i = 0; i < entries.size(); i += 2) {
-                if (entries[i].empty()) continue;
-                const std::string to = i + 1 < entries.size() ? entries[i + 1] : std::string();
-                facts.renames.push_back(entries[i] + (to.empty() ? " -> (delete)" : " -> " + to));
-                if (facts.renames.size() == kRenamesKept) break;
-            }
-        }
-    } else if (status != static_cast<LONG>(ERROR_FILE_NOT_FOUND)) {
-        facts.renamesUnreadable = true;
+    ReadRenames(key.get(), "PendingFileRenameOperations", facts);
+    ReadRenames(key.get(), "PendingFileRenameOperations2", facts);
+    for (const char* below : {"RebootPending", "RebootInProgress", "PackagesPending"}) {
+        const std::string path = std::string(kServicing) + "\\" + below;
+        if (KeyExists(path.c_str())) facts.markers.push_back({Hklm(path), 0, "key exists"});
     }
-    facts.rebootPending = KeyExists(kRebootPending);
-    facts.rebootRequired = KeyExists(kRebootRequired);
+    if (KeyExists(kRebootRequired)) facts.markers.push_back({Hklm(kRebootRequired), 0, "key exists"});
+    UniqueRegKey updates;
+    if (OpenKey(kUpdateExeVolatile, updates) == 0) {
+        DWORD type = REG_NONE, flags = 0;
+        std::string bytes;
+        if (QueryValue(updates.get(), "Flags", &type, &bytes) == 0 && type == REG_DWORD && bytes.size() == 4)
+            std::memcpy(&flags, bytes.data(), 4);
+        if (flags != 0)
+            facts.markers.push_back({Hklm(kUpdateExeVolatile) + "\\Flags", 0, std::to_string(flags) + " (an update waits for a restart)"});
+    }
+    // A new computer name takes effect at the next start.
+    UniqueRegKey active, pending;
+    const std::string activePath = std::string(kComputerName) + "\\ActiveComputerName";
+    const std::string pendingPath = std::string(kComputerName) + "\\ComputerName";
+    if (OpenKey(activePath.c_str(), active) == 0 && OpenKey(pendingPath.c_str(), pending) == 0) {
+        const std::string now = QueryText(active.get(), "ComputerName"), next = QueryText(pending.get(), "ComputerName");
+        if (!now.empty() && !next.empty() && Lower(now) != Lower(next))
+            facts.markers.push_back({Hklm(pendingPath) + "\\ComputerName", 0, next + " (now " + now + "): a rename waits for a restart"});
+    }
     facts.read = true;
     return facts;
 }
@@ -142,11 +164,6 @@ bool RecordText(const char* record, DWORD offset, DWORD end, std::string* text, 
     text->assign(record + offset, length);
     *next = offset + length + 1;
     return true;
-}
-
-bool SourceOfInterest(const std::string& source) {
-    const std::string lower = Lower(source);
-    return lower == "msiinstaller" || lower == "service control manager";
 }
 
 // Folders named by the services' image paths, expanded as the service
@@ -241,14 +258,17 @@ void AddDrive(std::vector<DriveFacts>& drives, const std::string& path, const ch
         return;
     std::string root = path.substr(0, 3);
     root[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(root[0])));
+    const bool system = std::strcmp(why, "system drive") == 0;
     for (DriveFacts& drive : drives)
         if (drive.root == root) {
             drive.why += std::string(", ") + why;
+            drive.systemDrive = drive.systemDrive || system;
             return;
         }
     DriveFacts drive;
     drive.root = root;
     drive.why = why;
+    drive.systemDrive = system;
     ULARGE_INTEGER freeToCaller = {}, total = {}, totalFree = {};
     if (os().GetDiskFreeSpaceExA(root.c_str(), &freeToCaller, &total, &totalFree)) {
         drive.read = true;
@@ -405,6 +425,70 @@ std::string UtcText(DWORD secondsSince1970) {
     return CivilTimeText(static_cast<long long>(secondsSince1970)) + " UTC";
 }
 
+bool EventOfInterest(const std::string& source, DWORD id) {
+    const std::string lower = Lower(source);
+    if (lower == "msiinstaller")
+        return id == 1022 || id == 1023 || id == 1024 || id == 1033 || id == 1034 || id == 1035 ||
+               (id >= 11000 && id < 12000);
+    if (lower == "service control manager") {
+        switch (id) {
+        case 7000: case 7001: case 7009: case 7011: case 7023: case 7024: case 7026:
+        case 7031: case 7034: case 7038: case 7041: return true;
+        default: return false;
+        }
+    }
+    return (lower == "application error" && id == 1000) || (lower == "application hang" && id == 1002) ||
+           (lower == ".net runtime" && id == 1026) || (lower == "windows error reporting" && id == 1001);
+}
+
+std::string AgeText(DWORD then, DWORD now) {
+    const DWORD age = now > then ? now - then : 0;
+    if (age < 3600) return "minutes ago";
+    if (age < 48 * 3600) return std::to_string(age / 3600) + (age < 2 * 3600 ? " hour ago" : " hours ago");
+    return std::to_string(age / 86400) + " days ago";
+}
+
+DWORD SecondsOf(const FILETIME& time) {
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    const std::uint64_t seconds = ticks / 10000000ull;
+    return seconds > 11644473600ull ? static_cast<DWORD>(seconds - 11644473600ull) : 0;
+}
+
+namespace {
+
+// One record of a buffer: the records a rule looks at are kept, a damaged
+// one is counted and skipped. False when it is older than the window.
+bool TakeRecord(const char* record, const EVENTLOGRECORD& head, DWORD oldest, EventLogFacts& facts) {
+    ++facts.scanned;
+    if (facts.oldest == 0 || head.TimeGenerated < facts.oldest) facts.oldest = head.TimeGenerated;
+    if (head.TimeGenerated < oldest) return false;
+    const DWORD end = head.Length - sizeof(DWORD);
+    EventRecord item;
+    DWORD next = 0;
+    if (!RecordText(record, sizeof(head), end, &item.source, &next)) {
+        ++facts.damaged;
+        return true;
+    }
+    item.id = head.EventID & 0xFFFF;
+    if (!EventOfInterest(item.source, item.id)) return true;
+    item.number = head.RecordNumber;
+    item.time = head.TimeGenerated;
+    DWORD offset = head.StringOffset;
+    for (WORD n = 0; n < head.NumStrings; ++n) {
+        std::string text;
+        if (!RecordText(record, offset, end, &text, &offset)) {
+            ++facts.damaged;
+            return true;
+        }
+        if (text.size() > kEventTextKept) text.resize(kEventTextKept);
+        item.strings.push_back(std::move(text));
+    }
+    facts.records.push_back(std::move(item));
+    return true;
+}
+
+}  // namespace
+
 EventLogFacts ReadEventLog(const char* name, DWORD now) {
     EventLogFacts facts;
     facts.name = name;
@@ -437,40 +521,16 @@ EventLogFacts ReadEventLog(const char* name, DWORD now) {
             EVENTLOGRECORD head;
             std::memcpy(&head, buffer.data() + at, sizeof(head));
             if (head.Length < sizeof(head) + sizeof(DWORD) || head.Length > read - at) {
-                facts.reason = "the " + std::string(name) + " event log has a record that cannot be read (after " +
-                               std::to_string(facts.scanned) + " records)";
-                return facts;
+                // No length to step over it: the rest of this buffer is lost,
+                // the next read goes on after it.
+                ++facts.damaged;
+                break;
             }
             const char* record = buffer.data() + at;
-            const DWORD end = head.Length - sizeof(DWORD);
             at += head.Length;
-            ++facts.scanned;
-            if (head.TimeGenerated < oldest) {
+            if (!TakeRecord(record, head, oldest, facts)) {
                 facts.read = true;
                 return facts;
-            }
-            EventRecord item;
-            DWORD next = 0;
-            if (!RecordText(record, sizeof(head), end, &item.source, &next)) {
-                facts.reason = "the " + std::string(name) + " event log has a record without a source (record " +
-                               std::to_string(head.RecordNumber) + ")";
-                return facts;
-            }
-            if (SourceOfInterest(item.source)) {
-                item.number = head.RecordNumber;
-                item.time = head.TimeGenerated;
-                item.id = head.EventID & 0xFFFF;
-                DWORD offset = head.StringOffset;
-                for (WORD n = 0; n < head.NumStrings; ++n) {
-                    std::string text;
-                    if (!RecordText(record, offset, end, &text, &offset)) {
-                        facts.reason = "the " + std::string(name) + " event log has a record with damaged strings (record " +
-                                       std::to_string(head.RecordNumber) + ")";
-                        return facts;
-                    }
-                    item.strings.push_back(std::move(text));
-                }
-                facts.records.push_back(std::move(item));
             }
             if (facts.scanned >= kEventRecordLimit) {
                 facts.limited = true;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "findings/result.h"
 #include "handoff/handoff.h"  // NamesFamily: one test of the product family
 #include "platform/types.h"
 
@@ -17,6 +18,9 @@ namespace findings {
 // How far back the event logs are read, and how many records at most.
 constexpr gx::DWORD kEventDays = 90;
 constexpr gx::DWORD kEventRecordLimit = 50000;
+// An event string is kept up to this many characters (a record may hold
+// 1 MB); evidence shows less.
+constexpr std::size_t kEventTextKept = 1024;
 
 struct EventRecord {
     gx::DWORD number = 0;
@@ -26,23 +30,31 @@ struct EventRecord {
     std::vector<std::string> strings;
 };
 
-// The records of one log from sources a rule looks at, newest first.
+// The records of one log that a rule looks at (by source and id, chosen
+// while reading), newest first.
 struct EventLogFacts {
     const char* name = "";
     bool read = false;
     std::string reason;  // why not read
     std::vector<EventRecord> records;
     gx::DWORD scanned = 0;  // records looked at
+    gx::DWORD damaged = 0;  // records skipped as unreadable
     bool limited = false;   // stopped at the record limit, not the age
+    gx::DWORD oldest = 0;   // time of the oldest record looked at (0: none)
 };
 
+// The records a rule looks at: the installer's results and causes, the
+// service control manager's failures, and the crash reports.
+bool EventOfInterest(const std::string& source, gx::DWORD id);
+
+// Each marker of a pending restart that is set, with its key or value.
 struct PendingRestartFacts {
     bool read = false;
     std::string reason;
-    std::vector<std::string> renames;  // PendingFileRenameOperations, entry by entry
-    bool renamesUnreadable = false;    // present, but not a list this rule can read
-    bool rebootPending = false;        // ...\Component Based Servicing\RebootPending
-    bool rebootRequired = false;       // ...\WindowsUpdate\Auto Update\RebootRequired
+    std::vector<Evidence> renames;  // the rename lists, entry by entry (the first kept)
+    std::size_t renameCount = 0;    // entries in all
+    std::vector<Evidence> markers;  // keys and values other than the rename lists
+    bool renamesUnreadable = false; // present, but not a list this rule can read
 };
 
 struct ServiceFacts {
@@ -65,6 +77,7 @@ struct ServicesFacts {
 struct DriveFacts {
     std::string root;  // "C:\"
     std::string why;   // "system drive", "product installation path" ...
+    bool systemDrive = false;
     bool read = false;
     gx::DWORD error = 0;
     std::uint64_t freeBytes = 0, totalBytes = 0;
@@ -108,5 +121,9 @@ EventLogFacts ReadEventLog(const char* name, gx::DWORD now);
 std::string CivilTimeText(long long secondsSince1970);
 // "2026-12-01 09:05:03 UTC"
 std::string UtcText(gx::DWORD secondsSince1970);
+// How long before `now`: "3 days ago", "5 hours ago", "minutes ago".
+std::string AgeText(gx::DWORD then, gx::DWORD now);
+// Seconds since 1970 of a file time; 0 before 1970.
+gx::DWORD SecondsOf(const gx::FILETIME& time);
 
 }  // namespace findings

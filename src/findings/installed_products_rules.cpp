@@ -6,6 +6,7 @@
 #include <map>
 
 #include "findings/collected_rules.h"
+#include "findings/text.h"
 #include "handoff/handoff.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
@@ -24,12 +25,6 @@ const char kUninstallKey32[] = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\Curre
 const char kProductsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Products";
 // A key name is at most 255 characters.
 constexpr DWORD kKeyNameLimit = 256;
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool Missing(DWORD attributes, DWORD error) {
     return attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);

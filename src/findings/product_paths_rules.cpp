@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "environment/action.h"
+#include "findings/text.h"
 #include "findings/collected_rules.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
@@ -41,12 +42,6 @@ std::string LookupProblem(const ProductLookup& lookup) {
     case ProductLookup::Found: break;
     }
     return std::string();
-}
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
 }
 
 // `inner` is `outer` or lies below it.

@@ -18,7 +18,7 @@ const std::vector<Rule>& Rules() {
         {"installer-cache", [](const Context& c) { return InstallerCache(c.action); }},
         {"product-paths", [](const Context& c) { return ProductPaths(c.action); }},
         {"product-file-attributes", [](const Context& c) { return ProductFileAttributes(c.action); }},
-        {"crash-evidence", [](const Context& c) { return CrashEvidence(c.action); }},
+        {"crash-evidence", [](const Context& c) { return CrashEvidence(c.action, c.facts); }},
         {"low-disk", [](const Context& c) { return LowDisk(c.facts); }},
         {"collection-incomplete", [](const Context& c) { return CollectionIncomplete(c.action, c.facts); }},
         {"device-setup-failures", [](const Context& c) { return DeviceSetupFailures(c.action); }},

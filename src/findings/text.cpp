@@ -20,6 +20,12 @@ char16_t Wide(unsigned char c) {
 
 }  // namespace
 
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 std::u16string Cp1252ToUtf16(const std::string& text) {
     std::u16string out;
     out.reserve(text.size());

@@ -11,6 +11,7 @@
 
 #include "files_fixture.h"
 #include "findings/collected_rules.h"
+#include "findings/facts.h"
 
 using namespace filestest;
 using findings::Result;
@@ -120,6 +121,18 @@ public:
 
 const std::string kInstLog = "File_Save\\WINDOWS\\HvAutSw_Inst.log";
 const std::string kSetupApi = "File_Save\\WINDOWS\\setupapi.log";
+const std::string kSetupDev = "File_Save\\WINDOWS\\INF\\setupapi.dev.log";
+
+// The live facts at the run's end, 2026-12-07 09:05:03 UTC, with
+// Application records.
+findings::Facts At(std::vector<findings::EventRecord> application = {}) {
+    findings::Facts facts;
+    facts.now = 1796634303;
+    facts.application.name = "Application";
+    facts.application.read = true;
+    facts.application.records = std::move(application);
+    return facts;
+}
 
 const RuleCase kCases[] = {
     // ---- installer-log-failure ----
@@ -308,22 +321,35 @@ const RuleCase kCases[] = {
          t.LastWritten(t.Copied(a, "CorNetPC_Exception.dmp", "MDMP"), 2026, 11, 30, 8, 15);
          t.LastWritten(t.Copied(a, "NetPCSrv_Error.txt", "failed to start\r\n"), 2026, 12, 1, 23, 59);
          t.Copied(a, "NetPCCfg_Error.txt", "");
-         return findings::CrashEvidence(a);
+         return findings::CrashEvidence(a, At());
      },
      "fail warning\n"
-     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Exception.dmp: 4 bytes, last written 2026-11-30 08:15:00\n"
-     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\NetPCSrv_Error.txt: 17 bytes, last written 2026-12-01 23:59:00"},
-    {"CrashEvidenceEmptyErrorFileOnly",
+     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Exception.dmp: 4 bytes, last written 2026-11-30 08:15:00 (7 days ago)\n"
+     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\NetPCSrv_Error.txt: 17 bytes, last written 2026-12-01 23:59:00 (5 days ago)"},
+    // Crash reports of the product in the event log count, others' do not.
+    {"CrashEvidenceEventReport",
+     [](CollectedRulesTest&, CAction& a) {
+         findings::EventRecord crash{7, 1796634303 - 3 * 3600, 1000, "Application Error",
+                                     {"NetPCSrv.exe", "7.0.0.1", "ntdll.dll", "c0000005", kNetPC + "\\bin\\NetPCSrv.exe"}};
+         findings::EventRecord other{6, 1796634303 - 3600, 1002, "Application Hang", {"viewer.exe", "1.0"}};
+         return findings::CrashEvidence(a, At({other, crash}));
+     },
+     "fail warning\nApplication event log, 2026-12-07 06:05:03 UTC (3 hours ago), Application Error 1000: NetPCSrv.exe | "
+     "7.0.0.1 | ntdll.dll | c0000005 | " + kNetPC + "\\bin\\NetPCSrv.exe"},
+    // An empty error file, a dump of 31 days ago and a crash report of 40
+    // days ago are history.
+    {"CrashEvidenceEmptyOrOld",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "NetPCCfg_Error.txt", "");
          t.Copied(a, "HvAutSw_Inst.log", "x");
-         return findings::CrashEvidence(a);
+         t.LastWritten(t.Copied(a, "CorNetPC_Exception.dmp", "MDMP"), 2026, 11, 6, 9, 0);
+         return findings::CrashEvidence(a, At({{1, 1796634303 - 40 * 86400, 1000, "Application Error", {"Corvane.exe"}}}));
      },
      "pass"},
     {"CrashEvidenceWithoutFileStep",
      [](CollectedRulesTest&, CAction& a) {
          a.m_Record.rows.clear();
-         return findings::CrashEvidence(a);
+         return findings::CrashEvidence(a, At());
      },
      "skip: the files were not collected"},
 

@@ -15,8 +15,6 @@
 #include "findings/collected_files.h"
 #include "findings/collected_rules.h"
 #include "handoff/handoff.h"
-#include "platform/constants.h"
-#include "platform/platform.h"
 
 namespace findings {
 
@@ -247,7 +245,7 @@ Result DeviceSetupFailures(const CAction& action, const ReadBounds& bounds) {
     // Since Vista the log is INF\setupapi.dev.log, collected beside the
     // table's rows into the same mirrored place.
     const CollectedCopy dev = SetupDevLogCopy(action);
-    if (!dev.path.empty() && gx::os().GetFileAttributesA(dev.path.c_str()) != gx::INVALID_FILE_ATTRIBUTES)
+    if (!dev.path.empty() && action.m_Record.setupDevLog.outcome == ItemOutcome::Written)
         logs.push_back(ReadSetupLog(dev, bounds.logBytes, today));
     return Judge(logs);
 }

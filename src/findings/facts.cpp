@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 #include "environment/action.h"
+#include "environment/wow64.h"
 #include "files/file_table.h"
 #include "findings/text.h"
 #include "platform/constants.h"
@@ -246,7 +248,14 @@ ServicesFacts ReadServices(const CAction& action) {
                             (!item.imageFile.empty() && (BelowFolder(item.imageFile, action.m_szNetPCPath) ||
                                                          BelowFolder(item.imageFile, action.m_szSharedPath)));
         if (!family) continue;
-        if (!item.imageFile.empty()) item.imageFound = os().GetFileAttributesA(item.imageFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (!item.imageFile.empty()) {
+            // A 32-bit program would look into SysWOW64: drivers and
+            // services of System32 are checked in the real one.
+            std::unique_ptr<NativeFileSystem> native;
+            if (action.m_Record.wow64 && IsBelowSystem32(action.m_szWindowsPath, item.imageFile))
+                native.reset(new NativeFileSystem());
+            item.imageFound = os().GetFileAttributesA(item.imageFile.c_str()) != INVALID_FILE_ATTRIBUTES;
+        }
         facts.family.push_back(std::move(item));
     }
     facts.read = true;

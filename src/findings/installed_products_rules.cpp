@@ -46,8 +46,11 @@ Result JudgeDuplicates(const std::vector<FamilyEntry>& family, const std::string
     if (family.empty())
         return Skip(kDuplicates, unreadable.empty() ? std::string("no entry of the product family under Uninstall")
                                                     : "the Uninstall entries cannot be read: " + unreadable);
+    // An entry hidden from Programs and Features (a bootstrapper's MSI part)
+    // or without a version is no second installation.
     std::map<std::string, std::vector<const InstalledEntry*>> byName;
-    for (const FamilyEntry& item : family) byName[Lower(item.entry.name)].push_back(&item.entry);
+    for (const FamilyEntry& item : family)
+        if (!item.entry.systemComponent && item.entry.versioned) byName[Lower(item.entry.name)].push_back(&item.entry);
     std::vector<Evidence> evidence;
     std::size_t duplicated = 0, moved = 0;
     for (const auto& name : byName) {

@@ -31,6 +31,8 @@ struct InstalledEntry {
     std::string installLocation;  // the folder as stored; empty when absent or not a text
     const char* view = "";  // "64-bit", "32-bit" or "" (one view only)
     bool family = false;    // publisher or name names the product family
+    bool versioned = false; // DisplayVersion is a plain text
+    bool systemComponent = false;  // SystemComponent 1: hidden from Programs and Features
 };
 struct InstalledSoftware {
     std::vector<InstalledEntry> entries;  // family first, then by name

@@ -96,7 +96,11 @@ bool ReadView(REGSAM view, const char* label, InstalledSoftware& software) {
             continue;
         }
         item.key = Printable(name, std::strlen(name));
-        item.version = ReadText(entry.get(), "DisplayVersion");
+        item.version = ReadText(entry.get(), "DisplayVersion", nullptr, &item.versioned);
+        DWORD hidden = 0, type = REG_NONE, size = sizeof(hidden);
+        item.systemComponent = os().RegQueryValueExA(entry.get(), "SystemComponent", nullptr, &type,
+                                                     reinterpret_cast<BYTE*>(&hidden), &size) == 0 &&
+                               type == REG_DWORD && size == sizeof(hidden) && hidden != 0;
         item.publisher = ReadText(entry.get(), "Publisher");
         item.installDate = ReadText(entry.get(), "InstallDate");
         bool plain = false;

@@ -180,6 +180,41 @@ const RuleCase kCases[] = {
          return findings::InstallerLogFailure(a);
      },
      "pass"},
+    // Attempts appended to one log: the last one counts, earlier failures
+    // are listed beside it; markers of any language (here French).
+    {"InstallerLogLastAttemptFailedAfterAnEarlierOne",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "HvAutSw_Inst.log",
+                  kMsiHeader + "Action ended 09:00:03: CA_A. Return value 3.\r\n=== Logging stopped: 11/30/2026  09:00:04 ===\r\n" +
+                      kMsiHeader +
+                      "MSI (s) (A8:BC) [10:00:01:000]: Produit : Corvane NET PC -- Erreur 1920. Le service ne d\xE9marre pas.\r\n"
+                      "Fin de l'action 10:00:02 : CA_B. Valeur renvoy\xE9" "e 1.\r\n"
+                      "Fin de l'action 10:00:03 : CA_C. Valeur renvoy\xE9" "e 3.\r\n"
+                      "MSI (s) (A8:BC) [10:00:04:000]: Produit : Corvane NET PC -- Erreur 1603.\r\n"
+                      "Fin de l'action 10:00:05 : INSTALL. Valeur renvoy\xE9" "e 3.\r\n");
+         return findings::InstallerLogFailure(a);
+     },
+     "fail error\n" + kInstLog + ":7: Fin de l'action 10:00:03 : CA_C. Valeur renvoy\xE9" "e 3.\n" + kInstLog +
+         ":5: MSI (s) (A8:BC) [10:00:01:000]: Produit : Corvane NET PC -- Erreur 1920. Le service ne d\xE9marre pas.\n" +
+         kInstLog + ":2: earlier attempt (from line 1) failed too: Action ended 09:00:03: CA_A. Return value 3."},
+    {"InstallerLogLastAttemptSucceeded",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "HvAutSw_Inst.log",
+                  kMsiHeader + "Action ended 09:00:03: INSTALL. Return value 3.\r\n=== Logging stopped: 11/30/2026 ===\r\n" +
+                      kMsiHeader + "Action ended 10:00:05: INSTALL. Return value 1.\r\n=== Logging stopped: 11/30/2026 ===\r\n");
+         return findings::InstallerLogFailure(a);
+     },
+     "pass"},
+    // Together the logs are read up to their total bound.
+    {"InstallerLogTotalBound",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "HvAutSw_Inst.log", kMsiHeader + "Action ended 10:00:05: INSTALL. Return value 1.\r\n");
+         t.Copied(a, "CorNetPC_Inst.log", kMsiHeader + "Action ended 10:00:05: INSTALL. Return value 3.\r\n");
+         findings::ReadBounds bounds;
+         bounds.allLogsBytes = kMsiHeader.size() + 49;  // the first log
+         return findings::InstallerLogFailure(a, bounds);
+     },
+     "skip: File_Save\\WINDOWS\\CorNetPC_Inst.log not read: the installation logs' total bound was reached"},
     {"InstallerLogOverTheBoundSkips",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "HvAutSw_Inst.log", kMsiHeader + std::string(300, '.') + "\r\nAction ended: X. Return value 3.\r\n");
@@ -217,11 +252,25 @@ const RuleCase kCases[] = {
      "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{B}\\DisplayVersion: Corvane NET PC 2.0\n"
      "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{C}\\InstallLocation: Halvorn License Manager: "
      "C:\\Program Files\\Halvorn\\License (not found)"},
+    {"DuplicateProductsNamesInAnyCase",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Entry("{A}", "Corvane NET PC", "1.0");
+         t.Entry("{B}", "CORVANE net pc", "2.0");
+         return findings::DuplicateProducts(a);
+     },
+     "fail warning\n"
+     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A}\\DisplayVersion: Corvane NET PC 1.0\n"
+     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{B}\\DisplayVersion: CORVANE net pc 2.0"},
+    // A bootstrapper's entry beside its hidden MSI entry, an entry without a
+    // version: one installation each.
     {"DuplicateProductsPass",
      [](CollectedRulesTest& t, CAction& a) {
          t.fake.files().MakeDirectory(kNetPC);
          t.Entry("{A}", "Corvane NET PC", "2.0", kNetPC);
+         t.Entry("{A-MSI}", "Corvane NET PC", "2.0.1234");
+         t.fake.registry().SetValue(kUninstall + "{A-MSI}", "SystemComponent", gx::REG_DWORD, std::string("\1\0\0\0", 4));
          t.Entry("{B}", "Halvorn License Manager", "3.1");
+         t.fake.registry().SetString(kUninstall + "{B2}", "DisplayName", "Halvorn License Manager");
          return findings::DuplicateProducts(a);
      },
      "pass"},
@@ -389,6 +438,42 @@ const RuleCase kCases[] = {
      },
      "fail warning\n" + kSetupApi + ":3: [2026/11/20 10:00:00 1234.5 Driver Install]\n" + kSetupApi +
          ":5: #E122 Device install failed. Error 0xe0000101"},
+    // Since Vista: the collected part of INF\setupapi.dev.log; a section
+    // whose exit status is SUCCESS is not failed whatever it logged; the
+    // family's drivers come first.
+    {"DeviceSetupDevLogFamilyFirst",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.fake.files().WriteFile(kFileSave + "WINDOWS\\INF\\setupapi.dev.log",
+                                  "ice Install (partial first line)\r\n"
+                                  ">>>  [Device Install (Hardware initiated) - USB\\VID_0001]\r\n"
+                                  ">>>  Section start 2026/12/01 09:00:00.000\r\n"
+                                  "!!!  dvi: Device not started\r\n"
+                                  "<<<  [Exit status: FAILURE(0xe0000219)]\r\n"
+                                  ">>>  [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\r\n"
+                                  ">>>  Section start 2026/12/02 10:00:00.123\r\n"
+                                  "     inf: Provider: Halvorn AG\r\n"
+                                  "<<<  [Exit status: FAILURE(0xe000022f)]\r\n"
+                                  ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\r\n"
+                                  ">>>  Section start 2026/12/03 10:00:00.123\r\n"
+                                  "!!!  dvi: retrying\r\n"
+                                  "<<<  [Exit status: SUCCESS]\r\n");
+         a.m_Record.setupDevLog.outcome = ItemOutcome::Written;
+         return findings::DeviceSetupFailures(a);
+     },
+     "fail warning\n" + kSetupDev + ":6: [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\n" + kSetupDev +
+         ":9: <<<  [Exit status: FAILURE(0xe000022f)]\n" + kSetupDev +
+         ":2: [Device Install (Hardware initiated) - USB\\VID_0001]\n" + kSetupDev + ":4: !!!  dvi: Device not started"},
+    // What lies beyond the bound may be failed: no verdict.
+    {"DeviceSetupOverTheBoundSkips",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "setupapi.log",
+                  ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\n<<<  [Exit status: SUCCESS]\n" +
+                      std::string(200, '.'));
+         findings::ReadBounds bounds;
+         bounds.logBytes = 100;
+         return findings::DeviceSetupFailures(a, bounds);
+     },
+     "skip: " + kSetupApi + " is larger than 100 bytes; only its start was read"},
     {"DeviceSetupSucceeded",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "setupapi.log",

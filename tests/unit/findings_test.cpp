@@ -275,6 +275,27 @@ TEST_F(FindingsTest, FamilyServices) {
     });
 }
 
+// On 64-bit Windows the family's driver sits in the real System32, which a
+// 32-bit program sees as SysWOW64: every form of image path is checked there.
+TEST_F(FindingsTest, FamilyServicesOn64BitWindowsLookInTheRealSystem32) {
+    auto driver = [](std::string image, bool present) {
+        return [image, present](gx::FakePlatform& f, CAction& a) {
+            f.process().SetWow64(true);
+            a.m_Record.wow64 = true;
+            if (present) f.files().WriteFile("C:\\WINDOWS\\system32\\drivers\\hvbus.sys", "MZ");
+            AddService(f, "HvBus", "Halvorn Bus", image, 1);
+        };
+    };
+    CheckRule("family-services", findings::Severity::Error, {
+        {"\\SystemRoot\\", driver("\\SystemRoot\\System32\\drivers\\hvbus.sys", true), Status::Pass, ""},
+        {"%SystemRoot%", driver("%SystemRoot%\\system32\\drivers\\hvbus.sys", true), Status::Pass, ""},
+        {"System32\\", driver("System32\\DRIVERS\\hvbus.sys", true), Status::Pass, ""},
+        {"quoted, with arguments", driver("\"C:\\WINDOWS\\system32\\drivers\\hvbus.sys\" -x", true), Status::Pass, ""},
+        {"missing there", driver("\\SystemRoot\\System32\\drivers\\hvbus.sys", false), Status::Fail,
+         "Services\\HvBus\\ImagePath: \\SystemRoot\\System32\\drivers\\hvbus.sys (file not found)"},
+    });
+}
+
 TEST_F(FindingsTest, InstallerService) {
     CheckRule("installer-service", findings::Severity::Error, {
         {"disabled", [](gx::FakePlatform& f, CAction&) {

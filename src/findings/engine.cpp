@@ -121,6 +121,7 @@ std::string FindingsJson(const std::vector<Result>& results) {
 
 bool WriteFindingsJson(const CAction& action, const std::vector<Result>& results) {
     const std::string path = action.m_szDest_Path + "findings.json";
+    if (action.OutputLinkRefused("Findings::WriteFindingsJson", path)) return false;
     const std::string text = FindingsJson(results);
     CFile file;
     CFileException error(CFileException::none, -1, path);

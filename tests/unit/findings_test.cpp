@@ -2,6 +2,7 @@
 // three outcomes on a small Windows seeded for it, the event-log reading's
 // bounds, and the two forms support reads (findings.json, the overview's
 // section).
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -477,6 +478,21 @@ TEST_F(FindingsTest, JsonHasOneResultPerRuleWithOnlyItsFieldsInUtf8) {
               "  {\"id\": \"installer-busy\", \"status\": \"pass\"},\r\n"
               "  {\"id\": \"installer-events\", \"status\": \"skip\", \"reason\": \"tab\\there\\u0001\\u001f\"}\r\n"
               "]}\r\n");
+}
+
+// findings.json made a link to a system file: the run writes nothing
+// through it, as for every other output file.
+TEST_F(FindingsTest, FindingsJsonIsNotWrittenThroughALink) {
+    fake.files().WriteFile("C:\\WINDOWS\\system32\\config\\SAM", "the machine's accounts");
+    fake.files().MakeJunction("C:\\Tools\\CollectInfo\\findings.json", "C:\\WINDOWS\\system32\\config\\SAM");
+    CAction action;
+    action.m_szDest_Path = "C:\\Tools\\CollectInfo\\";
+    EXPECT_FALSE(findings::WriteFindingsJson(action, {findings::Pass("low-disk")}));
+    EXPECT_EQ(fake.files().ReadFile("C:\\WINDOWS\\system32\\config\\SAM"), "the machine's accounts");
+    const std::vector<std::string> lines = LogMessages();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "ERR Findings::WriteFindingsJson -> reparse point, not followed: C:\\Tools\\CollectInfo\\findings.json"),
+              lines.end());
 }
 
 TEST_F(FindingsTest, TheSectionListsErrorsFirstThenCountsAndSaysWhenNothingIsWrong) {

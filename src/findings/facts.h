@@ -1,14 +1,19 @@
-// What only the live system can tell at the end of a run, read once through
-// the operating-system boundary for the rules. Every part says whether it
-// could be read and, if not, why: a rule then skips instead of guessing.
+// Everything the rules judge, read once at the end of a run through the
+// operating-system boundary by readers split by source (registry, event
+// log, Restart Manager, drives and token, collected files, installed
+// software, product folders). Every part says whether it could be read and,
+// if not, why: a rule then skips instead of guessing. Each fact carries its
+// source (key, value, file and line, event record) for the evidence.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "environment/run_record.h"
+#include "findings/installed_software.h"
 #include "findings/result.h"
-#include "handoff/handoff.h"  // NamesFamily: one test of the product family
 #include "platform/types.h"
 
 class CAction;
@@ -100,8 +105,91 @@ struct FailedCopy {
     std::vector<Holder> holders;
 };
 
+// ---- collected files ----------------------------------------------------
+
+// One installation log the run copied: its last attempt's failure if any.
+struct InstallerLogFacts {
+    bool installer = false;         // written by the installer service
+    std::vector<Evidence> failure;  // empty: the last attempt did not fail
+    std::string problem;            // why the log was not read to its end
+};
+
+struct SetupSection {
+    Evidence heading, firstError;
+    bool family = false;  // a line names the product family
+};
+
+// One device-setup log: its failed sections of the recent days.
+struct SetupLogFacts {
+    std::string shown;
+    bool recognised = false;
+    std::size_t failedCount = 0;
+    std::vector<SetupSection> lastFailed;  // the family's first
+    std::string problem;
+};
+
+struct CrashFileFacts {
+    std::string shown;
+    std::uint64_t bytes = 0;
+    std::string written;  // last write time, local; empty when unknown
+    gx::DWORD time = 0;   // the same, seconds since 1970 UTC; 0 when unknown
+    bool dump = false;
+};
+
+struct CollectedFacts {
+    bool recorded = false;            // the file step recorded its rows
+    std::size_t installationLogs = 0; // copied, of the installer or not
+    std::vector<InstallerLogFacts> installerLogs;
+    bool started = false;             // the run's start day is known
+    std::vector<SetupLogFacts> setupLogs;
+    std::vector<CrashFileFacts> crashFiles;
+};
+
+// ---- the family's registrations and folders --------------------------------
+
+struct CachedPackage {
+    std::string source;  // ...\InstallProperties\LocalPackage
+    std::string name;    // DisplayName, or the packed product code
+    std::string package;
+    bool missing = false;
+};
+
+struct InstallerCacheFacts {
+    long openStatus = 0;  // of the installer's Products key
+    std::vector<CachedPackage> family;
+};
+
+// A product path the registry names, and what the file system says of it.
+struct ProductPathFacts {
+    std::string source, path;
+    bool found = false;    // read from the registry
+    std::string notFound;  // why not
+    gx::DWORD attributes = 0xFFFFFFFFu;
+    gx::DWORD error = 0;
+};
+
+struct FlaggedFile {
+    std::string path;
+    std::string words;  // as the attribute report names the bits
+};
+
+// The bounded walk of the product folders for read-only, compressed or
+// encrypted files.
+struct ProductFilesFacts {
+    std::vector<std::string> roots;
+    std::size_t bound = 0;
+    std::size_t entries = 0;
+    bool cut = false;  // stopped at the bound
+    std::size_t flagged = 0;
+    std::vector<FlaggedFile> first;   // the first few of them
+    std::string unlisted;             // roots that could not be listed
+    std::size_t unlistedFolders = 0;  // below the roots
+};
+
 struct Facts {
     gx::DWORD now = 0;  // seconds since 1970-01-01 UTC
+    RunRecord run;      // what the run itself recorded
+    std::vector<std::string> productFolders;  // the product paths as found
     PendingRestartFacts pendingRestart;
     Tri installerBusy = Tri::Unknown;
     std::string installerBusyReason;
@@ -111,19 +199,26 @@ struct Facts {
     Tri elevated = Tri::Unknown;
     std::string elevationReason;
     std::vector<FailedCopy> failedCopies;
+    CollectedFacts collected;
+    InstalledSoftware installed;  // also the overview's list
+    InstallerCacheFacts installerCache;
+    std::vector<ProductPathFacts> productPaths;
+    ProductFilesFacts productFiles;
 };
 
-Facts ReadFacts(const CAction& action);
+// How much the readers take in: a log beyond `logBytes`, all installation
+// logs beyond `allLogsBytes`, or a tree beyond `walkEntries` are judged on
+// their start, so the time stays bounded on any installation. Tests pass
+// smaller bounds.
+struct ReadBounds {
+    std::uint64_t logBytes = 64ull << 20;
+    std::uint64_t allLogsBytes = 256ull << 20;
+    std::size_t walkEntries = 20000;
+};
 
-// The parts, for tests.
+Facts ReadFacts(const CAction& action, const ReadBounds& bounds = ReadBounds());
+
+// The event-log reader, for tests.
 EventLogFacts ReadEventLog(const char* name, gx::DWORD now);
-// "2026-12-01 09:05:03" from seconds since 1970; empty before 1970.
-std::string CivilTimeText(long long secondsSince1970);
-// "2026-12-01 09:05:03 UTC"
-std::string UtcText(gx::DWORD secondsSince1970);
-// How long before `now`: "3 days ago", "5 hours ago", "minutes ago".
-std::string AgeText(gx::DWORD then, gx::DWORD now);
-// Seconds since 1970 of a file time; 0 before 1970.
-gx::DWORD SecondsOf(const gx::FILETIME& time);
 
 }  // namespace findings

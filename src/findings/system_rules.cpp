@@ -1,11 +1,10 @@
-#include "findings/system_rules.h"
+#include "findings/rules.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
-#include "environment/action.h"
 #include "findings/text.h"
 #include "files/event_logs.h"
 #include "files/file_table.h"
@@ -80,9 +79,8 @@ void More(std::vector<Evidence>& evidence, std::size_t total, const std::string&
 }  // namespace
 
 Result PendingRestart(const Facts& facts) {
-    const char* id = "pending-restart";
     const PendingRestartFacts& pending = facts.pendingRestart;
-    if (!pending.read) return Skip(id, pending.reason);
+    if (!pending.read) return Skip(pending.reason);
     std::vector<Evidence> evidence;
     for (std::size_t i = 0; i < pending.renames.size() && i < 5; ++i) evidence.push_back(pending.renames[i]);
     if (pending.renameCount > evidence.size())
@@ -90,18 +88,17 @@ Result PendingRestart(const Facts& facts) {
                             "and " + std::to_string(pending.renameCount - evidence.size()) + " more"});
     evidence.insert(evidence.end(), pending.markers.begin(), pending.markers.end());
     if (evidence.empty()) {
-        if (pending.renamesUnreadable) return Skip(id, "PendingFileRenameOperations is present but cannot be read");
-        return Pass(id);
+        if (pending.renamesUnreadable) return Skip("PendingFileRenameOperations is present but cannot be read");
+        return Pass();
     }
-    return Fail(id, Severity::Warning, "A restart is pending: an earlier installation or update is not finished",
+    return Fail(Severity::Warning, "A restart is pending: an earlier installation or update is not finished",
                 std::move(evidence), "Restart the PC, then repeat the installation or the action that failed.");
 }
 
 Result InstallerBusy(const Facts& facts) {
-    const char* id = "installer-busy";
-    if (facts.installerBusy == Tri::Unknown) return Skip(id, facts.installerBusyReason);
-    if (facts.installerBusy == Tri::No) return Pass(id);
-    return Fail(id, Severity::Warning, "Another installation is running",
+    if (facts.installerBusy == Tri::Unknown) return Skip(facts.installerBusyReason);
+    if (facts.installerBusy == Tri::No) return Pass();
+    return Fail(Severity::Warning, "Another installation is running",
                 {{"mutex Global\\_MSIExecute", 0, "exists: the Windows Installer is busy with an installation"}},
                 "Wait until the other installation has finished (or restart the PC), then install again.");
 }
@@ -176,9 +173,8 @@ InstallerRecord Classify(const EventRecord& record) {
 }  // namespace
 
 Result InstallerEvents(const Facts& facts) {
-    const char* id = "installer-events";
     const EventLogFacts& log = facts.application;
-    if (!log.read) return Skip(id, log.reason);
+    if (!log.read) return Skip(log.reason);
     // Oldest first, the family's records only.
     std::vector<InstallerRecord> records;
     std::size_t unreadable = 0;
@@ -230,8 +226,8 @@ Result InstallerEvents(const Facts& facts) {
     }
     if (failures.empty()) {
         if (unreadable > 0)
-            return Skip(id, std::to_string(unreadable) + " installer record(s) of the product family without a readable status");
-        return Pass(id);
+            return Skip(std::to_string(unreadable) + " installer record(s) of the product family without a readable status");
+        return Pass();
     }
     std::vector<Evidence> evidence;
     for (auto it = failures.rbegin(); it != failures.rend() && evidence.size() < kEvidenceShown; ++it) {
@@ -240,7 +236,7 @@ Result InstallerEvents(const Facts& facts) {
             evidence.push_back({EventSource(log, *it->cause->record, facts.now), 0,
                                 "cause: " + Joined(it->cause->record->strings)});
     }
-    return Fail(id, Severity::Error,
+    return Fail(Severity::Error,
                 "The Windows Installer reported " + std::to_string(failures.size()) +
                     " failed installation(s), update(s) or removal(s) of the product family " + Window(log, kEventDays) +
                     ", not followed by a success",
@@ -250,9 +246,8 @@ Result InstallerEvents(const Facts& facts) {
 }
 
 Result ServiceFailures(const Facts& facts) {
-    const char* id = "service-failures";
     const EventLogFacts& log = facts.system;
-    if (!log.read) return Skip(id, log.reason);
+    if (!log.read) return Skip(log.reason);
     const gx::DWORD since = facts.now > kServiceDays * 86400 ? facts.now - kServiceDays * 86400 : 0;
     const EventRecord* last = nullptr;
     std::size_t count = 0;
@@ -264,8 +259,8 @@ Result ServiceFailures(const Facts& facts) {
         ++count;
         if (last == nullptr) last = &record;  // newest first
     }
-    if (last == nullptr) return Pass(id);
-    return Fail(id, Severity::Warning,
+    if (last == nullptr) return Pass();
+    return Fail(Severity::Warning,
                 "Product services or drivers failed, did not log on or stopped unexpectedly (" + std::to_string(count) +
                     " service control records " + Window(log, kServiceDays) + ")",
                 {{EventSource(log, *last, facts.now), 0,
@@ -275,9 +270,8 @@ Result ServiceFailures(const Facts& facts) {
 }
 
 Result FamilyServices(const Facts& facts) {
-    const char* id = "family-services";
     const ServicesFacts& services = facts.services;
-    if (!services.read) return Skip(id, services.reason);
+    if (!services.read) return Skip(services.reason);
     std::vector<Evidence> evidence;
     std::size_t bad = 0;
     for (const ServiceFacts& service : services.family) {
@@ -292,8 +286,8 @@ Result FamilyServices(const Facts& facts) {
         for (Evidence& item : found)
             if (evidence.size() < kEvidenceShown) evidence.push_back(std::move(item));
     }
-    if (bad == 0) return Pass(id);
-    return Fail(id, Severity::Error,
+    if (bad == 0) return Pass();
+    return Fail(Severity::Error,
                 std::to_string(bad) + " product service(s) disabled or without their program file",
                 std::move(evidence),
                 "Set the service's start type back in the services console, or repair the product's installation "
@@ -301,25 +295,23 @@ Result FamilyServices(const Facts& facts) {
 }
 
 Result InstallerService(const Facts& facts) {
-    const char* id = "installer-service";
     const ServicesFacts& services = facts.services;
-    if (!services.read) return Skip(id, services.reason);
+    if (!services.read) return Skip(services.reason);
     const std::string key = std::string(kServicesKey) + "msiserver";
     if (!services.installerPresent)
-        return Fail(id, Severity::Error, "The Windows Installer service (msiserver) is missing",
+        return Fail(Severity::Error, "The Windows Installer service (msiserver) is missing",
                     {{key, 0, "key not found"}},
                     "Repair Windows (sfc /scannow) or register the installer again (msiexec /regserver), then "
                     "install again.");
     if (services.installerHasStart && services.installerStart == gx::SERVICE_DISABLED)
-        return Fail(id, Severity::Error, "The Windows Installer service (msiserver) is disabled",
+        return Fail(Severity::Error, "The Windows Installer service (msiserver) is disabled",
                     {{key + "\\Start", 0, "4 (disabled)"}},
                     "Set the Windows Installer service's start type to Manual in the services console, then "
                     "install again.");
-    return Pass(id);
+    return Pass();
 }
 
 Result LowDisk(const Facts& facts) {
-    const char* id = "low-disk";
     std::vector<Evidence> evidence;
     std::string unread;
     bool anyRead = false;
@@ -338,22 +330,21 @@ Result LowDisk(const Facts& facts) {
                             Gigabytes(drive.freeBytes) + " free of " + Gigabytes(drive.totalBytes) + " (" + share + ")"});
     }
     if (!evidence.empty())
-        return Fail(id, Severity::Error, "Little free disk space on " + std::to_string(evidence.size()) + " drive(s)",
+        return Fail(Severity::Error, "Little free disk space on " + std::to_string(evidence.size()) + " drive(s)",
                     std::move(evidence),
                     "Free at least 2 GB on the system drive and 1 GB on the product's drives (temporary "
                     "files, old data), then repeat the installation.");
     if (!anyRead)
-        return Skip(id, unread.empty() ? std::string("no drive is known (system drive and product paths not found)")
+        return Skip(unread.empty() ? std::string("no drive is known (system drive and product paths not found)")
                                        : "free space cannot be read: " + unread);
-    return Pass(id);
+    return Pass();
 }
 
-Result CollectionIncomplete(const CAction& action, const Facts& facts) {
-    const char* id = "collection-incomplete";
-    const RunRecord& record = action.m_Record;
+Result CollectionIncomplete(const Facts& facts) {
+    const RunRecord& record = facts.run;
     bool hivesRan = false;
     for (const RecordedItem& hive : record.hives) hivesRan = hivesRan || hive.outcome != ItemOutcome::NotRun;
-    if (record.rows.empty() && !hivesRan) return Skip(id, "the run recorded no collection step");
+    if (record.rows.empty() && !hivesRan) return Skip("the run recorded no collection step");
     std::vector<Evidence> evidence;
     std::size_t total = 0;
     auto add = [&](Evidence item) {
@@ -385,15 +376,14 @@ Result CollectionIncomplete(const CAction& action, const Facts& facts) {
                  ? std::string("not saved: failed (") + hive.step + " " + std::to_string(hive.code) + ")"
                  : std::string("not saved")});
     }
-    if (total == 0) return Pass(id);
+    if (total == 0) return Pass();
     if (total > evidence.size()) evidence.push_back({"run record", 0, "and " + std::to_string(total - evidence.size()) + " more"});
-    return Fail(id, Severity::Warning, "The collection is incomplete: evidence may be missing", std::move(evidence),
+    return Fail(Severity::Warning, "The collection is incomplete: evidence may be missing", std::move(evidence),
                 "Run gathrix again as administrator, close programs that hold the product's logs, and send the "
                 "new archive.");
 }
 
 Result LockedFiles(const Facts& facts) {
-    const char* id = "locked-files";
     std::vector<Evidence> evidence;
     std::size_t locked = 0, unknown = 0;
     std::string why;
@@ -423,13 +413,13 @@ Result LockedFiles(const Facts& facts) {
         if (evidence.size() < kEvidenceShown) evidence.push_back({"file table row " + std::to_string(copy.row), 0, text});
     }
     if (locked > 0)
-        return Fail(id, Severity::Warning,
+        return Fail(Severity::Warning,
                     std::to_string(locked) + " file(s) could not be copied because another program holds them",
                     std::move(evidence),
                     "Close the named programs (or stop the product's services), then run gathrix again.");
     if (unknown > 0)
-        return Skip(id, std::to_string(unknown) + " copies failed and who holds them cannot be told: " + why);
-    return Pass(id);
+        return Skip(std::to_string(unknown) + " copies failed and who holds them cannot be told: " + why);
+    return Pass();
 }
 
 }  // namespace findings

@@ -65,6 +65,11 @@ gx::FakeEventRecord Event(const char* source, gx::DWORD id, gx::DWORD age, std::
     return record;
 }
 
+findings::Result Named(const char* id, findings::Result result) {
+    result.id = id;
+    return result;
+}
+
 std::string Line(const findings::Evidence& item) {
     return item.source + (item.line > 0 ? ":" + std::to_string(item.line) : "") + ": " + item.text;
 }
@@ -83,8 +88,7 @@ protected:
                 CAction action;
                 HealthyWindows(windows, action);
                 if (c.seed) c.seed(windows, action);
-                const findings::Facts facts = findings::ReadFacts(action);
-                result = findings::RunRules({action, facts}, {Find(id)})[0];
+                result = findings::RunRules(findings::ReadFacts(action), {Find(id)})[0];
             }
             EXPECT_EQ(std::string(result.id), id);
             EXPECT_EQ(result.status, c.status) << result.title << result.reason;
@@ -108,7 +112,7 @@ protected:
         for (const findings::Rule& rule : findings::Rules())
             if (std::string(rule.id) == id) return rule;
         ADD_FAILURE() << "no rule " << id;
-        return {id, [](const findings::Context&) { return findings::Pass("none"); }};
+        return {id, [](const findings::Facts&) { return findings::Pass(); }};
     }
 };
 
@@ -439,16 +443,15 @@ TEST_F(FindingsTest, ADamagedEventRecordSkipsOnlyItself) {
 // A rule that meets data it cannot handle is reported as skipped, and the
 // other rules still run.
 TEST_F(FindingsTest, ARuleThatThrowsIsSkippedAndTheNextStillRuns) {
-    CAction action;
     const findings::Facts facts;
     const std::vector<findings::Rule> rules = {
-        {"first", [](const findings::Context&) -> findings::Result { throw std::out_of_range("vector"); }},
-        {"second", [](const findings::Context&) { return findings::Pass("wrong id"); }},
-        {"third", [](const findings::Context&) {
-             return findings::Fail("third", findings::Severity::Info, "t", {{"value", 0, std::string(300, 'v')}}, "r");
+        {"first", [](const findings::Facts&) -> findings::Result { throw std::out_of_range("vector"); }},
+        {"second", [](const findings::Facts&) { return findings::Pass(); }},
+        {"third", [](const findings::Facts&) {
+             return findings::Fail(findings::Severity::Info, "t", {{"value", 0, std::string(300, 'v')}}, "r");
          }},
     };
-    const std::vector<findings::Result> results = findings::RunRules({action, facts}, rules);
+    const std::vector<findings::Result> results = findings::RunRules(facts, rules);
     ASSERT_EQ(results.size(), 3u);
     // Evidence of any source is cut as a log line is.
     EXPECT_EQ(results[2].evidence[0].text, std::string(240, 'v') + "...");
@@ -460,15 +463,15 @@ TEST_F(FindingsTest, ARuleThatThrowsIsSkippedAndTheNextStillRuns) {
 
 TEST_F(FindingsTest, JsonHasOneResultPerRuleWithOnlyItsFieldsInUtf8) {
     const std::vector<findings::Result> results = {
-        findings::Fail("installer-log-failure", findings::Severity::Error, "Setup failed \"here\"",
+        Named("installer-log-failure", findings::Fail(findings::Severity::Error, "Setup failed \"here\"",
                        {{"File_Save\\C\\WINDOWS\\HvAutSw_Inst.log", 1234, "Action ended 10:00:05: InstallFinalize. Return value 3."},
                         {"mutex Global\\_MSIExecute", 0, "Gr\xf6\xdf" "e \x80"}},
-                       "Repair."),
-        findings::Pass("installer-busy"),
-        findings::Skip("installer-events", "tab\there\x01\x1f"),
+                       "Repair.")),
+        Named("installer-busy", findings::Pass()),
+        Named("installer-events", findings::Skip("tab\there\x01\x1f")),
     };
     EXPECT_EQ(findings::FindingsJson(results),
-              "{\"schema\": 1, \"ruleset\": \"1\", \"results\": [\r\n"
+              "{\"schema\": 1, \"ruleset\": \"2\", \"results\": [\r\n"
               "  {\"id\": \"installer-log-failure\", \"status\": \"fail\", \"severity\": \"error\", "
               "\"title\": \"Setup failed \\\"here\\\"\", \"evidence\": ["
               "{\"source\": \"File_Save\\\\C\\\\WINDOWS\\\\HvAutSw_Inst.log\", \"line\": 1234, "
@@ -487,7 +490,7 @@ TEST_F(FindingsTest, FindingsJsonIsNotWrittenThroughALink) {
     fake.files().MakeJunction("C:\\Tools\\CollectInfo\\findings.json", "C:\\WINDOWS\\system32\\config\\SAM");
     CAction action;
     action.m_szDest_Path = "C:\\Tools\\CollectInfo\\";
-    EXPECT_FALSE(findings::WriteFindingsJson(action, {findings::Pass("low-disk")}));
+    EXPECT_FALSE(findings::WriteFindingsJson(action, {Named("low-disk", findings::Pass())}));
     EXPECT_EQ(fake.files().ReadFile("C:\\WINDOWS\\system32\\config\\SAM"), "the machine's accounts");
     const std::vector<std::string> lines = LogMessages();
     EXPECT_NE(std::find(lines.begin(), lines.end(),
@@ -497,12 +500,12 @@ TEST_F(FindingsTest, FindingsJsonIsNotWrittenThroughALink) {
 
 TEST_F(FindingsTest, TheSectionListsErrorsFirstThenCountsAndSaysWhenNothingIsWrong) {
     const std::vector<findings::Result> results = {
-        findings::Fail("pending-restart", findings::Severity::Warning, "A restart is pending",
-                       {{"HKLM\\X\\RebootRequired", 0, "key exists"}}, "Restart."),
-        findings::Skip("installer-events", "no log"),
-        findings::Fail("installer-log-failure", findings::Severity::Error, "Setup failed",
-                       {{"File_Save\\a.log", 12, "Return value 3."}}, "Repair."),
-        findings::Pass("low-disk"),
+        Named("pending-restart", findings::Fail(findings::Severity::Warning, "A restart is pending",
+                       {{"HKLM\\X\\RebootRequired", 0, "key exists"}}, "Restart.")),
+        Named("installer-events", findings::Skip("no log")),
+        Named("installer-log-failure", findings::Fail(findings::Severity::Error, "Setup failed",
+                       {{"File_Save\\a.log", 12, "Return value 3."}}, "Repair.")),
+        Named("low-disk", findings::Pass()),
     };
     EXPECT_EQ(findings::SectionLines(results),
               (std::vector<std::string>{"ERROR: Setup failed [installer-log-failure]",
@@ -513,7 +516,7 @@ TEST_F(FindingsTest, TheSectionListsErrorsFirstThenCountsAndSaysWhenNothingIsWro
                                         "    Remedy: Restart.",
                                         "",
                                         "4 rules ran: 2 failed, 1 passed, 1 skipped: installer-events (no log)."}));
-    EXPECT_EQ(findings::SectionLines({findings::Pass("a"), findings::Pass("b")}),
+    EXPECT_EQ(findings::SectionLines({Named("a", findings::Pass()), Named("b", findings::Pass())}),
               (std::vector<std::string>{"No known problem found. 2 rules ran: 0 failed, 2 passed, 0 skipped."}));
 }
 

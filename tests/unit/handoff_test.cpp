@@ -164,7 +164,7 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
                            "4711)"),
               std::string::npos);
     const std::string json = fake.files().ReadFile(kOutput + "findings.json");
-    EXPECT_EQ(json.rfind("{\"schema\": 1, \"ruleset\": \"1\", \"results\": [\r\n", 0), 0u);
+    EXPECT_EQ(json.rfind("{\"schema\": 1, \"ruleset\": \"2\", \"results\": [\r\n", 0), 0u);
     EXPECT_NE(json.find("{\"id\": \"locked-files\", \"status\": \"fail\", \"severity\": \"warning\""),
               std::string::npos);
     const std::vector<std::string> traceLines = LogMessages();

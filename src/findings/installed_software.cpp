@@ -5,12 +5,15 @@
 #include <cstring>
 
 #include "environment/wow64.h"
-#include "handoff/handoff.h"
+#include "findings/installed_software.h"
+#include "findings/text.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
 
 using namespace gx;
+
+namespace findings {
 
 namespace {
 
@@ -19,12 +22,6 @@ const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninsta
 constexpr DWORD kValueLimit = MAX_PATH;
 // A key name is at most 255 characters.
 constexpr DWORD kKeyNameLimit = 256;
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Control characters would break the overview's lines.
 std::string Printable(const char* data, std::size_t length) {
@@ -148,3 +145,5 @@ InstalledSoftware ReadInstalledSoftware() {
     software.entries.swap(sorted);
     return software;
 }
+
+}  // namespace findings

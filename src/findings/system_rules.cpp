@@ -72,10 +72,6 @@ bool NamesFamilyService(const std::string& text, const ServicesFacts& services) 
     return false;
 }
 
-void More(std::vector<Evidence>& evidence, std::size_t total, const std::string& source) {
-    if (total > evidence.size()) evidence.push_back({source, 0, "and " + std::to_string(total - evidence.size()) + " more"});
-}
-
 }  // namespace
 
 Result PendingRestart(const Facts& facts) {

@@ -63,6 +63,7 @@ struct PendingRestartFacts {
 };
 
 struct ServiceFacts {
+    std::string key;  // "HKLM\\SYSTEM\\CurrentControlSet\\Services\\<name>"
     std::string name, displayName, imagePath;
     std::string imageFile;  // ImagePath resolved to a file; empty when it names none
     bool imageFound = true;
@@ -74,7 +75,8 @@ struct ServicesFacts {
     bool read = false;
     std::string reason;
     std::vector<ServiceFacts> family;  // services of the product family
-    bool installerPresent = false;     // msiserver
+    std::string installerKey;          // msiserver's key
+    bool installerPresent = false;
     bool installerHasStart = false;
     gx::DWORD installerStart = 0;
 };

@@ -1,24 +1,11 @@
 // The family's registrations: its Uninstall entries (duplicate-products)
 // and its cached installer packages (installer-cache).
-#include <cstring>
 #include <map>
 
 #include "findings/rules.h"
 #include "findings/text.h"
 
 namespace findings {
-
-namespace {
-
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char kUninstallKey32[] = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-
-std::string UninstallSource(const InstalledEntry& entry, const char* value) {
-    return std::string("HKLM\\") + (std::strcmp(entry.view, "32-bit") == 0 ? kUninstallKey32 : kUninstallKey) +
-           "\\" + entry.key + "\\" + value;
-}
-
-}  // namespace
 
 Result DuplicateProducts(const Facts& facts) {
     std::vector<const InstalledEntry*> family;
@@ -27,7 +14,7 @@ Result DuplicateProducts(const Facts& facts) {
     const std::string unreadable = facts.installed.entries.empty() ? facts.installed.note : std::string();
     if (family.empty())
         return Skip(unreadable.empty() ? std::string("no entry of the product family under Uninstall")
-                                                    : "the Uninstall entries cannot be read: " + unreadable);
+                                       : "the Uninstall entries cannot be read: " + unreadable);
     // An entry hidden from Programs and Features (a bootstrapper's MSI part)
     // or without a version is no second installation.
     std::map<std::string, std::vector<const InstalledEntry*>> byName;
@@ -41,12 +28,12 @@ Result DuplicateProducts(const Facts& facts) {
         if (!differ) continue;
         ++duplicated;
         for (const InstalledEntry* entry : name.second)
-            evidence.push_back({UninstallSource(*entry, "DisplayVersion"), 0, entry->name + " " + entry->version});
+            evidence.push_back({entry->source + "\\DisplayVersion", 0, entry->name + " " + entry->version});
     }
     for (const InstalledEntry* entry : family) {
         if (!entry->locationMissing) continue;
         ++moved;
-        evidence.push_back({UninstallSource(*entry, "InstallLocation"), 0,
+        evidence.push_back({entry->source + "\\InstallLocation", 0,
                             entry->name + ": " + entry->installLocation + " (not found)"});
     }
     if (evidence.empty()) return Pass();
@@ -68,7 +55,7 @@ Result InstallerCache(const Facts& facts) {
     const InstallerCacheFacts& reading = facts.installerCache;
     if (reading.openStatus != 0)
         return Skip("the installer's product registrations cannot be read (error " +
-                                std::to_string(reading.openStatus) + ")");
+                    std::to_string(reading.openStatus) + ")");
     if (reading.family.empty()) return Skip("no product of the family is registered with the installer");
     std::vector<Evidence> evidence;
     for (const CachedPackage& package : reading.family)

@@ -18,6 +18,7 @@ namespace findings {
 namespace {
 
 const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kUninstall32[] = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // Values longer than this (terminator included) are shown as over-long.
 constexpr DWORD kValueLimit = MAX_PATH;
 // A key name is at most 255 characters.
@@ -93,6 +94,8 @@ bool ReadView(REGSAM view, const char* label, InstalledSoftware& software) {
             continue;
         }
         item.key = Printable(name, std::strlen(name));
+        // A 32-bit program's default view of SOFTWARE is Wow6432Node there.
+        item.source = std::string("HKLM\\") + (std::strcmp(label, "32-bit") == 0 ? kUninstall32 : kUninstall) + "\\" + item.key;
         item.version = ReadText(entry.get(), "DisplayVersion", nullptr, &item.versioned);
         DWORD hidden = 0, type = REG_NONE, size = sizeof(hidden);
         item.systemComponent = os().RegQueryValueExA(entry.get(), "SystemComponent", nullptr, &type,

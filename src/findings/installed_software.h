@@ -10,7 +10,8 @@ namespace findings {
 
 // One entry below ...\CurrentVersion\Uninstall that has a display name.
 struct InstalledEntry {
-    std::string key;  // the subkey's name
+    std::string key;     // the subkey's name
+    std::string source;  // the subkey as evidence names it: "HKLM\\SOFTWARE\\...\\Uninstall\\<key>"
     std::string name, version, publisher, installDate;
     std::string installLocation;  // the folder as stored; empty when absent or not a text
     const char* view = "";  // "64-bit", "32-bit" or "" (one view only)

@@ -33,7 +33,8 @@ Result InstallerLogFailure(const Facts& facts) {
     }
     if (!problems.empty()) return Skip(problems);
     if (installerLogs == 0)
-        return Skip("none of the " + std::to_string(collected.installationLogs) + " installation logs collected was written by the installer service");
+        return Skip("none of the " + std::to_string(collected.installationLogs) +
+                    " installation logs collected was written by the installer service");
     return Pass();
 }
 

@@ -65,8 +65,8 @@ Result ProductFileAttributes(const Facts& facts) {
                     "repair the installation.");
     }
     if (walk.cut)
-        return Skip("the product folders hold more than " + std::to_string(bound) +
-                                     " entries; none of the first " + std::to_string(bound) + " is read-only, compressed or encrypted");
+        return Skip("the product folders hold more than " + std::to_string(bound) + " entries; none of the first " +
+                    std::to_string(bound) + " is read-only, compressed or encrypted");
     if (!walk.unlisted.empty()) return Skip(walk.unlisted);
     return Pass();
 }

@@ -189,6 +189,7 @@ bool BelowFolder(const std::string& file, std::string folder) {
 
 ServicesFacts ReadServices(const CAction& action) {
     ServicesFacts facts;
+    facts.installerKey = Hklm(kServices) + "\\msiserver";
     UniqueRegKey services;
     LONG status = os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServices, 0, KEY_READ, services.put());
     if (status != 0) {
@@ -210,6 +211,7 @@ ServicesFacts ReadServices(const CAction& action) {
         if (os().RegOpenKeyExA(services.get(), name, 0, KEY_READ, service.put()) != 0) continue;
         ServiceFacts item;
         item.name = name;
+        item.key = Hklm(kServices) + "\\" + name;
         DWORD type = REG_NONE;
         std::string bytes;
         if (QueryValue(service.get(), "Start", &type, &bytes) == 0 && type == REG_DWORD && bytes.size() == 4) {

@@ -16,7 +16,6 @@ namespace findings {
 namespace {
 
 constexpr std::size_t kEvidenceShown = 10;
-const char kServicesKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\";
 // A service failure older than this is history, not the problem at hand.
 constexpr gx::DWORD kServiceDays = 7;
 // Installer results of one product this close together are one attempt
@@ -273,10 +272,10 @@ Result FamilyServices(const Facts& facts) {
     for (const ServiceFacts& service : services.family) {
         std::vector<Evidence> found;
         if (service.hasStart && service.start == gx::SERVICE_DISABLED)
-            found.push_back({kServicesKey + service.name + "\\Start", 0,
+            found.push_back({service.key + "\\Start", 0,
                              "4 (disabled)" + (service.displayName.empty() ? "" : ": " + service.displayName)});
         if (!service.imageFound)
-            found.push_back({kServicesKey + service.name + "\\ImagePath", 0, service.imagePath + " (file not found)"});
+            found.push_back({service.key + "\\ImagePath", 0, service.imagePath + " (file not found)"});
         if (found.empty()) continue;
         ++bad;
         for (Evidence& item : found)
@@ -293,7 +292,7 @@ Result FamilyServices(const Facts& facts) {
 Result InstallerService(const Facts& facts) {
     const ServicesFacts& services = facts.services;
     if (!services.read) return Skip(services.reason);
-    const std::string key = std::string(kServicesKey) + "msiserver";
+    const std::string& key = services.installerKey;
     if (!services.installerPresent)
         return Fail(Severity::Error, "The Windows Installer service (msiserver) is missing",
                     {{key, 0, "key not found"}},

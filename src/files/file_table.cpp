@@ -1,5 +1,7 @@
 #include "files/file_table.h"
 
+#include <cstring>
+
 namespace {
 
 const SourceType kSourceTypes[kSourceTypeCount] = {
@@ -26,8 +28,21 @@ const SourceType* FindSourceType(int type) {
     return type >= 1 && type <= kSourceTypeCount ? &kSourceTypes[type - 1] : nullptr;
 }
 
+namespace {
+
+// The rows as written. FileTable itself is filled from them at start: as an
+// initialised array its two 260-character fields per row, almost all zeros,
+// were 60 KB of the exe.
+struct Row {
+    const char* szFileName;
+    const char* szSourcePath;
+    std::int32_t iCopyMode;
+    std::int32_t iSourceType;
+    std::int32_t iRet;
+};
+
 // Source types: see kSourceTypes above, in order from 1.
-CollectedFile FileTable[kFileTableSize] = {
+constexpr Row kRows[kFileTableSize] = {
     // ---- group 1: up to Windows XP / Server 2003 ----
     // the platform's device-setup log
     {"setupapi.log", "????", 1, 1, 0},
@@ -163,3 +178,37 @@ CollectedFile FileTable[kFileTableSize] = {
     {"CorNetPC_User.log", "\\Halvorn\\CorNetPC\\Logs", 1, 14, 0},
     {"CorNetPC_Exception.dmp", "\\Halvorn\\CorNetPC\\Logs", 1, 14, 0},
 };
+
+constexpr bool Fits(const char* text) {
+    std::size_t length = 0;
+    while (text[length] != '\0') ++length;
+    return length < sizeof(CollectedFile::szFileName) && length < sizeof(CollectedFile::szSourcePath);
+}
+
+constexpr bool AllRowsFit() {
+    for (const Row& row : kRows)
+        if (!Fits(row.szFileName) || !Fits(row.szSourcePath)) return false;
+    return true;
+}
+static_assert(AllRowsFit(), "a file table text does not fit its 260-character field");
+
+}  // namespace
+
+CollectedFile FileTable[kFileTableSize];
+
+namespace {
+
+struct FillFileTable {
+    FillFileTable() {
+        for (int i = 0; i < kFileTableSize; ++i) {
+            const Row& row = kRows[i];
+            std::strcpy(FileTable[i].szFileName, row.szFileName);
+            std::strcpy(FileTable[i].szSourcePath, row.szSourcePath);
+            FileTable[i].iCopyMode = row.iCopyMode;
+            FileTable[i].iSourceType = row.iSourceType;
+            FileTable[i].iRet = row.iRet;
+        }
+    }
+} fillFileTable;
+
+}  // namespace

@@ -72,27 +72,45 @@ const ProductValue kNetPCPath = {
     "< CAction::GetAUTSW_CorvaneNetPCRegistry",
 };
 
+// One product value through one view: the open's status in *opened, the
+// read's returned.
+LONG ReadPathValue(const ProductValueName& name, REGSAM access, BYTE* data, DWORD* size, LONG* opened) {
+    C_F_Reg reg(HKEY_LOCAL_MACHINE, name.key, access, opened);
+    return *opened != 0 ? *opened : reg.QueryValue(name.value, data, size);
+}
+
 // Reads one product path into its member: 1 found, 0 not.
 int ReadProductValue(CAction& action, const ProductValue& item, ProductLookup& record) {
     Trace(TRACE_INFO, "%s", item.entry);
     char key[MAX_PATH];
     std::snprintf(key, sizeof(key), "%s", item.name.key);
-    LONG status = 0;
-    C_F_Reg reg(HKEY_LOCAL_MACHINE, key, KEY_ALL_ACCESS, &status);
-    if (status != 0) {
-        Trace(TRACE_ERROR, item.openError, static_cast<long>(status), key);
-        record = {ProductLookup::OpenFailed, static_cast<long>(status)};
-        reg.Close();
-        return 0;
-    }
+    // Read only: the 32-bit view first, where the family's 32-bit installers
+    // write; on 64-bit Windows then the 64-bit view, where a 64-bit component
+    // may have written it alone.
+    LONG opened = 0;
     BYTE data[MAX_PATH];
     std::memset(data, 0, sizeof(data));
     DWORD size = MAX_PATH;
-    status = reg.QueryValue(item.name.value, data, &size);
+    LONG status = ReadPathValue(item.name, KEY_READ, data, &size, &opened);
+    if (status == static_cast<LONG>(ERROR_FILE_NOT_FOUND) && action.m_Record.wow64) {
+        BYTE other[MAX_PATH];
+        std::memset(other, 0, sizeof(other));
+        DWORD otherSize = MAX_PATH;
+        LONG otherOpened = 0;
+        if (ReadPathValue(item.name, KEY_READ | KEY_WOW64_64KEY, other, &otherSize, &otherOpened) == 0) {
+            std::memcpy(data, other, sizeof(data));
+            size = otherSize;
+            status = opened = 0;
+        }
+    }
+    if (opened != 0) {
+        Trace(TRACE_ERROR, item.openError, static_cast<long>(opened), key);
+        record = {ProductLookup::OpenFailed, static_cast<long>(opened)};
+        return 0;
+    }
     if (status != 0) {
         Trace(TRACE_ERROR, item.readError, static_cast<long>(status), key);
         record = {ProductLookup::ReadFailed, static_cast<long>(status)};
-        reg.Close();
         return 0;
     }
     // The platform hands back the stored bytes as they are: a value without
@@ -104,7 +122,6 @@ int ReadProductValue(CAction& action, const ProductValue& item, ProductLookup& r
     Trace(TRACE_INFO, item.found, (action.*item.member).c_str());
     Trace(TRACE_INFO, "%s", item.exit);
     record = {ProductLookup::Found, 0};
-    reg.Close();
     return 1;
 }
 

@@ -16,6 +16,7 @@
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
+#include "registry/token_privilege.h"
 #include "trace/trace.h"
 
 using namespace gx;
@@ -252,6 +253,10 @@ BOOL CAction::Collect_Files() {
         CollectRow(*this, i, FileTable[kFileTableGroup1 + i], m_Record.rows[kFileTableGroup1 + i]);
     CollectSetupDevLog();
 
+    // BackupEventLog fails with ERROR_PRIVILEGE_NOT_HELD unless the caller
+    // has SE_BACKUP_NAME enabled; administrators hold it switched off.
+    ScopedPrivilege backupPrivilege(*this, "SeBackupPrivilege", "CAction::Collect_Files");
+    backupPrivilege.Enable("CAction::Collect_Files");
     for (int n = 0; n < kEventLogCount; ++n) {
         const EventLogBackup& log = kEventLogBackups[n];
         RecordedItem& record = m_Record.eventLogs[n];

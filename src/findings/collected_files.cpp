@@ -6,8 +6,8 @@
 #include <set>
 
 #include "environment/action.h"
+#include "findings/text.h"
 #include "files/file_table.h"
-#include "findings/facts.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 
@@ -18,14 +18,6 @@ namespace findings {
 namespace {
 
 constexpr DWORD kChunk = 64 * 1024;
-// An evidence line longer than this is cut: the overview holds one line each.
-constexpr std::size_t kEvidenceLength = 240;
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Rows written with and without a leading separator name one file, once
 // with a doubled separator; a network path keeps its leading pair.
@@ -63,22 +55,23 @@ std::vector<CollectedCopy> CollectedCopies(const CAction& action, bool (*wanted)
     return copies;
 }
 
-bool EndsWithNoCase(const std::string& text, const char* end) {
-    const std::string tail = Lower(end);
-    return text.size() >= tail.size() && Lower(text.substr(text.size() - tail.size())) == tail;
-}
-
-std::string EvidenceText(const std::string& line) {
-    std::string text = line.substr(0, kEvidenceLength);
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    if (line.size() > kEvidenceLength) text += "...";
-    return text;
+CollectedCopy SetupDevLogCopy(const CAction& action) {
+    CollectedCopy copy;
+    copy.name = "setupapi.dev.log";
+    const std::string& windows = action.m_szWindowsPath;
+    if (action.m_szDest_Path_Files.empty() || windows.size() <= 3 || windows[1] != ':' || windows[2] != '\\')
+        return copy;
+    std::string below = windows.substr(3);
+    while (!below.empty() && below.back() == '\\') below.pop_back();
+    copy.path = SingleSeparators(action.m_szDest_Path_Files + below + "\\INF\\setupapi.dev.log");
+    const std::string base = SingleSeparators(action.m_szDest_Path);
+    copy.shown = !base.empty() && copy.path.compare(0, base.size(), base) == 0 ? copy.path.substr(base.size()) : copy.path;
+    return copy;
 }
 
 // ---- LogLines -----------------------------------------------------------------
 
-LogLines::LogLines(const std::string& path, std::uint64_t byteLimit) : left_(byteLimit) {
+LogLines::LogLines(const std::string& path, std::uint64_t byteLimit) : limit_(byteLimit), left_(byteLimit) {
     // Shared for writing too: a product may still have its log open.
     file_.reset(os().CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -180,15 +173,6 @@ std::string LogProblem(const CollectedCopy& copy, const LogLines& lines, std::ui
 }
 
 // ---- dates --------------------------------------------------------------------
-
-long DaysFromCivil(int year, unsigned month, unsigned day) {
-    year -= month <= 2 ? 1 : 0;
-    const long era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(year - era * 400);
-    const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long>(doe) - 719468;
-}
 
 std::string LocalTimeText(const FILETIME& utc) {
     FILETIME local = {};

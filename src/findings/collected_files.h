@@ -1,12 +1,11 @@
-// What the rules over collected files share: the copies the run made, a log
-// read line by line through the boundary within a byte bound, and dates.
+// What the collected-files reader uses: the copies the run made, and a log
+// read line by line through the boundary within a byte bound.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "findings/result.h"
 #include "platform/types.h"
 #include "platform/unique_handle.h"
 
@@ -28,10 +27,10 @@ bool FilesRecorded(const CAction& action);
 // second group repeats rows of the first with the same destination.
 std::vector<CollectedCopy> CollectedCopies(const CAction& action, bool (*wanted)(const std::string& name));
 
-bool EndsWithNoCase(const std::string& text, const char* end);
-// A line as evidence shows it: control characters blanked, cut to a length
-// a one-line overview can hold.
-std::string EvidenceText(const std::string& line);
+// Where the run put %windir%\INF\setupapi.dev.log: mirrored below File_Save
+// like the table's rows. Empty path when the folders are not known.
+CollectedCopy SetupDevLogCopy(const CAction& action);
+
 
 // A text log read through the boundary, ANSI or UTF-16LE with a byte-order
 // mark (cut to Windows-1252), split at LF with the CR dropped. The last line
@@ -51,6 +50,7 @@ public:
     bool Next(std::string& line);
     long Number() const { return number_; }  // 1-based, of the line last returned
     bool Cut() const { return cut_; }        // stopped at the bound with more to read
+    std::uint64_t BytesRead() const { return limit_ - left_; }
     gx::DWORD ReadError() const { return readError_; }
 
 private:
@@ -60,6 +60,7 @@ private:
     gx::UniqueFile file_;
     gx::DWORD openError_ = 0;
     gx::DWORD readError_ = 0;
+    std::uint64_t limit_;
     std::uint64_t left_;
     std::vector<unsigned char> chunk_;
     std::size_t at_ = 0;
@@ -77,8 +78,6 @@ private:
 // Why a log gave no verdict, as a skip reason names it.
 std::string LogProblem(const CollectedCopy& copy, const LogLines& lines, std::uint64_t byteLimit);
 
-// Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
-long DaysFromCivil(int year, unsigned month, unsigned day);
 // A file time as local "YYYY-MM-DD hh:mm:ss"; empty when the platform cannot convert it.
 std::string LocalTimeText(const gx::FILETIME& utc);
 

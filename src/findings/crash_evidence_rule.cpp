@@ -1,68 +1,72 @@
 // crash-evidence: exception dumps and error files of the table that the run
-// collected, with their sizes and last write times.
-#include "environment/action.h"
-#include "findings/collected_files.h"
-#include "findings/collected_rules.h"
-#include "platform/constants.h"
-#include "platform/platform.h"
+// collected, and the crash and hang reports of the Application event log
+// that name the product family, of the last 30 days, with their times and
+// ages.
+#include "findings/rules.h"
+#include "findings/text.h"
 
 namespace findings {
 
 namespace {
 
-const char kId[] = "crash-evidence";
+// An older crash has been reported, or lived with, already.
+constexpr gx::DWORD kRecentDays = 30;
 
-bool IsCrashFile(const std::string& name) {
-    return EndsWithNoCase(name, ".dmp") || EndsWithNoCase(name, "_Error.txt");
+bool NamesProduct(const std::string& text, const Facts& facts) {
+    if (NamesFamily(text)) return true;
+    for (const std::string& folder : facts.productFolders) {
+        std::string path = Lower(folder);
+        while (!path.empty() && path.back() == '\\') path.pop_back();
+        if (path.size() > 3 && Lower(text).find(path + "\\") != std::string::npos) return true;
+    }
+    return false;
 }
 
-struct CrashFile {
-    std::string shown;
-    std::uint64_t bytes = 0;
-    std::string written;  // last write time, local; empty when unknown
-    bool dump = false;
-};
+// An empty error file is made at every start and tells nothing; a file of
+// unknown time counts as recent.
+}  // namespace
 
-// An empty error file is made at every start and tells nothing.
-Result Judge(const std::vector<CrashFile>& files) {
+Result CrashEvidence(const Facts& facts) {
+    if (!facts.collected.recorded) return Skip("the files were not collected");
+    const gx::DWORD since = facts.now > kRecentDays * 86400 ? facts.now - kRecentDays * 86400 : 0;
     std::vector<Evidence> evidence;
-    std::size_t dumps = 0;
-    for (const CrashFile& file : files) {
-        if (file.bytes == 0) continue;
-        dumps += file.dump ? 1 : 0;
+    std::size_t dumps = 0, errorFiles = 0, reports = 0;
+    for (const CrashFileFacts& file : facts.collected.crashFiles) {
+        if (file.bytes == 0 || (file.time != 0 && file.time < since)) continue;
+        (file.dump ? dumps : errorFiles) += 1;
         evidence.push_back({file.shown, 0,
                             std::to_string(file.bytes) + " bytes, last written " +
-                                (file.written.empty() ? std::string("(unknown)") : file.written)});
+                                (file.written.empty() ? std::string("(unknown)") : file.written) +
+                                (file.time == 0 ? std::string() : " (" + AgeText(file.time, facts.now) + ")")});
     }
-    if (evidence.empty()) return Pass(kId);
-    std::string title = dumps > 0 ? "The product crashed: " + std::to_string(dumps) +
-                                        (dumps == 1 ? " exception dump" : " exception dumps")
-                                  : std::string("The product wrote error files");
-    if (dumps > 0 && evidence.size() > dumps)
-        title += " and " + std::to_string(evidence.size() - dumps) + (evidence.size() - dumps == 1 ? " error file" : " error files");
-    title += " collected";
-    return Fail(kId, Severity::Warning, title, std::move(evidence),
+    const EventLogFacts& log = facts.application;
+    for (const EventRecord& record : log.records) {
+        const std::string source = Lower(record.source);
+        if (record.time < since || source == "msiinstaller" || source == "service control manager") continue;
+        bool product = false;
+        std::string text;
+        for (const std::string& s : record.strings) {
+            product = product || NamesProduct(s, facts);
+            if (!s.empty()) text += (text.empty() ? "" : " | ") + s;
+        }
+        if (!product) continue;
+        if (++reports <= 5)
+            evidence.push_back({std::string(log.name) + " event log, " + UtcText(record.time) + " (" +
+                                    AgeText(record.time, facts.now) + "), " + record.source + " " + std::to_string(record.id),
+                                0, text});
+    }
+    if (evidence.empty()) return Pass();
+    std::string title;
+    if (dumps > 0) title = std::to_string(dumps) + (dumps == 1 ? " exception dump" : " exception dumps");
+    if (errorFiles > 0)
+        title += (title.empty() ? "" : ", ") + std::to_string(errorFiles) + (errorFiles == 1 ? " error file" : " error files");
+    if (reports > 0)
+        title += (title.empty() ? "" : ", ") + std::to_string(reports) + (reports == 1 ? " crash report" : " crash reports");
+    title = "The product crashed or failed in the last " + std::to_string(kRecentDays) + " days: " + title;
+    return Fail(Severity::Warning, title, std::move(evidence),
                 "Send the dumps and error files with this archive to support; note what was done on the "
                 "PC at their last write times.");
 }
 
-}  // namespace
-
-Result CrashEvidence(const CAction& action) {
-    if (!FilesRecorded(action)) return Skip(kId, "the files were not collected");
-    std::vector<CrashFile> files;
-    for (const CollectedCopy& copy : CollectedCopies(action, IsCrashFile)) {
-        CrashFile file;
-        file.shown = copy.shown;
-        file.bytes = copy.bytes;
-        file.dump = EndsWithNoCase(copy.name, ".dmp");
-        // The copy keeps the original's last write time.
-        gx::WIN32_FILE_ATTRIBUTE_DATA data = {};
-        if (gx::os().GetFileAttributesExA(copy.path.c_str(), gx::GetFileExInfoStandard, &data))
-            file.written = LocalTimeText(data.ftLastWriteTime);
-        files.push_back(std::move(file));
-    }
-    return Judge(files);
-}
 
 }  // namespace findings

@@ -37,34 +37,40 @@ std::string EvidenceLine(const Evidence& item) {
 
 }  // namespace
 
-std::vector<Result> RunRules(const Context& context, const std::vector<Rule>& rules) {
+std::vector<Result> RunRules(const Facts& facts, const std::vector<Rule>& rules) {
     std::vector<Result> results;
     for (const Rule& rule : rules) {
         Result result;
         try {
-            result = rule.run(context);
+            result = rule.run(facts);
         } catch (const std::exception& failure) {
-            result = Skip(rule.id, std::string("the rule stopped on data it cannot handle: ") + failure.what());
+            result = Skip(std::string("the rule stopped on data it cannot handle: ") + failure.what());
         } catch (...) {
-            result = Skip(rule.id, "the rule stopped on data it cannot handle");
+            result = Skip("the rule stopped on data it cannot handle");
         }
         result.id = rule.id;
         if (result.status == Status::Skip && result.reason.empty()) result.reason = "no reason given";
+        // Event strings and registry values may be long: every evidence text
+        // is cut as a log line is.
+        for (Evidence& item : result.evidence) item.text = EvidenceText(item.text);
         results.push_back(std::move(result));
     }
     return results;
 }
 
-std::vector<Result> RunFindings(const CAction& action) {
+Findings RunFindings(const CAction& action) {
+    Findings found;
     try {
         const DWORD start = os().GetTickCount();
         Trace(TRACE_INFO, "Findings > ReadFacts");
-        const Facts facts = ReadFacts(action);
+        found.facts = ReadFacts(action);
+        const Facts& facts = found.facts;
         const DWORD factsDone = os().GetTickCount();
         Trace(TRACE_INFO, "Findings < ReadFacts, %lu ms (event records looked at: Application %lu, System %lu)",
               static_cast<unsigned long>(factsDone - start), static_cast<unsigned long>(facts.application.scanned),
               static_cast<unsigned long>(facts.system.scanned));
-        std::vector<Result> results = RunRules({action, facts});
+        std::vector<Result>& results = found.results;
+        results = RunRules(facts);
         const DWORD rulesDone = os().GetTickCount();
         int failed = 0, passed = 0, skipped = 0;
         for (const Result& result : results) {
@@ -83,13 +89,14 @@ std::vector<Result> RunFindings(const CAction& action) {
               static_cast<unsigned long>(rulesDone - factsDone), static_cast<int>(results.size()), failed, passed,
               skipped);
         Trace(TRACE_INFO, "Findings: facts and rules took %lu ms", static_cast<unsigned long>(rulesDone - start));
-        return results;
+        return found;
     } catch (const std::exception& failure) {
         Trace(TRACE_ERROR, "ERR Findings::RunFindings -> %s", failure.what());
     } catch (...) {
         Trace(TRACE_ERROR, "ERR Findings::RunFindings -> stopped");
     }
-    return {};
+    found.results.clear();
+    return found;
 }
 
 std::string FindingsJson(const std::vector<Result>& results) {
@@ -117,6 +124,7 @@ std::string FindingsJson(const std::vector<Result>& results) {
 
 bool WriteFindingsJson(const CAction& action, const std::vector<Result>& results) {
     const std::string path = action.m_szDest_Path + "findings.json";
+    if (action.OutputLinkRefused("Findings::WriteFindingsJson", path)) return false;
     const std::string text = FindingsJson(results);
     CFile file;
     CFileException error(CFileException::none, -1, path);

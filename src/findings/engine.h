@@ -15,27 +15,28 @@ namespace findings {
 
 // Raised when a rule is added, changed or removed: readers of findings.json
 // compare results of one ruleset only.
-constexpr char kRuleset[] = "1";
-
-struct Context {
-    const CAction& action;
-    const Facts& facts;
-};
+constexpr char kRuleset[] = "2";
 
 struct Rule {
     const char* id;
-    Result (*run)(const Context& context);
+    Result (*run)(const Facts& facts);
 };
 
 // Every rule, in the order the results are reported.
 const std::vector<Rule>& Rules();
 
 // Runs each rule; one that throws is reported as skipped. The results carry
-// the table's ids.
-std::vector<Result> RunRules(const Context& context, const std::vector<Rule>& rules = Rules());
+// the table's ids, and evidence texts cut to one overview line.
+std::vector<Result> RunRules(const Facts& facts, const std::vector<Rule>& rules = Rules());
+
+// The facts of a run and the rules' results over them.
+struct Findings {
+    Facts facts;
+    std::vector<Result> results;  // empty: the findings could not be made
+};
 
 // Facts and rules, with trace lines under "Findings"; never throws.
-std::vector<Result> RunFindings(const CAction& action);
+Findings RunFindings(const CAction& action);
 
 // findings.json's text (UTF-8, CR LF).
 std::string FindingsJson(const std::vector<Result>& results);

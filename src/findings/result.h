@@ -21,7 +21,7 @@ struct Evidence {
 };
 
 struct Result {
-    const char* id = "";
+    const char* id = "";  // set from the rule table
     Status status = Status::Skip;
     Severity severity = Severity::Info;  // fail only
     std::string title;                   // fail only: one line
@@ -30,25 +30,21 @@ struct Result {
     std::string reason;                  // skip only: why the rule could not judge
 };
 
-inline Result Pass(const char* id) {
+inline Result Pass() {
     Result r;
-    r.id = id;
     r.status = Status::Pass;
     return r;
 }
 
-inline Result Skip(const char* id, std::string reason) {
+inline Result Skip(std::string reason) {
     Result r;
-    r.id = id;
     r.status = Status::Skip;
     r.reason = std::move(reason);
     return r;
 }
 
-inline Result Fail(const char* id, Severity severity, std::string title,
-                   std::vector<Evidence> evidence, std::string remedy) {
+inline Result Fail(Severity severity, std::string title, std::vector<Evidence> evidence, std::string remedy) {
     Result r;
-    r.id = id;
     r.status = Status::Fail;
     r.severity = severity;
     r.title = std::move(title);

@@ -1,10 +1,16 @@
 #include "findings/text.h"
 
+#include <cstdint>
 #include <cstdio>
+
+#include "platform/calendar.h"
 
 namespace findings {
 
 namespace {
+
+// An evidence line longer than this is cut: the overview holds one line each.
+constexpr std::size_t kEvidenceLength = 240;
 
 // 0x80 to 0x9F; 0 where Windows-1252 has no character.
 const char16_t kHigh[32] = {
@@ -19,6 +25,12 @@ char16_t Wide(unsigned char c) {
 }
 
 }  // namespace
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
 
 std::u16string Cp1252ToUtf16(const std::string& text) {
     std::u16string out;
@@ -61,6 +73,47 @@ std::string Utf16ToCp1252(const char16_t* text, std::size_t limit) {
     }
     return out;
 }
+
+std::string EvidenceText(const std::string& line) {
+    std::string text = line.substr(0, kEvidenceLength);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    if (line.size() > kEvidenceLength) text += "...";
+    return text;
+}
+
+bool EndsWithNoCase(const std::string& text, const char* end) {
+    const std::string tail = Lower(end);
+    return text.size() >= tail.size() && Lower(text.substr(text.size() - tail.size())) == tail;
+}
+
+std::string CivilTimeText(long long secondsSince1970) {
+    if (secondsSince1970 < 0) return std::string();
+    const long long rest = secondsSince1970 % 86400;
+    const gx::CivilDate date = gx::CivilFromDays(secondsSince1970 / 86400);
+    char text[48];
+    std::snprintf(text, sizeof(text), "%04lld-%02u-%02u %02lld:%02lld:%02lld", date.year, date.month, date.day,
+                  rest / 3600, rest / 60 % 60, rest % 60);
+    return text;
+}
+
+std::string UtcText(gx::DWORD secondsSince1970) {
+    return CivilTimeText(static_cast<long long>(secondsSince1970)) + " UTC";
+}
+
+std::string AgeText(gx::DWORD then, gx::DWORD now) {
+    const gx::DWORD age = now > then ? now - then : 0;
+    if (age < 3600) return "minutes ago";
+    if (age < 48 * 3600) return std::to_string(age / 3600) + (age < 2 * 3600 ? " hour ago" : " hours ago");
+    return std::to_string(age / 86400) + " days ago";
+}
+
+gx::DWORD SecondsOf(const gx::FILETIME& time) {
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    const std::uint64_t seconds = ticks / 10000000ull;
+    return seconds > 11644473600ull ? static_cast<gx::DWORD>(seconds - 11644473600ull) : 0;
+}
+
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "findings/installed_software.h"
 #include "findings/result.h"
 #include "platform/types.h"
 
@@ -24,23 +25,11 @@ void HandOff(const CAction& action, const char* version, const QuestionnaireOutc
 
 // ---- the parts, for tests -----------------------------------------------------
 
-// One entry below ...\CurrentVersion\Uninstall that has a display name.
-struct InstalledEntry {
-    std::string key;  // the subkey's name
-    std::string name, version, publisher, installDate;
-    std::string installLocation;  // the folder as stored; empty when absent or not a text
-    const char* view = "";  // "64-bit", "32-bit" or "" (one view only)
-    bool family = false;    // publisher or name names the product family
-};
-struct InstalledSoftware {
-    std::vector<InstalledEntry> entries;  // family first, then by name
-    int withoutName = 0;                  // entries without a display name (not listed)
-    int unreadable = 0;                   // subkeys that could not be opened or named
-    std::string note;                     // why nothing or only part could be read
-};
-InstalledSoftware ReadInstalledSoftware();
-// A display name, publisher or service name that names the product family.
-bool NamesFamily(const std::string& text);
+// The installed software is read once with the findings' facts.
+using findings::InstalledEntry;
+using findings::InstalledSoftware;
+using findings::NamesFamily;
+using findings::ReadInstalledSoftware;
 
 // The computer's name as the platform reports it; empty when it cannot.
 std::string ComputerName();

@@ -474,13 +474,15 @@ void HandOff(const CAction& action, const char* version, const QuestionnaireOutc
         return;
     }
     OverviewInputs inputs;
-    inputs.findings = findings::RunFindings(action);
+    findings::Findings found = findings::RunFindings(action);
+    inputs.findings = std::move(found.results);
     findings::WriteFindingsJson(action, inputs.findings);
     inputs.version = version;
     inputs.computer = ComputerName();
     os().GetLocalTime(&inputs.written);
     inputs.userLanguage = os().GetUserDefaultLangID();
-    inputs.software = ReadInstalledSoftware();
+    // Read with the facts; again only when the findings could not be made.
+    inputs.software = inputs.findings.empty() ? ReadInstalledSoftware() : std::move(found.facts.installed);
     inputs.questionnaire = questionnaire;
     inputs.errorLines = TraceErrorLines();
     WriteSummary(action, SummaryText(action, inputs));

@@ -57,7 +57,7 @@ void CAction::SaveHives64(const std::string& folder) {
                   static_cast<long>(status), file.c_str());
             record = FailedItem(step, static_cast<long>(status), file);
         } else {
-            Trace(TRACE_INFO, "Tool::Collect_Registry(%s, 64-bit view) -> %s", hive.szSubKey, file.c_str());
+            Trace(TRACE_INFO, "Tool::Collect_Registry -> 64-bit view of %s saved: %s", hive.szSubKey, file.c_str());
             RecordWrittenFile(file, record);
         }
     }

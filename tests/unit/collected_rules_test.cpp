@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "files_fixture.h"
-#include "findings/collected_rules.h"
+#include "findings/engine.h"
+#include "findings/facts.h"
 
 using namespace filestest;
 using findings::Result;
@@ -101,6 +102,24 @@ public:
         if (!location.empty()) fake.registry().SetString(kUninstall + key, "InstallLocation", location);
     }
 
+    // Reads the facts as the run's end does and runs the table's rule `id`.
+    Result Rule(const char* id, const CAction& action, const findings::ReadBounds& bounds = findings::ReadBounds()) {
+        for (const findings::Rule& rule : findings::Rules())
+            if (std::string(rule.id) == id) return findings::RunRules(findings::ReadFacts(action, bounds), {rule})[0];
+        ADD_FAILURE() << "no rule " << id;
+        return Result();
+    }
+
+    // A record of the Application log, `age` seconds before the fake's clock.
+    void Event(const char* source, gx::DWORD id, gx::DWORD age, std::vector<std::string> strings) {
+        gx::FakeEventRecord record;
+        record.source = source;
+        record.eventId = id;
+        record.timeGenerated = 1796634303 - age;  // 2026-12-07 09:05:03 UTC
+        record.strings = std::move(strings);
+        fake.eventLog().AddRecord("Application", record);
+    }
+
     void Cached(const std::string& product, const std::string& name, const std::string& package) {
         fake.registry().SetString(kProducts + product + "\\InstallProperties", "DisplayName", name);
         fake.registry().SetString(kProducts + product + "\\InstallProperties", "LocalPackage", package);
@@ -120,6 +139,8 @@ public:
 
 const std::string kInstLog = "File_Save\\WINDOWS\\HvAutSw_Inst.log";
 const std::string kSetupApi = "File_Save\\WINDOWS\\setupapi.log";
+const std::string kSetupDev = "File_Save\\WINDOWS\\INF\\setupapi.dev.log";
+
 
 const RuleCase kCases[] = {
     // ---- installer-log-failure ----
@@ -131,7 +152,7 @@ const RuleCase kCases[] = {
                       "MSI (s) (A8:BC) [10:00:02:000]: Product: Corvane NET PC -- Error 1722. Custom action failed.\r\n"
                       "Action ended 10:00:03: CA_RegisterDrivers. Return value 3.\r\n"
                       "Action ended 10:00:05: INSTALL. Return value 3.\r\n");
-         return findings::InstallerLogFailure(a);
+         return t.Rule("installer-log-failure", a);
      },
      "fail error\n" + kInstLog + ":4: Action ended 10:00:03: CA_RegisterDrivers. Return value 3.\n" + kInstLog +
          ":3: MSI (s) (A8:BC) [10:00:02:000]: Product: Corvane NET PC -- Error 1722. Custom action failed."},
@@ -142,7 +163,7 @@ const RuleCase kCases[] = {
                   Utf16(kGermanMsiHeader + "MSI (s) (A8:BC) [10:00:02:000]: Note: 1: 1708 \r\n"
                                            "Aktion beendet um 10:00:03: InstallFinalize. R\xFC" "ckgabewert 3.") +
                       "\x01");
-         return findings::InstallerLogFailure(a);
+         return t.Rule("installer-log-failure", a);
      },
      "fail error\nFile_Save\\WINDOWS\\CorNetPC_Uninst.log:3: Aktion beendet um 10:00:03: InstallFinalize. R\xFC"
      "ckgabewert 3.\n"
@@ -154,7 +175,7 @@ const RuleCase kCases[] = {
          t.Copied(a, "HvAutSw_Inst.log",
                   kMsiHeader + "Error 1603" + std::string(1, '\0') + std::string(100000, 'x') +
                       "\r\nAction ended 10:00:03: INSTALL. Return value 3.\r\n");
-         return findings::InstallerLogFailure(a);
+         return t.Rule("installer-log-failure", a);
      },
      "fail error\n" + kInstLog + ":3: Action ended 10:00:03: INSTALL. Return value 3.\n" + kInstLog +
          ":2: Error 1603 " + std::string(229, 'x') + "..."},
@@ -164,15 +185,50 @@ const RuleCase kCases[] = {
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "HvAutSw_Inst.log", kMsiHeader + "Action ended 10:00:05: INSTALL. Return value 1.\r\n");
          t.Copied(a, "HvPreInst.log", "prerequisites\r\nReturn value 3\r\n");
-         return findings::InstallerLogFailure(a);
+         return t.Rule("installer-log-failure", a);
      },
      "pass"},
+    // Attempts appended to one log: the last one counts, earlier failures
+    // are listed beside it; markers of any language (here French).
+    {"InstallerLogLastAttemptFailedAfterAnEarlierOne",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "HvAutSw_Inst.log",
+                  kMsiHeader + "Action ended 09:00:03: CA_A. Return value 3.\r\n=== Logging stopped: 11/30/2026  09:00:04 ===\r\n" +
+                      kMsiHeader +
+                      "MSI (s) (A8:BC) [10:00:01:000]: Produit : Corvane NET PC -- Erreur 1920. Le service ne d\xE9marre pas.\r\n"
+                      "Fin de l'action 10:00:02 : CA_B. Valeur renvoy\xE9" "e 1.\r\n"
+                      "Fin de l'action 10:00:03 : CA_C. Valeur renvoy\xE9" "e 3.\r\n"
+                      "MSI (s) (A8:BC) [10:00:04:000]: Produit : Corvane NET PC -- Erreur 1603.\r\n"
+                      "Fin de l'action 10:00:05 : INSTALL. Valeur renvoy\xE9" "e 3.\r\n");
+         return t.Rule("installer-log-failure", a);
+     },
+     "fail error\n" + kInstLog + ":7: Fin de l'action 10:00:03 : CA_C. Valeur renvoy\xE9" "e 3.\n" + kInstLog +
+         ":5: MSI (s) (A8:BC) [10:00:01:000]: Produit : Corvane NET PC -- Erreur 1920. Le service ne d\xE9marre pas.\n" +
+         kInstLog + ":2: earlier attempt (from line 1) failed too: Action ended 09:00:03: CA_A. Return value 3."},
+    {"InstallerLogLastAttemptSucceeded",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "HvAutSw_Inst.log",
+                  kMsiHeader + "Action ended 09:00:03: INSTALL. Return value 3.\r\n=== Logging stopped: 11/30/2026 ===\r\n" +
+                      kMsiHeader + "Action ended 10:00:05: INSTALL. Return value 1.\r\n=== Logging stopped: 11/30/2026 ===\r\n");
+         return t.Rule("installer-log-failure", a);
+     },
+     "pass"},
+    // Together the logs are read up to their total bound.
+    {"InstallerLogTotalBound",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "HvAutSw_Inst.log", kMsiHeader + "Action ended 10:00:05: INSTALL. Return value 1.\r\n");
+         t.Copied(a, "CorNetPC_Inst.log", kMsiHeader + "Action ended 10:00:05: INSTALL. Return value 3.\r\n");
+         findings::ReadBounds bounds;
+         bounds.allLogsBytes = kMsiHeader.size() + 49;  // the first log
+         return t.Rule("installer-log-failure", a, bounds);
+     },
+     "skip: File_Save\\WINDOWS\\CorNetPC_Inst.log not read: the installation logs' total bound was reached"},
     {"InstallerLogOverTheBoundSkips",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "HvAutSw_Inst.log", kMsiHeader + std::string(300, '.') + "\r\nAction ended: X. Return value 3.\r\n");
          findings::ReadBounds bounds;
          bounds.logBytes = 300;
-         return findings::InstallerLogFailure(a, bounds);
+         return t.Rule("installer-log-failure", a, bounds);
      },
      "skip: " + kInstLog + " is larger than 300 bytes; only its start was read"},
     // A log that fails to read is no pass.
@@ -180,13 +236,13 @@ const RuleCase kCases[] = {
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "HvAutSw_Inst.log", kMsiHeader);
          t.fake.Fail(gx::FakeOp::ReadFile, gx::ERROR_ACCESS_DENIED, 1, 1);
-         return findings::InstallerLogFailure(a);
+         return t.Rule("installer-log-failure", a);
      },
      "skip: " + kInstLog + " cannot be read (error 5)"},
     {"InstallerLogNoneCollected",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "CorNetPC_Error.txt", "x");
-         return findings::InstallerLogFailure(a);
+         return t.Rule("installer-log-failure", a);
      },
      "skip: no installation log was collected"},
 
@@ -197,25 +253,39 @@ const RuleCase kCases[] = {
          t.Entry("{B}", "Corvane NET PC", "2.0");
          t.Entry("{C}", "Halvorn License Manager", "3.1", "C:\\Program Files\\Halvorn\\License");
          t.Entry("{D}", "Other Tool", "1.0", "C:\\Gone", "Someone");
-         return findings::DuplicateProducts(a);
+         return t.Rule("duplicate-products", a);
      },
      "fail warning\n"
      "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A}\\DisplayVersion: Corvane NET PC 1.0\n"
      "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{B}\\DisplayVersion: Corvane NET PC 2.0\n"
      "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{C}\\InstallLocation: Halvorn License Manager: "
      "C:\\Program Files\\Halvorn\\License (not found)"},
+    {"DuplicateProductsNamesInAnyCase",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Entry("{A}", "Corvane NET PC", "1.0");
+         t.Entry("{B}", "CORVANE net pc", "2.0");
+         return t.Rule("duplicate-products", a);
+     },
+     "fail warning\n"
+     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A}\\DisplayVersion: Corvane NET PC 1.0\n"
+     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{B}\\DisplayVersion: CORVANE net pc 2.0"},
+    // A bootstrapper's entry beside its hidden MSI entry, an entry without a
+    // version: one installation each.
     {"DuplicateProductsPass",
      [](CollectedRulesTest& t, CAction& a) {
          t.fake.files().MakeDirectory(kNetPC);
          t.Entry("{A}", "Corvane NET PC", "2.0", kNetPC);
+         t.Entry("{A-MSI}", "Corvane NET PC", "2.0.1234");
+         t.fake.registry().SetValue(kUninstall + "{A-MSI}", "SystemComponent", gx::REG_DWORD, std::string("\1\0\0\0", 4));
          t.Entry("{B}", "Halvorn License Manager", "3.1");
-         return findings::DuplicateProducts(a);
+         t.fake.registry().SetString(kUninstall + "{B2}", "DisplayName", "Halvorn License Manager");
+         return t.Rule("duplicate-products", a);
      },
      "pass"},
     {"DuplicateProductsWithoutFamily",
      [](CollectedRulesTest& t, CAction& a) {
          t.fake.registry().MakeKey(kUninstall + "Other");
-         return findings::DuplicateProducts(a);
+         return t.Rule("duplicate-products", a);
      },
      "skip: no entry of the product family under Uninstall"},
 
@@ -226,39 +296,39 @@ const RuleCase kCases[] = {
          t.Cached("A1", "Corvane NET PC", "C:\\WINDOWS\\Installer\\1a.msi");
          t.Cached("B2", "Halvorn License Manager", "C:\\WINDOWS\\Installer\\2b.msi");
          t.Cached("C3", "Other Tool", "C:\\WINDOWS\\Installer\\3c.msi");
-         return findings::InstallerCache(a);
+         return t.Rule("installer-cache", a);
      },
      "fail error\nHKLM\\" + kProducts + "A1\\InstallProperties\\LocalPackage: Corvane NET PC: C:\\WINDOWS\\Installer\\1a.msi"},
     {"InstallerCachePass",
      [](CollectedRulesTest& t, CAction& a) {
          t.fake.files().WriteFile("C:\\WINDOWS\\Installer\\1a.msi", "msi");
          t.Cached("A1", "Corvane NET PC", "C:\\WINDOWS\\Installer\\1a.msi");
-         return findings::InstallerCache(a);
+         return t.Rule("installer-cache", a);
      },
      "pass"},
     {"InstallerCacheUnreadable",
-     [](CollectedRulesTest&, CAction& a) { return findings::InstallerCache(a); },
+     [](CollectedRulesTest& t, CAction& a) { return t.Rule("installer-cache", a); },
      "skip: the installer's product registrations cannot be read (error 2)"},
 
     // ---- product-paths ----
     {"ProductPathMissing",
      [](CollectedRulesTest& t, CAction& a) {
          t.fake.files().MakeDirectory(kShared);
-         return findings::ProductPaths(a);
+         return t.Rule("product-paths", a);
      },
      "fail error\nHKLM\\SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC Software\\Path: " + kNetPC},
     {"ProductPathsExist",
      [](CollectedRulesTest& t, CAction& a) {
          t.fake.files().MakeDirectory(kShared);
          t.fake.files().MakeDirectory(kNetPC);
-         return findings::ProductPaths(a);
+         return t.Rule("product-paths", a);
      },
      "pass"},
     {"ProductPathsNotRegistered",
-     [](CollectedRulesTest&, CAction& a) {
+     [](CollectedRulesTest& t, CAction& a) {
          a.m_Record.netPcPath = {ProductLookup::OpenFailed, 2};
          a.m_Record.sharedPath = {ProductLookup::OpenFailed, 2};
-         return findings::ProductPaths(a);
+         return t.Rule("product-paths", a);
      },
      "skip: no product path was read from the registry (HKLM\\SOFTWARE\\HALVORN\\AUTSW\\CORVANE NET PC "
      "Software\\Path: key not opened, error 2; HKLM\\SOFTWARE\\HALVORN\\AUTSW\\Global\\SharedPath: key not "
@@ -272,7 +342,7 @@ const RuleCase kCases[] = {
          t.fake.files().WriteFile(kShared + "\\c.cfg", "x");
          t.fake.files().SetExtraAttributes(kNetPC + "\\bin\\b.dll", gx::FILE_ATTRIBUTE_READONLY);
          t.fake.files().SetExtraAttributes(kShared + "\\c.cfg", gx::FILE_ATTRIBUTE_COMPRESSED | gx::FILE_ATTRIBUTE_ENCRYPTED);
-         return findings::ProductFileAttributes(a);
+         return t.Rule("product-file-attributes", a);
      },
      "fail warning\n" + kNetPC + ", " + kShared + ": 2 files read-only, compressed or encrypted\n" + kNetPC +
          "\\bin\\b.dll: readonly\n" + kShared + "\\c.cfg: compressed encrypted"},
@@ -284,7 +354,7 @@ const RuleCase kCases[] = {
          t.fake.files().SetExtraAttributes(kNetPC + "\\link", gx::FILE_ATTRIBUTE_REPARSE_POINT);
          t.fake.files().SetExtraAttributes(kNetPC + "\\link\\system.ini", gx::FILE_ATTRIBUTE_READONLY);
          t.fake.files().MakeDirectory(kShared);
-         return findings::ProductFileAttributes(a);
+         return t.Rule("product-file-attributes", a);
      },
      "pass"},
     // The walk stops at its bound: the read-only file beyond it is not seen.
@@ -295,11 +365,11 @@ const RuleCase kCases[] = {
          a.m_Record.sharedPath.state = ProductLookup::OpenFailed;
          findings::ReadBounds bounds;
          bounds.walkEntries = 5;
-         return findings::ProductFileAttributes(a, bounds);
+         return t.Rule("product-file-attributes", a, bounds);
      },
      "skip: the product folders hold more than 5 entries; none of the first 5 is read-only, compressed or encrypted"},
     {"ProductFilesNoFolder",
-     [](CollectedRulesTest&, CAction& a) { return findings::ProductFileAttributes(a); },
+     [](CollectedRulesTest& t, CAction& a) { return t.Rule("product-file-attributes", a); },
      "skip: no product folder to look into"},
 
     // ---- crash-evidence ----
@@ -308,22 +378,36 @@ const RuleCase kCases[] = {
          t.LastWritten(t.Copied(a, "CorNetPC_Exception.dmp", "MDMP"), 2026, 11, 30, 8, 15);
          t.LastWritten(t.Copied(a, "NetPCSrv_Error.txt", "failed to start\r\n"), 2026, 12, 1, 23, 59);
          t.Copied(a, "NetPCCfg_Error.txt", "");
-         return findings::CrashEvidence(a);
+         return t.Rule("crash-evidence", a);
      },
      "fail warning\n"
-     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Exception.dmp: 4 bytes, last written 2026-11-30 08:15:00\n"
-     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\NetPCSrv_Error.txt: 17 bytes, last written 2026-12-01 23:59:00"},
-    {"CrashEvidenceEmptyErrorFileOnly",
+     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\CorNetPC_Exception.dmp: 4 bytes, last written 2026-11-30 08:15:00 (7 days ago)\n"
+     "File_Save\\Program Files\\Halvorn\\CorNetPC\\bin\\NetPCSrv_Error.txt: 17 bytes, last written 2026-12-01 23:59:00 (5 days ago)"},
+    // Crash reports of the product in the event log count, others' do not.
+    {"CrashEvidenceEventReport",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Event("Application Error", 1000, 3 * 3600,
+                 {"NetPCSrv.exe", "7.0.0.1", "ntdll.dll", "c0000005", kNetPC + "\\bin\\NetPCSrv.exe"});
+         t.Event("Application Hang", 1002, 3600, {"viewer.exe", "1.0"});
+         return t.Rule("crash-evidence", a);
+     },
+     "fail warning\nApplication event log, 2026-12-07 06:05:03 UTC (3 hours ago), Application Error 1000: NetPCSrv.exe | "
+     "7.0.0.1 | ntdll.dll | c0000005 | " + kNetPC + "\\bin\\NetPCSrv.exe"},
+    // An empty error file, a dump of 31 days ago and a crash report of 40
+    // days ago are history.
+    {"CrashEvidenceEmptyOrOld",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "NetPCCfg_Error.txt", "");
          t.Copied(a, "HvAutSw_Inst.log", "x");
-         return findings::CrashEvidence(a);
+         t.LastWritten(t.Copied(a, "CorNetPC_Exception.dmp", "MDMP"), 2026, 11, 6, 9, 0);
+         t.Event("Application Error", 1000, 40 * 86400, {"Corvane.exe"});
+         return t.Rule("crash-evidence", a);
      },
      "pass"},
     {"CrashEvidenceWithoutFileStep",
-     [](CollectedRulesTest&, CAction& a) {
+     [](CollectedRulesTest& t, CAction& a) {
          a.m_Record.rows.clear();
-         return findings::CrashEvidence(a);
+         return t.Rule("crash-evidence", a);
      },
      "skip: the files were not collected"},
 
@@ -347,7 +431,7 @@ const RuleCase kCases[] = {
                   ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\r\n"
                   ">>>  Section start 2026/12/06 10:00:00.123\r\n"
                   "<<<  [Exit status: SUCCESS]\r\n");
-         return findings::DeviceSetupFailures(a);
+         return t.Rule("device-setup-failures", a);
      },
      "fail warning\n" + kSetupApi + ":7: [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\hvbus.inf]\n" +
          kSetupApi + ":11: <<<  [Exit status: FAILURE(0xe000022f)]"},
@@ -359,23 +443,59 @@ const RuleCase kCases[] = {
                   "[2026/11/20 10:00:00 1234.5 Driver Install]\r\n"
                   "#-019 Searching for hardware ID(s): usb\\vid_0001\r\n"
                   "#E122 Device install failed. Error 0xe0000101");
-         return findings::DeviceSetupFailures(a);
+         return t.Rule("device-setup-failures", a);
      },
      "fail warning\n" + kSetupApi + ":3: [2026/11/20 10:00:00 1234.5 Driver Install]\n" + kSetupApi +
          ":5: #E122 Device install failed. Error 0xe0000101"},
+    // Since Vista: the collected part of INF\setupapi.dev.log; a section
+    // whose exit status is SUCCESS is not failed whatever it logged; the
+    // family's drivers come first.
+    {"DeviceSetupDevLogFamilyFirst",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.fake.files().WriteFile(kFileSave + "WINDOWS\\INF\\setupapi.dev.log",
+                                  "ice Install (partial first line)\r\n"
+                                  ">>>  [Device Install (Hardware initiated) - USB\\VID_0001]\r\n"
+                                  ">>>  Section start 2026/12/01 09:00:00.000\r\n"
+                                  "!!!  dvi: Device not started\r\n"
+                                  "<<<  [Exit status: FAILURE(0xe0000219)]\r\n"
+                                  ">>>  [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\r\n"
+                                  ">>>  Section start 2026/12/02 10:00:00.123\r\n"
+                                  "     inf: Provider: Halvorn AG\r\n"
+                                  "<<<  [Exit status: FAILURE(0xe000022f)]\r\n"
+                                  ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\r\n"
+                                  ">>>  Section start 2026/12/03 10:00:00.123\r\n"
+                                  "!!!  dvi: retrying\r\n"
+                                  "<<<  [Exit status: SUCCESS]\r\n");
+         a.m_Record.setupDevLog.outcome = ItemOutcome::Written;
+         return t.Rule("device-setup-failures", a);
+     },
+     "fail warning\n" + kSetupDev + ":6: [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\n" + kSetupDev +
+         ":9: <<<  [Exit status: FAILURE(0xe000022f)]\n" + kSetupDev +
+         ":2: [Device Install (Hardware initiated) - USB\\VID_0001]\n" + kSetupDev + ":4: !!!  dvi: Device not started"},
+    // What lies beyond the bound may be failed: no verdict.
+    {"DeviceSetupOverTheBoundSkips",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.Copied(a, "setupapi.log",
+                  ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\n<<<  [Exit status: SUCCESS]\n" +
+                      std::string(200, '.'));
+         findings::ReadBounds bounds;
+         bounds.logBytes = 100;
+         return t.Rule("device-setup-failures", a, bounds);
+     },
+     "skip: " + kSetupApi + " is larger than 100 bytes; only its start was read"},
     {"DeviceSetupSucceeded",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "setupapi.log",
                   ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\n"
                   ">>>  Section start 2026/12/06 10:00:00.123\n"
                   "<<<  [Exit status: SUCCESS]\n");
-         return findings::DeviceSetupFailures(a);
+         return t.Rule("device-setup-failures", a);
      },
      "pass"},
     {"DeviceSetupUnknownLayout",
      [](CollectedRulesTest& t, CAction& a) {
          t.Copied(a, "setupapi.log", std::string("\x00\x01garbage", 9));
-         return findings::DeviceSetupFailures(a);
+         return t.Rule("device-setup-failures", a);
      },
      "skip: " + kSetupApi + " has no section this rule knows"},
 };

@@ -172,7 +172,8 @@ TEST_F(CollectionDialogTest, AFailedInitialisationRemovesNothingAndStartRepeatsT
 }
 
 TEST_F(CollectionDialogTest, AFailedHiveExportComesAfterAllCopiesAndEndsTheRunWithoutQuestions) {
-    fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED, 1);
+    // The token's first opening is the event-log backups' privilege switch.
+    fake.Fail(gx::FakeOp::OpenProcessToken, gx::ERROR_ACCESS_DENIED, 1, 1);
     fake.ui().User().Click(gx::IDOK).Check([this] {
         ExpectReady("Error 0x80000002 has occurred.\n");
         EXPECT_TRUE(fake.files().Exists(std::string(kOutput) + "\\File_Save\\WINDOWS\\setupapi.log"));

@@ -433,6 +433,14 @@ TEST_F(FilesTest, EventLogsAreBackedUpIntoTheFileFolderInOrder) {
                                                               {"Security", kFileSave + "_SecEvent.evt"}}));
     EXPECT_EQ(fake.eventLog().OpenLogs(), 0);
     EXPECT_EQ(LogMessages()[LogMessages().size() - 1], "< CAction::Collect_Files");
+    // BackupEventLog needs SeBackupPrivilege enabled: on around the backups, off after them.
+    std::vector<std::string> order;
+    for (const gx::FakeCall& call : fake.Calls()) {
+        if (call.op == gx::FakeOp::LookupPrivilegeValueA) order.push_back(call.args[1]);
+        if (call.op == gx::FakeOp::BackupEventLogA) order.push_back(call.args[0]);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"SeBackupPrivilege", "System", "Application", "Security", "SeBackupPrivilege"}));
+    EXPECT_TRUE(fake.security().EnabledPrivileges().empty());
 }
 
 TEST_F(FilesTest, LogThatCannotBeOpenedIsSkippedSilently) {

@@ -102,11 +102,11 @@ TEST_F(FoldersTest, FullInitOnXpFindsSixFoldersAndBothProductPaths) {
         EXPECT_EQ(lookups[i].args, (std::vector<std::string>{order[i], "null", "null", "0"}));
     EXPECT_EQ(fake.CountOf(gx::FakeOp::Call_GetSystemWindowsDirectoryA), 0);
 
-    // Both keys opened with full access, values read with 260 bytes, closed.
+    // Both keys opened to read, values read with 260 bytes, closed.
     std::vector<gx::FakeCall> opens = fake.CallsOf(gx::FakeOp::RegOpenKeyExA);
     ASSERT_EQ(opens.size(), 2u);
-    EXPECT_EQ(opens[0].args, (std::vector<std::string>{kGlobalKey, "0xF003F", "0"}));
-    EXPECT_EQ(opens[1].args, (std::vector<std::string>{kNetPCKey, "0xF003F", "0"}));
+    EXPECT_EQ(opens[0].args, (std::vector<std::string>{kGlobalKey, "0x20019", "0"}));
+    EXPECT_EQ(opens[1].args, (std::vector<std::string>{kNetPCKey, "0x20019", "0"}));
     std::vector<gx::FakeCall> reads = fake.CallsOf(gx::FakeOp::RegQueryValueExA);
     ASSERT_EQ(reads.size(), 2u);
     EXPECT_EQ(reads[0].args, (std::vector<std::string>{"SharedPath", "260"}));
@@ -374,6 +374,19 @@ TEST_F(FoldersTest, MissingProductKeyStopsAfterTheFirstLookup) {
     EXPECT_EQ(fake.CountOf(gx::FakeOp::RegOpenKeyExA), 1);
     EXPECT_EQ(action.m_szSharedPath, "");
     EXPECT_EQ(action.m_szNetPCPath, "");
+}
+
+// On 64-bit Windows a path a 64-bit component wrote is found in the 64-bit
+// view when the 32-bit view (Wow6432Node) lacks it; the 32-bit one wins.
+TEST_F(FoldersTest, OnSixtyFourBitWindowsProductPathsComeFromThe32BitViewThenThe64BitView) {
+    fake.process().SetWow64(true);
+    fake.registry().SetString("SOFTWARE\\Wow6432Node\\HALVORN\\AUTSW\\Global", "SharedPath", "C:\\Shared32");
+    fake.registry().SetString(kGlobalKey, "SharedPath", "C:\\Shared64");
+    fake.registry().SetString(kNetPCKey, "Path", "C:\\NetPC64");
+    CAction action;
+    EXPECT_EQ(action.Init(), 1);
+    EXPECT_EQ(action.m_szSharedPath, "C:\\Shared32");
+    EXPECT_EQ(action.m_szNetPCPath, "C:\\NetPC64");
 }
 
 TEST_F(FoldersTest, MissingProductPathAloneEndsInitWithItsLineAndInitStillSucceeds) {

@@ -113,6 +113,7 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     fake.registry().MakeKey(kUninstall + "KB123456");  // no display name
     fake.files().WriteFile("C:\\Program Files\\Halvorn\\CORVANE NET PC\\bin\\CorNetPC_Error.txt", "error text");
     fake.files().LockFile("C:\\WINDOWS\\CorNetPC_LOG.txt");
+    fake.process().AddFileHolder("C:\\WINDOWS\\CorNetPC_LOG.txt", 4711, u"Corvane Runtime");
     fake.files().WriteFile("C:\\WINDOWS\\CorNetPC_LOG.txt", "locked");
     fake.eventLog().RemoveLog("Security");
     fake.files().WriteFile(kOutput + "gathrix_OLD-PC_20200101_000000.cab", "an earlier archive");
@@ -159,11 +160,11 @@ TEST_F(HandoffTest, ACompleteRunLeavesTheOverviewAndOneArchiveWithTheWholeFolder
     EXPECT_EQ(lines[at("Findings") - 2], "                            Error 1920 in the setup log.");
     EXPECT_TRUE(testlog::HasLine(lines, "WARNING: 1 file(s) could not be copied because another program holds them "
                                "[locked-files]"));
-    EXPECT_NE(summary.find("\r\n    file table row 2: C:\\WINDOWS\\CorNetPC_LOG.txt: copy failed (error 1223), the "
-                           "holder is not"),
+    EXPECT_NE(summary.find("\r\n    file table row 2: C:\\WINDOWS\\CorNetPC_LOG.txt: held by Corvane Runtime (process "
+                           "4711)"),
               std::string::npos);
     const std::string json = fake.files().ReadFile(kOutput + "findings.json");
-    EXPECT_EQ(json.rfind("{\"schema\": 1, \"ruleset\": \"1\", \"results\": [\r\n", 0), 0u);
+    EXPECT_EQ(json.rfind("{\"schema\": 1, \"ruleset\": \"2\", \"results\": [\r\n", 0), 0u);
     EXPECT_NE(json.find("{\"id\": \"locked-files\", \"status\": \"fail\", \"severity\": \"warning\""),
               std::string::npos);
     const std::vector<std::string> traceLines = LogMessages();

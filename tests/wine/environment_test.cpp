@@ -281,8 +281,10 @@ TEST_F(EnvironmentUnderWine, EachWindowsVersionGetsItsCodeFoldersAndLogShape) {
              "CTool::GetDest_Path, m_szDest_Path_Registry:", "< CTool::GetDest_Path", nt},
             c.os,
             {"  CTool::CheckOS, szCSDVersion  :", "  CTool::CheckOS, dwPlatformId  :", "  CTool::CheckOS, dwMinorVersion:",
-             "  CTool::CheckOS, dwMajorVersion:", "  CTool::CheckOS, dwBuildNumber :", "< CTool::CheckOS, m_iWinOS      :",
-             "> CAction::Init"},
+             "  CTool::CheckOS, dwMajorVersion:", "  CTool::CheckOS, dwBuildNumber :"},
+            RunsUnderWow64() ? std::vector<std::string>{std::string("  CTool::CheckOS, ") + kWow64Note}
+                             : std::vector<std::string>{},
+            {"< CTool::CheckOS, m_iWinOS      :", "> CAction::Init"},
             c.folders,
             {"> CAction::GetAUTSW_GlobalRegistry",
              "CAction::GetAUTSW_GlobalRegistry, SOFTWARE\\HALVORN\\AUTSW\\Global SharedPath:",

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "environment/action.h"
+#include "environment/wow64.h"
 #include "files/file_table.h"
 #include "framework/file.h"
 #include "platform/constants.h"
@@ -25,19 +26,26 @@ namespace {
 // branch) go again when they were not there before.
 class KeyGuard {
 public:
-    explicit KeyGuard(const char* path) : path_(path), existed_(Opens(path)) {}
+    // The import branch is in the 64-bit view on 64-bit Windows, the
+    // product's keys in the 32-bit one.
+    explicit KeyGuard(const char* path, gx::REGSAM view = 0) : path_(path), view_(view), existed_(Opens(path, view)) {}
     ~KeyGuard() {
-        if (!existed_) gx::os().SHDeleteKeyA(gx::HKEY_LOCAL_MACHINE, path_);
+        if (!existed_ && view_ == 0) gx::os().SHDeleteKeyA(gx::HKEY_LOCAL_MACHINE, path_);
+        if (!existed_ && view_ != 0) {
+            CAction action;
+            action.DeleteRegistryEntry(path_);
+        }
     }
-    static bool Opens(const std::string& path) {
+    static bool Opens(const std::string& path, gx::REGSAM view = 0) {
         gx::HKEY key = nullptr;
-        if (gx::os().RegOpenKeyExA(gx::HKEY_LOCAL_MACHINE, path.c_str(), 0, gx::KEY_READ, &key) != 0) return false;
+        if (gx::os().RegOpenKeyExA(gx::HKEY_LOCAL_MACHINE, path.c_str(), 0, gx::KEY_READ | view, &key) != 0) return false;
         gx::os().RegCloseKey(key);
         return true;
     }
 
 private:
     const char* path_;
+    gx::REGSAM view_;
     bool existed_;
 };
 
@@ -99,7 +107,7 @@ TEST(HostileWine, AHiveFolderOrCollectInfoThatIsAFileStopsTheExportAndStaysAsItW
 
 TEST(HostileWine, SubfolderNamesOutsideWindows1252AndAtTheLimitAreRestoredAndRemovedAsTyped) {
     KeyGuard maker("SOFTWARE\\HALVORN");
-    KeyGuard branch(kImportBranch);
+    KeyGuard branch(kImportBranch, Native64View());
     ScratchFolder hives("names");
     // What an ANSI edit hands over for characters it cannot hold: '?' and
     // single bytes, some without a character in the code page.
@@ -113,7 +121,7 @@ TEST(HostileWine, SubfolderNamesOutsideWindows1252AndAtTheLimitAreRestoredAndRem
         const std::string user = std::string(kImportBranch) + "\\" + name;
         TracedRun run = RestoreRegistryFrom(hives.path() + "\\", name);
         EXPECT_EQ(run.result, TRUE);
-        for (const RegistryHive& hive : HiveTable) EXPECT_TRUE(KeyGuard::Opens(user + "\\" + hive.szSubKey));
+        for (const RegistryHive& hive : HiveTable) EXPECT_TRUE(KeyGuard::Opens(user + "\\" + hive.szSubKey, Native64View()));
         EXPECT_TRUE(IsRegistryEntry(user));
         EXPECT_EQ(DeleteRegistryEntry(user).result, TRUE);
         EXPECT_FALSE(IsRegistryEntry(user));

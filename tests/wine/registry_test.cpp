@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "environment/wow64.h"
 #include "registry/hive_table.h"
 #include "registry/key_delete.h"
 #include "registry_actions.h"
+#include "environment/wow64.h"
 #include "wine_support.h"
 
 #include <aclapi.h>
@@ -27,18 +29,37 @@ std::string Unique(const std::string& name) {
     return name + suffix;
 }
 
-LONG OpenStatus(const std::string& path, REGSAM access = KEY_READ) {
+// The import branch's view: the 64-bit one on 64-bit Windows, as the tool's;
+// the exported branches are seeded in the 32-bit one (view 0), where the
+// family's 32-bit installers write.
+REGSAM View() { return Native64View(); }
+
+// Deletes an empty key in that view (the shell's deletion names no view).
+void DeleteEmptyKey(const std::string& path, REGSAM view = View()) {
+    if (view == 0) {
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+        return;
+    }
+    using Fn = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    auto deleteKey = reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+    if (deleteKey != nullptr) deleteKey(HKEY_LOCAL_MACHINE, path.c_str(), view, 0);
+}
+
+LONG OpenStatus(const std::string& path, REGSAM access = KEY_READ, REGSAM view = View()) {
     HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key);
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, access | view, &key);
     if (status == 0) RegCloseKey(key);
     return status;
 }
 
-bool KeyExists(const std::string& path) { return OpenStatus(path) == 0; }
+bool KeyExists(const std::string& path, REGSAM view = View()) { return OpenStatus(path, KEY_READ, view) == 0; }
 
-void SetString(const std::string& path, const char* name, const std::string& value) {
+void SetString(const std::string& path, const char* name, const std::string& value, REGSAM view = View()) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0)
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                              nullptr),
+              0)
         << path;
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
@@ -47,14 +68,14 @@ void SetString(const std::string& path, const char* name, const std::string& val
 
 // Opens every key of a tree to everyone (null DACL) and deletes it: the
 // clean-up that must work whatever the code under test left behind.
-void ForceDelete(const std::string& path) {
+void ForceDelete(const std::string& path, REGSAM view = View()) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key) == 0) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, READ_CONTROL | WRITE_DAC | view, &key) == 0) {
         SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr);
         RegCloseKey(key);
     }
     std::vector<std::string> children;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) == 0) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | view, &key) == 0) {
         char name[256];
         for (DWORD index = 0;; ++index) {
             DWORD length = sizeof(name);
@@ -63,8 +84,8 @@ void ForceDelete(const std::string& path) {
         }
         RegCloseKey(key);
     }
-    for (const std::string& child : children) ForceDelete(child);
-    SHDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
+    for (const std::string& child : children) ForceDelete(child, view);
+    DeleteEmptyKey(path, view);
 }
 
 // A key the test makes sure of: whatever part of its path was missing is
@@ -79,14 +100,14 @@ public:
             if (end == std::string::npos) end = branch.size();
             if (end > start) {
                 path += (path.empty() ? "" : "\\") + branch.substr(start, end - start);
-                if (created_.empty() && !KeyExists(path)) created_ = path;
+                if (created_.empty() && !KeyExists(path, 0)) created_ = path;
             }
             start = end + 1;
         }
         private_ = path + "\\" + Unique("GathrixWineTest");
-        SetString(private_, "Seed", marker);
+        SetString(private_, "Seed", marker, 0);
     }
-    ~SeededBranch() { ForceDelete(created_.empty() ? private_ : created_); }
+    ~SeededBranch() { ForceDelete(created_.empty() ? private_ : created_, 0); }
 
 private:
     std::string created_;  // the topmost key the test created, if any
@@ -97,9 +118,9 @@ private:
 // that had no maker's branch it goes again at the end.
 class MakerBranchGuard {
 public:
-    MakerBranchGuard() : existed_(KeyExists("SOFTWARE\\Halvorn")) {}
+    MakerBranchGuard() : existed_(KeyExists("SOFTWARE\\Halvorn", 0)) {}
     ~MakerBranchGuard() {
-        if (!existed_) ForceDelete("SOFTWARE\\Halvorn");
+        if (!existed_) ForceDelete("SOFTWARE\\Halvorn", 0);
     }
 
 private:
@@ -140,10 +161,10 @@ DWORD PrivilegeAttributes(const char* name) {
 bool IsVolatile(const std::string& path) {
     HKEY key = nullptr;
     LONG status = RegCreateKeyExA(HKEY_LOCAL_MACHINE, (path + "\\probe").c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                  KEY_ALL_ACCESS | View(), nullptr, &key, nullptr);
     if (status == 0) {
         RegCloseKey(key);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, (path + "\\probe").c_str());
+        DeleteEmptyKey(path + "\\probe");
     }
     return status == ERROR_CHILD_MUST_BE_VOLATILE;
 }
@@ -214,7 +235,7 @@ void Lock(const std::string& path) {
     PACL empty = nullptr;
     GetSecurityDescriptorDacl(descriptor, &present, &empty, &defaulted);
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS, &key), 0);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_ALL_ACCESS | View(), &key), 0);
     EXPECT_EQ(SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                               nullptr, nullptr, empty, nullptr),
               0u);
@@ -247,7 +268,7 @@ TEST(RegistryWine, TheGrantedEntryGivesTheUserFullAccessForEverythingBelow) {
     GrantAccessToKeyTree(root.c_str());
 
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (root + "\\locked").c_str(), 0, READ_CONTROL, &key), 0);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (root + "\\locked").c_str(), 0, READ_CONTROL | View(), &key), 0);
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_EQ(GetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/calendar.h"
 #include "platform/fake/fake_event_log.h"
 #include "platform/fake/fake_files.h"
 #include "platform/fake/fake_process.h"
@@ -50,15 +51,6 @@ std::string Serialise(const FakeEventRecord& record, DWORD number) {
     return bytes;
 }
 
-std::uint64_t DaysFromCivil(int y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return static_cast<std::uint64_t>(era * 146097 + static_cast<int>(doe) - 719468);
-}
-
 std::string Upper(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -84,7 +76,7 @@ FARPROC FakeRestartManagerProc(const std::string& name) {
 // The fake's clock is UTC.
 void FakeProcess::GetSystemTimeAsFileTime(FILETIME* time) {
     const SYSTEMTIME& clock = clock_;
-    const std::uint64_t seconds = DaysFromCivil(clock.wYear, clock.wMonth, clock.wDay) * 86400ull +
+    const std::uint64_t seconds = static_cast<std::uint64_t>(DaysFromCivil(clock.wYear, clock.wMonth, clock.wDay)) * 86400ull +
                                   clock.wHour * 3600ull + clock.wMinute * 60ull + clock.wSecond;
     const std::uint64_t ticks = (seconds + 11644473600ull) * 10000000ull + clock.wMilliseconds * 10000ull;
     time->dwLowDateTime = static_cast<DWORD>(ticks);

@@ -5,26 +5,24 @@
 #include <cstring>
 
 #include "environment/wow64.h"
-#include "handoff/handoff.h"
+#include "findings/installed_software.h"
+#include "findings/text.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "platform/unique_handle.h"
 
 using namespace gx;
 
+namespace findings {
+
 namespace {
 
 const char kUninstall[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kUninstall32[] = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // Values longer than this (terminator included) are shown as over-long.
 constexpr DWORD kValueLimit = MAX_PATH;
 // A key name is at most 255 characters.
 constexpr DWORD kKeyNameLimit = 256;
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // Control characters would break the overview's lines.
 std::string Printable(const char* data, std::size_t length) {
@@ -96,7 +94,13 @@ bool ReadView(REGSAM view, const char* label, InstalledSoftware& software) {
             continue;
         }
         item.key = Printable(name, std::strlen(name));
-        item.version = ReadText(entry.get(), "DisplayVersion");
+        // A 32-bit program's default view of SOFTWARE is Wow6432Node there.
+        item.source = std::string("HKLM\\") + (std::strcmp(label, "32-bit") == 0 ? kUninstall32 : kUninstall) + "\\" + item.key;
+        item.version = ReadText(entry.get(), "DisplayVersion", nullptr, &item.versioned);
+        DWORD hidden = 0, type = REG_NONE, size = sizeof(hidden);
+        item.systemComponent = os().RegQueryValueExA(entry.get(), "SystemComponent", nullptr, &type,
+                                                     reinterpret_cast<BYTE*>(&hidden), &size) == 0 &&
+                               type == REG_DWORD && size == sizeof(hidden) && hidden != 0;
         item.publisher = ReadText(entry.get(), "Publisher");
         item.installDate = ReadText(entry.get(), "InstallDate");
         bool plain = false;
@@ -144,3 +148,5 @@ InstalledSoftware ReadInstalledSoftware() {
     software.entries.swap(sorted);
     return software;
 }
+
+}  // namespace findings

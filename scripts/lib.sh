@@ -123,6 +123,16 @@ gx_wine_prefix() {
     # Wine's desktop process binds to the display the server starts with.
     gx_display || return 1
     export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG=-all
+    if [ "$arch" = win64 ]; then
+        # The server of an interrupted run lives on in that run's mount
+        # namespace, where this run's cannot reach its socket: two servers
+        # would write one registry.
+        local pid
+        for pid in $(pgrep -x wineserver); do
+            tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+                kill "$pid" 2>/dev/null
+        done
+    fi
     export WINEDLLOVERRIDES="mscoree,mshtml="
     if [ ! -f "$WINEPREFIX/.gathrix-prefix-done" ]; then
         # A prefix whose making was interrupted is made again.

@@ -157,7 +157,7 @@ TEST_F(FindingsTest, PendingRestart) {
         {"64-bit Windows: only Wow6432Node, the 64-bit view refused", [&](gx::FakePlatform& f, CAction&) {
              f.process().SetWow64(true);
              f.registry().MakeKey("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update\\RebootRequired");
-             f.Fail(gx::FakeOp::RegOpenKeyExA, gx::ERROR_ACCESS_DENIED).WhenArg(0, required);
+             f.Fail(gx::FakeOp::RegOpenKeyExA, gx::ERROR_ACCESS_DENIED, 1).WhenArg(0, required);
          }, Status::Pass, ""},
         {"Windows 2000 refuses the view flag", [&](gx::FakePlatform& f, CAction&) {
              f.registry().RefuseViewFlags();

@@ -149,13 +149,14 @@ const RuleCase kCases[] = {
          t.Copied(a, "HvAutSw_Inst.log",
                   kMsiHeader +
                       "MSI (s) (A8:BC) [10:00:01:000]: Note: 1: 2205 2:  3: Error \r\n"
+                      "MSI (s) (A8:BC) [10:00:01:500]: Product: Corvane NET PC -- Error 1402. Key not opened.\r\n"
                       "MSI (s) (A8:BC) [10:00:02:000]: Product: Corvane NET PC -- Error 1722. Custom action failed.\r\n"
                       "Action ended 10:00:03: CA_RegisterDrivers. Return value 3.\r\n"
                       "Action ended 10:00:05: INSTALL. Return value 3.\r\n");
          return t.Rule("installer-log-failure", a);
      },
-     "fail error\n" + kInstLog + ":4: Action ended 10:00:03: CA_RegisterDrivers. Return value 3.\n" + kInstLog +
-         ":3: MSI (s) (A8:BC) [10:00:02:000]: Product: Corvane NET PC -- Error 1722. Custom action failed."},
+     "fail error\n" + kInstLog + ":5: Action ended 10:00:03: CA_RegisterDrivers. Return value 3.\n" + kInstLog +
+         ":4: MSI (s) (A8:BC) [10:00:02:000]: Product: Corvane NET PC -- Error 1722. Custom action failed."},
     // A German log in UTF-16 with an odd last byte and no final line end.
     {"InstallerLogUtf16OddBytesWithoutLineEnd",
      [](CollectedRulesTest& t, CAction& a) {
@@ -346,6 +347,17 @@ const RuleCase kCases[] = {
      },
      "fail warning\n" + kNetPC + ", " + kShared + ": 2 files read-only, compressed or encrypted\n" + kNetPC +
          "\\bin\\b.dll: readonly\n" + kShared + "\\c.cfg: compressed encrypted"},
+    // A folder whose name begins with the other's is not inside it: both are walked.
+    {"ProductFilesFolderNamedLikeAnother",
+     [](CollectedRulesTest& t, CAction& a) {
+         t.fake.files().WriteFile(kNetPC + "\\a.dll", "x");
+         t.fake.files().WriteFile(kNetPC + "Data\\b.cfg", "x");
+         t.fake.files().SetExtraAttributes(kNetPC + "Data\\b.cfg", gx::FILE_ATTRIBUTE_READONLY);
+         a.m_szSharedPath = kNetPC + "Data";
+         return t.Rule("product-file-attributes", a);
+     },
+     "fail warning\n" + kNetPC + ", " + kNetPC + "Data: 1 file read-only, compressed or encrypted\n" + kNetPC +
+         "Data\\b.cfg: readonly"},
     // What a junction leads to is not the product's.
     {"ProductFilesPlainJunctionNotFollowed",
      [](CollectedRulesTest& t, CAction& a) {

@@ -157,7 +157,7 @@ TEST_F(FindingsTest, PendingRestart) {
         {"64-bit Windows: only Wow6432Node, the 64-bit view refused", [&](gx::FakePlatform& f, CAction&) {
              f.process().SetWow64(true);
              f.registry().MakeKey("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update\\RebootRequired");
-             f.Fail(gx::FakeOp::RegOpenKeyExA, gx::ERROR_ACCESS_DENIED).WhenArg(0, required);
+             f.Fail(gx::FakeOp::RegOpenKeyExA, gx::ERROR_ACCESS_DENIED, 1).WhenArg(0, required);
          }, Status::Pass, ""},
         {"Windows 2000 refuses the view flag", [&](gx::FakePlatform& f, CAction&) {
              f.registry().RefuseViewFlags();
@@ -249,7 +249,11 @@ TEST_F(FindingsTest, ServiceFailures) {
          "(1 hour ago), event 7001: 1 record(s), the last: Corvane Runtime | Halvorn Bus"},
         {"a logon failure", scm(7038, kDay, {"Halvorn Data Service", ".\\hvsvc", "%%1326"}), Status::Fail, "event 7038"},
         {"a logon right missing", scm(7041, kDay, {"Halvorn Data Service", ".\\hvsvc"}), Status::Fail, "event 7041"},
-        {"a boot driver", scm(7026, kDay, {"\n halvorn_bus"}), Status::Fail, "event 7026"},
+        {"a boot driver among others", [scm](gx::FakePlatform& f, CAction& a) {
+             AddService(f, "hvbus", "Bus", kProduct + "\\hvbus.sys", 1);
+             f.files().WriteFile(kProduct + "\\hvbus.sys", "MZ");
+             scm(7026, kDay, {"\n i8042prt\n hvbus"})(f, a);
+         }, Status::Fail, "event 7026: 1 record(s), the last:   i8042prt  hvbus"},
         {"other services, other events, older than 7 days", [](gx::FakePlatform& f, CAction&) {
              f.eventLog().AddRecord("System", Event("Service Control Manager", 7031, 8 * kDay, {"Corvane Runtime", "1"}));
              f.eventLog().AddRecord("System", Event("Service Control Manager", 7031, kDay, {"Print Spooler", "1"}));

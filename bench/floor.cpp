@@ -1,6 +1,8 @@
 // The two floors of the collection benchmark. Both make the platform calls
 // a collection makes for its copies, saves and backups (one shell copy per
-// existing file, one hive save per branch, the three event-log backups).
+// existing file and for the device-setup log of Windows Vista and later, one
+// hive save per branch, the three event-log backups; on 64-bit Windows the
+// real System32 and the branches the 32-bit view keeps apart saved again).
 //
 // plain     no trace, no pauses, no window.
 // mandated  adds what a visible, traced run must do and nothing else: per
@@ -32,6 +34,7 @@
 #include <vector>
 
 #include "bench_windows.h"
+#include "environment/wow64.h"
 #include "resource.h"
 
 namespace {
@@ -170,11 +173,12 @@ public:
         SendMessageA(progress_, PBM_SETSTEP, 1, 0);
     }
 
-    void Item(const char* text) {
+    // A row steps the bar; a hive saved again from the 64-bit view does not.
+    void Item(const char* text, bool step = true) {
         ++costs_.items;
         {
             Timed timed(costs_.controls);
-            SendMessageA(progress_, PBM_STEPIT, 0, 0);
+            if (step) SendMessageA(progress_, PBM_STEPIT, 0, 0);
             SetWindowTextA(status_, text);
         }
         {
@@ -219,6 +223,32 @@ bool Backup(HANDLE token, BOOL enable) {
     return GetLastError() == 0;
 }
 
+// The newest `bound` bytes of `source` into `destination`, read and
+// written in 64 KB steps, as a collection copies a long device-setup log.
+bool CopyNewestPart(const std::string& source, const std::string& destination, unsigned long long size,
+                    unsigned long long bound) {
+    HANDLE in = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (in == INVALID_HANDLE_VALUE) return false;
+    LONG high = static_cast<LONG>((size - bound) >> 32);
+    SetFilePointer(in, static_cast<LONG>((size - bound) & 0xFFFFFFFFu), &high, FILE_BEGIN);
+    HANDLE out = CreateFileA(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+    bool ok = out != INVALID_HANDLE_VALUE;
+    std::vector<char> buffer(64 * 1024);
+    for (unsigned long long left = bound; ok && left > 0;) {
+        DWORD read = 0, written = 0;
+        const DWORD want = static_cast<DWORD>(std::min<unsigned long long>(buffer.size(), left));
+        ok = ReadFile(in, buffer.data(), want, &read, nullptr) != FALSE;
+        if (!ok || read == 0) break;
+        left -= read;
+        ok = WriteFile(out, buffer.data(), read, &written, nullptr) != FALSE && written == read;
+    }
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    CloseHandle(in);
+    return ok;
+}
+
 // The overview reports each written file's size, so a run reads it back.
 bool ReadSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -253,6 +283,13 @@ int main(int argc, char** argv) {
     const bool mandated = argc > 4;
     const int wanted = mandated ? std::atoi(argv[4]) : 0;
     std::string files = out + "\\File_Save\\";
+    char windowsFolder[MAX_PATH] = {};
+    GetWindowsDirectoryA(windowsFolder, sizeof(windowsFolder));
+    const std::string windows = windowsFolder;
+    // On 64-bit Windows ours reads the real System32 and saves the branches
+    // the 32-bit view keeps apart once more; the floor decides with ours'
+    // own functions.
+    const bool wow64 = RunsUnderWow64();
     std::string hives = out + "\\Registry_Save\\";
     const char* branches[][2] = {{"SOFTWARE\\Halvorn\\", "halvorn.sav"},
                                  {"System\\CurrentControlSet\\Services", "services.sav"},
@@ -291,7 +328,11 @@ int main(int argc, char** argv) {
                 trace.Line("> CTool::CopyFileTo, From %s To %s", row.source.c_str(), (files + row.below).c_str());
             }
             ++i;
-            DWORD attributes = GetFileAttributesA(row.source.c_str());
+            std::string source = row.source;
+            const std::string alias = windows + "\\Sysnative";
+            if (wow64 && IsBelowSystem32(windows, source) && GetFileAttributesA(alias.c_str()) != INVALID_FILE_ATTRIBUTES)
+                source = alias + source.substr(windows.size() + 9);  // after "\\system32"
+            DWORD attributes = GetFileAttributesA(source.c_str());
             if (window != nullptr)
                 trace.Line("CTool::CopyFileTo -> GetFileAttributes, (LPCSTR)szFullSourcePath:%s,dwRet=%ld",
                            row.source.c_str(), static_cast<long>(attributes));
@@ -300,7 +341,7 @@ int main(int argc, char** argv) {
                 continue;
             }
             const double start = NowMs();
-            const bool copied = Copy(owner, row.source, files + row.below) == 0;
+            const bool copied = Copy(owner, source, files + row.below) == 0;
             if (copied && mandated) ReadSize(files + row.below);
             const double took = NowMs() - start;
             costs.copies += took;
@@ -310,6 +351,27 @@ int main(int argc, char** argv) {
             }
             ++copies;
             eachCopy.push_back({took, row.source});
+        }
+    }
+    // Ours copies the device-setup log of Windows Vista and later after the
+    // rows: whole up to 8 MB, else its newest 8 MB.
+    if (groups == "2") {
+        const std::string source = windows + "\\INF\\setupapi.dev.log";
+        const std::string copy = files + source.substr(3);
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &data)) {
+            const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+                                            data.nFileSizeLow;
+            const unsigned long long bound = 8ull << 20;
+            Timed timed(costs.copies);
+            if (size > bound)
+                for (std::size_t at = copy.find('\\', files.size()); at != std::string::npos;
+                     at = copy.find('\\', at + 1))
+                    CreateDirectoryA(copy.substr(0, at).c_str(), nullptr);
+            const bool copied = size <= bound ? Copy(owner, source, copy) == 0
+                                              : CopyNewestPart(source, copy, size, bound);
+            if (copied && mandated) ReadSize(copy);
+            copied ? ++copies : ++failures;
         }
     }
     {
@@ -335,6 +397,20 @@ int main(int argc, char** argv) {
         if (RegSaveKeyA(key, (hives + branch[1]).c_str(), nullptr) == 0) {
             ++saved;
             if (mandated) ReadSize(hives + branch[1]);
+        }
+        RegCloseKey(key);
+    }
+    for (const auto& branch : branches) {
+        if (!wow64 || !HasSeparate64BitKey(branch[0])) continue;
+        std::string name = branch[1];
+        name.insert(name.size() - 4, "64");
+        if (window != nullptr) window->Item(branch[0], false);
+        Timed timed(costs.saves);
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, branch[0], 0, KEY_READ | KEY_WOW64_64KEY, &key) != 0) continue;
+        if (RegSaveKeyA(key, (hives + name).c_str(), nullptr) == 0) {
+            ++saved;
+            if (mandated) ReadSize(hives + name);
         }
         RegCloseKey(key);
     }

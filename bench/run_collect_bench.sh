@@ -20,10 +20,18 @@
 # dialog and nothing else), an import of five hives, the exe's size.
 #
 # Fair to both sides: each repetition alternates whether ours or the floors
-# run first; before each side its earlier output is removed and written
-# back and the sources are read once, so both start with the same cache;
-# no process of the driver runs while ours' timed span lasts. A figure
-# that could not be measured is printed as "not measured".
+# run first; before each side its earlier output is removed and the page
+# cache written back and, as root, dropped; then the sources, the files
+# Wine maps for a collection and the prefix's folder entries are read once,
+# so every side starts with the same cache (GX_BENCH_CACHE=keep: written
+# back and read, not dropped); no process of the driver runs while ours'
+# timed span lasts. Medians come with the spread of the repetitions. A
+# figure that could not be measured is printed as "not measured".
+#
+# The lane (scripts/lib.sh): the 32-bit lane where the kernel runs 32-bit
+# programs, else the 64-bit one (scripts/lane64); GX_LANES=64 asks for the
+# 64-bit lane. Both sides run in the one lane's prefix. The builds are made
+# on the host before the lane is entered.
 #
 #   bench/run_collect_bench.sh [repetitions] [factors] [repetitions of those]
 #       repetitions  per configuration of today's sample (default 3)
@@ -38,10 +46,24 @@ FACTORS="${2-10 50}"
 LARGE_REPS="${3:-$REPS}"
 # What the table compares against is installed like the build's own tools.
 GX_PACKAGES="$GX_PACKAGES gcab"
-gx_setup || exit 1
-gx_build mingw mingw-wine || exit 1
-cmake --build build/mingw --target floor_bench gathrix_timed >/dev/null || exit 1
+if [ -z "${GX_LANE:-}" ]; then
+    gx_setup || exit 1
+    gx_build mingw mingw-wine || exit 1
+    cmake --build build/mingw --target floor_bench gathrix_timed >/dev/null || exit 1
+    LANE=$(gx_lanes) || exit 1
+    # One lane a run: the first of those asked for.
+    case "${LANE%% *}" in
+    32) export GX_LANE=32 ;;
+    64) exec scripts/lane64 bench/run_collect_bench.sh "$@" ;;
+    esac
+fi
+for exe in build/mingw/gathrix.exe build/mingw/floor_bench.exe build/mingw/gathrix_timed.exe build/mingw-wine/gxdrive.exe; do
+    [ -f "$exe" ] || { gx_say "no $exe: the host builds it before the lane is entered"; exit 1; }
+done
 gx_wine_prefix "$GX_ROOT/build/bench/wineprefix" || exit 1
+LANE_NOTE="$(gx_lane)-bit lane: $WINEARCH prefix, $(wine --version 2>/dev/null)"
+gx_say "$LANE_NOTE"
+
 source "$GX_ROOT/tests/e2e/lib_e2e.sh"
 C="$WINEPREFIX/drive_c"
 OUT="$GX_ROOT/build/bench"
@@ -82,6 +104,12 @@ median() {
         awk '{a[NR]=$1} END {if (NR) print (NR%2) ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2}'
 }
 is_number() { [[ "${1:-}" =~ ^[0-9]+([.][0-9]+)?$ ]]; }
+# The spread of the numbers among the lines read: "lowest to highest (n)",
+# or nothing when there is none.
+spread() {
+    grep -E '^[0-9]+([.][0-9]+)?$' | sort -n |
+        awk '{a[NR]=$1} END {if (NR) printf "%s to %s (%d)", a[1], a[NR], NR}'
+}
 # The numbers given, or "none".
 listed() { local v out=""; for v in "$@"; do is_number "$v" && out+="${out:+, }$v"; done; echo "${out:-none}"; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
@@ -109,12 +137,28 @@ for row in open(manifest, encoding="cp1252"):
 EOF
 }
 
-# Each side starts alike: what the last one wrote is on disk, and the
-# sources are in the page cache.
+# Each side starts alike: what the last one wrote is on disk and, where the
+# page cache may be dropped, out of memory; the sources, the files Wine maps
+# for a collection (listed from ours' process, WINE_FILES) and the prefix's
+# folder entries are read once.
+WINE_FILES="$OUT/wine-files.txt"
+DROP=0
+if [ "${GX_BENCH_CACHE:-drop}" != keep ] && [ -w /proc/sys/vm/drop_caches ]; then DROP=1; fi
+CACHE_NOTE="before each side: page cache written back$([ "$DROP" = 1 ] && echo " and dropped"), then the sources, Wine's mapped files and the prefix's entries read once"
+[ "$DROP" = 1 ] || CACHE_NOTE="$CACHE_NOTE (not dropped: $([ "${GX_BENCH_CACHE:-}" = keep ] && echo "GX_BENCH_CACHE=keep" || echo "needs root"))"
 settle() {
     sync
+    [ "$DROP" = 1 ] && echo 3 >/proc/sys/vm/drop_caches
     if [ -s "${SOURCES:-}" ]; then xargs -r -a "$SOURCES" -d '\n' cat >/dev/null 2>&1; fi
+    if [ -s "$WINE_FILES" ]; then xargs -r -a "$WINE_FILES" -d '\n' cat >/dev/null 2>&1; fi
+    find "$WINEPREFIX" -xdev >/dev/null 2>&1
     return 0
+}
+# Adds the files a Wine process maps (libraries, fonts, the exe) to WINE_FILES.
+note_wine_files() {
+    { cat "$WINE_FILES" 2>/dev/null
+      awk '$6 ~ /^\// {print $6}' "/proc/$1/maps" 2>/dev/null; } | sort -u | grep -v '^/dev/' >"$WINE_FILES.new"
+    mv "$WINE_FILES.new" "$WINE_FILES"
 }
 
 # Waits up to <seconds> for a line of <log> whose message starts with <text>.
@@ -143,6 +187,7 @@ ours() {
     drive box 900000 >/dev/null || return 1
     pid=$(linux_pid)
     hwm=$(awk '/^VmHWM:/ {print $2}' "/proc/$pid/status" 2>/dev/null)
+    [ -n "$pid" ] && note_wine_files "$pid"
     drive answer "$IDOK" 10000 >/dev/null
     wait_exit
     cp "$C/Tools/CollectInfo/gathrix.log" "$OUT/last-run.log"
@@ -316,6 +361,9 @@ measure() {
     R_GCAB=$(printf '%s\n' "${gcab[@]}" | median)
     R_FINDINGS=$(printf '%s\n' "${findings[@]}" | median)
     R_ORDER="ours first $(listed "${ours_first[@]}"); floors first $(listed "${floor_first[@]}")"
+    R_OURS_SPREAD=$(printf '%s\n' "${beyond[@]}" | spread)
+    R_MANDATED_SPREAD=$(printf '%s\n' "${mfloor[@]}" | spread)
+    R_RATIO_SPREAD=$(printf '%s\n' "${ours_first[@]}" "${floor_first[@]}" | spread)
 }
 
 # Both floors of one repetition, the mandated one with ours' trace lines at this size.
@@ -343,11 +391,15 @@ load() { cut -d' ' -f1 /proc/loadavg; }
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
 BEGIN_MS=$(now_ms)
 
+# One collection first, not counted: it lists the files Wine maps for ours,
+# which settle then reads before every side.
+ours 65 >/dev/null || gx_say "the collection before the measurements failed"
+
 # Today's sample with both groups (Windows XP), and the peer.
 windows_version winxp
 XP_LOAD=$(load)
 measure "$REPS" 12 1 peer || exit 1
-XP="ours $(shown "$R_OURS" ms); mandated floor $(shown "$R_MANDATED" ms): $(verdict "$R_OURS" "$R_MANDATED" 1.2); plain floor $(shown "$R_PLAIN" ms) ($(ratio "$R_OURS" "$R_PLAIN") ×); peer $(shown "$R_PEER" ms): $(verdict "$R_OURS" "$R_PEER" 1.0); load $XP_LOAD to $(load)"
+XP="ours $(shown "$R_OURS" ms); mandated floor $(shown "$R_MANDATED" ms): $(verdict "$R_OURS" "$R_MANDATED" 1.2)${R_RATIO_SPREAD:+ (repetitions $R_RATIO_SPREAD)}; plain floor $(shown "$R_PLAIN" ms) ($(ratio "$R_OURS" "$R_PLAIN") ×); peer $(shown "$R_PEER" ms): $(verdict "$R_OURS" "$R_PEER" 1.0); load $XP_LOAD to $(load)"
 windows_version ""
 
 # Group 2 (Vista and later) on today's sample and the larger ones.
@@ -370,9 +422,9 @@ for factor in 1 $FACTORS; do
     COLUMNS+=("$factor")
     S[$factor,size]="$(awk -v b="$bytes" -v l="$(value largest "$sizes")" 'BEGIN {printf "%.0f MB, largest %.1f MB", b/1e6, l/1e6}'), $entries entries"
     S[$factor,load]="$load_begin to $(load)"
-    S[$factor,ours]=$(shown "$R_OURS" ms)
-    S[$factor,mandated]=$(shown "$R_MANDATED" ms)
-    S[$factor,ratio]="$(verdict "$R_OURS" "$R_MANDATED" 1.2)"
+    S[$factor,ours]="$(shown "$R_OURS" ms)${R_OURS_SPREAD:+ (spread $R_OURS_SPREAD)}"
+    S[$factor,mandated]="$(shown "$R_MANDATED" ms)${R_MANDATED_SPREAD:+ (spread $R_MANDATED_SPREAD)}"
+    S[$factor,ratio]="$(verdict "$R_OURS" "$R_MANDATED" 1.2)${R_RATIO_SPREAD:+; repetitions $R_RATIO_SPREAD}"
     S[$factor,order]="$R_ORDER"
     S[$factor,item]="ours $(shown "$R_ITEM" ms) · floor $(shown "$R_MITEM" ms)"
     S[$factor,plain]="$(shown "$R_PLAIN" ms) ($(ratio "$R_OURS" "$R_PLAIN") ×)"
@@ -459,13 +511,15 @@ for f in "${COLUMNS[@]}"; do
     rule+="---|"
 done
 echo "machine: $MACHINE"
+echo "lane: $LANE_NOTE"
+echo "cache: $CACHE_NOTE"
 echo "load average before ${LOAD_BEFORE}, after $(cut -d' ' -f1-3 /proc/loadavg); $(( ($(now_ms) - BEGIN_MS) / 1000 )) s"
 echo
 echo "$header mark |"
 echo "$rule---|"
 row "installation: logs a run copies; attribute-report entries" size ""
 row "load average (1 min) when the column began and ended" load ""
-row "ours: copies, backups, saves beyond ${R_ITEMS:-?} × 250 ms" ours ""
+row "ours: copies, backups, saves beyond ${R_ITEMS:-?} × 250 ms (median, spread of the repetitions)" ours ""
 row "mandated floor (same per-item work, trace lines and size reads)" mandated ""
 row "ours / mandated floor" ratio "≤ 1.2"
 row "ours / mandated floor of each repetition, by which side ran first" order ""

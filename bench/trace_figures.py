@@ -4,7 +4,8 @@
     trace_figures.py <gathrix.log> [<each copy>]
 
 Prints key=value lines:
-  items     rows and hives, each paused 250 ms
+  items     rows and hives (on 64-bit Windows also those saved again from
+            the 64-bit view), each paused 250 ms
   beyond    ms from "> CAction::Collect_Files" to "< Tool::Collect_Registry"
             beyond the pauses: the copies, backups and saves with the
             per-item work
@@ -48,7 +49,12 @@ def main():
     start = find("> CAction::Collect_Files")
     end = find("< Tool::Collect_Registry", start)
     rows = [i for i in range(start, end) if log[i][1].startswith("CAction::Collect_Files, 1_1 ")]
-    items = len(rows) + HIVES
+    # On 64-bit Windows the branches saved again from the 64-bit view, each
+    # also paused (one refused for its path's length is not).
+    hives64 = [i for i in range(start, end)
+               if log[i][1].startswith("Tool::Collect_Registry -> 64-bit view of ")
+               or (log[i][1].startswith("ERR Tool::Collect_Registry(") and ", 64-bit view): " in log[i][1])]
+    items = len(rows) + HIVES + len(hives64)
     print("items=%d" % items)
     print("beyond=%d" % (ms(end) - ms(start) - items * 250))
     print("lines=%d" % (end - start + 1))

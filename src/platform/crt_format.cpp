@@ -15,10 +15,10 @@ bool ToSystemCrtFormat(const char* format, char* out, std::size_t size) {
     if (size == 0) return false;
     const char* pointerLength = sizeof(void*) == 8 ? "I64" : "";
     std::size_t used = 0;
-    bool fits = true;
+    bool ok = true;  // fits so far, and nothing refused
     auto put = [&](const char* text, std::size_t length) {
-        fits = size - used > length;  // room for the terminator too
-        if (!fits) return false;
+        ok = size - used > length;  // room for the terminator too
+        if (!ok) return false;
         std::memcpy(out + used, text, length);
         used += length;
         return true;
@@ -36,7 +36,7 @@ bool ToSystemCrtFormat(const char* format, char* out, std::size_t size) {
             ++at;
             continue;
         }
-        while (IsFlag(*at)) ++at;
+        while (IsFlag(*at) || *at == '*') ++at;  // '*' also: a scan's "no store"
         while (IsDigit(*at) || *at == '*') ++at;
         if (*at == '.') {
             ++at;
@@ -44,6 +44,10 @@ bool ToSystemCrtFormat(const char* format, char* out, std::size_t size) {
         }
         if (!put(start, static_cast<std::size_t>(at - start))) break;
         const char* length = nullptr;
+        if ((at[0] == 'h' && at[1] == 'h') || at[0] == 'L') {
+            ok = false;
+            break;
+        }
         if (at[0] == 'l' && at[1] == 'l') {
             length = "I64";
             at += 2;
@@ -56,7 +60,7 @@ bool ToSystemCrtFormat(const char* format, char* out, std::size_t size) {
         }
         if (length != nullptr && !put(length, std::strlen(length))) break;
     }
-    if (!fits) {
+    if (!ok) {
         out[0] = '\0';
         return false;
     }

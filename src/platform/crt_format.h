@@ -8,12 +8,13 @@
 
 namespace gx {
 
-// `format` with ll and j written as I64, and z and t as the width of a
-// pointer (nothing on 32-bit Windows, I64 on 64-bit); every other byte is
-// copied. False, with `out` empty, when the result does not fit `size`.
-// Not carried over: hh (msvcrt reads a short) and L (msvcrt has no long
-// double), and %e and %g print three exponent digits there; the program
-// uses none of them.
+// `format` (for printing or scanning) with ll and j written as I64, and z
+// and t as the width of a pointer (nothing on 32-bit Windows, I64 on
+// 64-bit); every other byte is copied. False, with `out` empty, when the
+// result does not fit `size`, or for hh and L, which msvcrt would take for
+// a short and a double: a scan would store past a char. Not carried over
+// either: %e and %g print three exponent digits there. The program uses
+// none of them.
 bool ToSystemCrtFormat(const char* format, char* out, std::size_t size);
 
 }  // namespace gx

@@ -30,6 +30,15 @@ TEST(CrtFormat, EverythingElseIsCopied) {
         EXPECT_EQ(Translated(same), same);
 }
 
+// msvcrt would read hh as a short and L as a double: a scan would store
+// two bytes into a char.
+TEST(CrtFormat, LengthsTheSystemReadsDifferentlyAreRefused) {
+    EXPECT_EQ(Translated("%hhu"), "(does not fit: )");
+    EXPECT_EQ(Translated("%d %Lf"), "(does not fit: )");
+    EXPECT_EQ(Translated("%*hhd%d"), "(does not fit: )");
+    EXPECT_EQ(Translated("%*d/%hu %[^hhL]"), "%*d/%hu %[^hhL]");
+}
+
 TEST(CrtFormat, AResultThatDoesNotFitIsRefusedWhole) {
     // The terminator needs its room too.
     EXPECT_EQ(Translated("%llu", 6), "%I64u");

@@ -1,4 +1,4 @@
-// The product's formatter: msvcrt's own, giving C99's results.
+// The product's formatter and scanner: msvcrt's own, giving C99's results.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -50,6 +50,39 @@ TEST(SystemCrtFormat, AFormatLongerThanItsLocalCopyIsTranslatedToo) {
     Result r = Format(700, format.c_str(), 18446744073709551615ULL);
     EXPECT_EQ(r.text, std::string(600, '.') + "18446744073709551615");
     EXPECT_EQ(r.returned, 620);
+}
+
+int Scan(const char* text, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int stored = gx::win32::SystemCrtScan(text, format, args);
+    va_end(args);
+    return stored;
+}
+
+TEST(SystemCrtScan, ReadsTheFieldsTheProgramAsksFor) {
+    int year = -1;
+    unsigned month = 99, day = 99;
+    char tail = '#';
+    // The date of a device-setup log section.
+    EXPECT_EQ(Scan("2026/12/08 10:00:05", "%4d/%2u/%2u%c", &year, &month, &day, &tail), 4);
+    EXPECT_EQ(year, 2026);
+    EXPECT_EQ(month, 12u);
+    EXPECT_EQ(day, 8u);
+    EXPECT_EQ(tail, ' ');
+    EXPECT_EQ(Scan("2026/1", "%4d/%2u/%2u%c", &year, &month, &day, &tail), 2);
+    EXPECT_EQ(month, 1u);
+    EXPECT_EQ(Scan("", "%4d", &year), EOF);
+    unsigned long long big = 0;
+    EXPECT_EQ(Scan("18446744073709551615", "%llu", &big), 1);
+    EXPECT_EQ(big, 18446744073709551615ULL);
+}
+
+TEST(SystemCrtScan, ALengthThatWouldStorePastItsFieldIsRefused) {
+    unsigned char fields[2] = {0x11, 0x22};
+    EXPECT_EQ(Scan("300", "%hhu", &fields[0]), EOF);
+    EXPECT_EQ(fields[0], 0x11);
+    EXPECT_EQ(fields[1], 0x22);
 }
 
 }  // namespace

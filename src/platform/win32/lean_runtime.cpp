@@ -15,6 +15,11 @@ extern "C" int __mingw_vsnprintf(char* out, std::size_t size, const char* format
     return gx::win32::SystemCrtFormat(out, size, format, args);
 }
 
+// Likewise the C99 scanner with its number parsers (40 KB for one date).
+extern "C" int __mingw_vsscanf(const char* text, const char* format, va_list args) {
+    return gx::win32::SystemCrtScan(text, format, args);
+}
+
 #endif
 
 #if defined(__GLIBCXX__)

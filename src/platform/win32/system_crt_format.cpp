@@ -6,6 +6,10 @@
 
 #include "platform/crt_format.h"
 
+// The runtime's own bridge from a va_list to msvcrt's sscanf, which on
+// Windows XP has no va_list form.
+extern "C" int __cdecl __ms_vsscanf(const char* text, const char* format, va_list args);
+
 namespace gx::win32 {
 
 namespace {
@@ -51,6 +55,16 @@ int SystemCrtFormat(char* out, std::size_t size, const char* format, va_list arg
     }
     std::free(heap);
     return length;
+}
+
+int SystemCrtScan(const char* text, const char* format, va_list args) {
+    char systemFormat[512];
+    if (!ToSystemCrtFormat(format, systemFormat, sizeof(systemFormat))) return EOF;
+    va_list copy;
+    va_copy(copy, args);
+    const int stored = __ms_vsscanf(text, systemFormat, copy);
+    va_end(copy);
+    return stored;
 }
 
 }  // namespace gx::win32

@@ -123,6 +123,7 @@ gx_wine_prefix() {
     # Wine's desktop process binds to the display the server starts with.
     gx_display || return 1
     export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
     # A server of an interrupted run would keep its clients and its display.
     [ -d "$WINEPREFIX" ] && wineserver -k </dev/null >/dev/null 2>&1
     if [ ! -f "$WINEPREFIX/.gathrix-prefix-done" ]; then

@@ -124,6 +124,8 @@ gx_wine_prefix() {
     gx_display || return 1
     export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
+    # A server of an interrupted run would keep its clients and its display.
+    [ -d "$WINEPREFIX" ] && wineserver -k </dev/null >/dev/null 2>&1
     if [ ! -f "$WINEPREFIX/.gathrix-prefix-done" ]; then
         # A prefix whose making was interrupted is made again.
         rm -rf "$WINEPREFIX"
@@ -159,7 +161,8 @@ gx_display() {
     if [ -n "${DISPLAY:-}" ] && [ -z "${GX_FORCE_XVFB:-}" ]; then return 0; fi
     local n
     for n in $(seq 90 120); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        # A lock names its server; one of a server that is gone is stale.
+        [ -e "/tmp/.X$n-lock" ] && kill -0 "$(tr -dc 0-9 <"/tmp/.X$n-lock")" 2>/dev/null && continue
         # A server of another /tmp (a chroot, a container) shows only its
         # abstract socket, which clients would reach first.
         grep -qa "@/tmp/.X11-unix/X$n\$" /proc/net/unix 2>/dev/null && continue
@@ -167,7 +170,9 @@ gx_display() {
         GX_XVFB_PID=$!
         export DISPLAY=":$n"
         local i
-        for i in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+        # Listening (a killed server's socket file may still be there).
+        for i in $(seq 50); do grep -qa "@/tmp/.X11-unix/X$n\$" /proc/net/unix && return 0; sleep 0.1; done
+        kill "$GX_XVFB_PID" 2>/dev/null
     done
     gx_say "could not start Xvfb"; return 1
 }

@@ -24,7 +24,7 @@ Facts ReadFacts(const CAction& action, const ReadBounds& bounds) {
     AddDrive(facts.drives, action.m_szSharedPath, "product shared path");
     ReadElevation(facts);
     ReadFailedCopies(action, facts);
-    facts.collected = ReadCollected(action, bounds, facts.now);
+    facts.collected = ReadCollected(action, bounds);
     facts.installed = ReadInstalledSoftware();
     CheckInstallLocations(facts.installed);
     facts.installerCache = ReadInstallerCache();

@@ -4,9 +4,7 @@
 // file and line.
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
-#include <deque>
 
 #include "environment/action.h"
 #include "findings/collected_files.h"
@@ -215,15 +213,26 @@ bool IsDeviceSetupLog(const std::string& name) {
            (name.size() == 16 && EndsWithNoCase(name, "setupapi.dev.log"));
 }
 
-// "YYYY/MM/DD" at `at`: the day number, or false.
+// A number of `least` to `most` digits at `at`, which moves past it.
+bool Digits(const std::string& text, std::size_t& at, std::size_t least, std::size_t most, unsigned* value) {
+    std::size_t count = 0;
+    *value = 0;
+    while (at < text.size() && count < most && std::isdigit(static_cast<unsigned char>(text[at]))) {
+        *value = *value * 10 + static_cast<unsigned>(text[at++] - '0');
+        ++count;
+    }
+    return count >= least;
+}
+
+// "YYYY/MM/DD" at `at`: the day number, or false. Read by hand: the C
+// runtime's scanner would bring its number parsers into the program.
 bool ParseDate(const std::string& text, std::size_t at, long* day) {
-    int year = 0;
-    unsigned month = 0, date = 0;
-    char tail = 0;
-    if (at >= text.size()) return false;
-    if (std::sscanf(text.c_str() + at, "%4d/%2u/%2u%c", &year, &month, &date, &tail) < 3) return false;
+    unsigned year = 0, month = 0, date = 0;
+    if (!Digits(text, at, 4, 4, &year) || at >= text.size() || text[at++] != '/' || !Digits(text, at, 1, 2, &month) ||
+        at >= text.size() || text[at++] != '/' || !Digits(text, at, 1, 2, &date))
+        return false;
     if (year < 1990 || month < 1 || month > 12 || date < 1 || date > 31) return false;
-    *day = gx::DaysFromCivil(year, month, date);
+    *day = gx::DaysFromCivil(static_cast<int>(year), month, date);
     return true;
 }
 
@@ -338,9 +347,9 @@ private:
         const bool failed = current_.hasExit ? !current_.succeeded : current_.hasError;
         if (open_ && failed && (!current_.hasDate || today_ - current_.day <= kRecentDays)) {
             ++failedCount_;
-            std::deque<Section>& kept = current_.family ? lastFamily_ : lastOther_;
+            std::vector<Section>& kept = current_.family ? lastFamily_ : lastOther_;
             kept.push_back(current_);
-            if (kept.size() > kListedSections) kept.pop_front();
+            if (kept.size() > kListedSections) kept.erase(kept.begin());  // a few, so a shift is cheap
         }
         open_ = false;
     }
@@ -352,7 +361,7 @@ private:
     long today_;
     Section current_;
     std::size_t failedCount_ = 0;
-    std::deque<Section> lastFamily_, lastOther_;
+    std::vector<Section> lastFamily_, lastOther_;
 };
 
 
@@ -381,7 +390,7 @@ bool IsCrashFile(const std::string& name) {
 
 }  // namespace
 
-CollectedFacts ReadCollected(const CAction& action, const ReadBounds& bounds, gx::DWORD) {
+CollectedFacts ReadCollected(const CAction& action, const ReadBounds& bounds) {
     CollectedFacts facts;
     facts.recorded = FilesRecorded(action);
     if (!facts.recorded) return facts;

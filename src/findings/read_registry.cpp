@@ -245,22 +245,6 @@ ServicesFacts ReadServices(const CAction& action) {
     return facts;
 }
 
-namespace {
-
-// A text value; false when absent, over-long or not a text.
-bool ReadString(HKEY key, const char* name, std::string* text) {
-    char data[1024];
-    DWORD size = sizeof(data) - 1;
-    DWORD type = REG_NONE;
-    if (os().RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != 0) return false;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-    data[std::min<DWORD>(size, sizeof(data) - 1)] = '\0';
-    *text = data;
-    return !text->empty();
-}
-
-}  // namespace
-
 InstallerCacheFacts ReadInstallerCache() {
     InstallerCacheFacts reading;
     // The installer keeps its registrations in the 64-bit view; Windows
@@ -286,12 +270,12 @@ InstallerCacheFacts ReadInstallerCache() {
             continue;
         CachedPackage package;
         package.source = std::string("HKLM\\") + kProductsKey + "\\" + name + "\\InstallProperties\\LocalPackage";
-        std::string publisher;
-        ReadString(properties.get(), "DisplayName", &package.name);
-        ReadString(properties.get(), "Publisher", &publisher);
+        package.name = QueryText(properties.get(), "DisplayName");
+        const std::string publisher = QueryText(properties.get(), "Publisher");
         if (!NamesFamily(package.name) && !NamesFamily(publisher)) continue;
         if (package.name.empty()) package.name = name;
-        if (ReadString(properties.get(), "LocalPackage", &package.package)) {
+        package.package = QueryText(properties.get(), "LocalPackage");
+        if (!package.package.empty()) {
             DWORD attributes = os().GetFileAttributesA(package.package.c_str());
             package.missing = Missing(attributes, attributes == INVALID_FILE_ATTRIBUTES ? os().GetLastError() : 0);
         }

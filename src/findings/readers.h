@@ -28,7 +28,7 @@ void ReadFailedCopies(const CAction& action, Facts& facts);
 
 // Collected files: the copied installation and device-setup logs, dumps and
 // error files.
-CollectedFacts ReadCollected(const CAction& action, const ReadBounds& bounds, gx::DWORD now);
+CollectedFacts ReadCollected(const CAction& action, const ReadBounds& bounds);
 
 // The product's folders: the paths the registry names, the files below
 // them, the family's registered installation folders.

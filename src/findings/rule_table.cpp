@@ -1,29 +1,13 @@
-// The one list of rules, in the order support reads them: a rule's id is
-// written here only.
+// The rule table of rules.h as the engine runs it.
 #include "findings/engine.h"
 #include "findings/rules.h"
 
 namespace findings {
 
 const std::vector<Rule>& Rules() {
-    static const std::vector<Rule> rules = {
-        {"pending-restart", PendingRestart},
-        {"installer-busy", InstallerBusy},
-        {"installer-log-failure", InstallerLogFailure},
-        {"installer-events", InstallerEvents},
-        {"service-failures", ServiceFailures},
-        {"family-services", FamilyServices},
-        {"installer-service", InstallerService},
-        {"duplicate-products", DuplicateProducts},
-        {"installer-cache", InstallerCache},
-        {"product-paths", ProductPaths},
-        {"product-file-attributes", ProductFileAttributes},
-        {"crash-evidence", CrashEvidence},
-        {"low-disk", LowDisk},
-        {"collection-incomplete", CollectionIncomplete},
-        {"device-setup-failures", DeviceSetupFailures},
-        {"locked-files", LockedFiles},
-    };
+#define GX_RULE_ROW(id, function) {id, function},
+    static const std::vector<Rule> rules = {GX_FINDINGS_RULES(GX_RULE_ROW)};
+#undef GX_RULE_ROW
     return rules;
 }
 

@@ -1,28 +1,35 @@
-// The rules: each a pure function of the facts, read once at the end of the
-// run; none reaches the platform. Their ids, order and ruleset are in the
-// rule table (engine.h), nowhere else.
+// The rules, each a pure function of the facts read once at the end of the
+// run; none reaches the platform. The list below is the rule table: each
+// rule's id, written nowhere else, and its function, in the order support
+// reads the results. A new rule is its function and its line here (and a
+// raised kRuleset).
 #pragma once
 
 #include "findings/facts.h"
 #include "findings/result.h"
 
+#define GX_FINDINGS_RULES(RULE)                               \
+    RULE("pending-restart", PendingRestart)                   \
+    RULE("installer-busy", InstallerBusy)                     \
+    RULE("installer-log-failure", InstallerLogFailure)        \
+    RULE("installer-events", InstallerEvents)                 \
+    RULE("service-failures", ServiceFailures)                 \
+    RULE("family-services", FamilyServices)                   \
+    RULE("installer-service", InstallerService)               \
+    RULE("duplicate-products", DuplicateProducts)             \
+    RULE("installer-cache", InstallerCache)                   \
+    RULE("product-paths", ProductPaths)                       \
+    RULE("product-file-attributes", ProductFileAttributes)    \
+    RULE("crash-evidence", CrashEvidence)                     \
+    RULE("low-disk", LowDisk)                                 \
+    RULE("collection-incomplete", CollectionIncomplete)       \
+    RULE("device-setup-failures", DeviceSetupFailures)        \
+    RULE("locked-files", LockedFiles)
+
 namespace findings {
 
-Result PendingRestart(const Facts& facts);
-Result InstallerBusy(const Facts& facts);
-Result InstallerLogFailure(const Facts& facts);
-Result InstallerEvents(const Facts& facts);
-Result ServiceFailures(const Facts& facts);
-Result FamilyServices(const Facts& facts);
-Result InstallerService(const Facts& facts);
-Result DuplicateProducts(const Facts& facts);
-Result InstallerCache(const Facts& facts);
-Result ProductPaths(const Facts& facts);
-Result ProductFileAttributes(const Facts& facts);
-Result CrashEvidence(const Facts& facts);
-Result LowDisk(const Facts& facts);
-Result CollectionIncomplete(const Facts& facts);
-Result DeviceSetupFailures(const Facts& facts);
-Result LockedFiles(const Facts& facts);
+#define GX_DECLARE_RULE(id, function) Result function(const Facts& facts);
+GX_FINDINGS_RULES(GX_DECLARE_RULE)
+#undef GX_DECLARE_RULE
 
 }  // namespace findings

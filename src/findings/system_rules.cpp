@@ -64,10 +64,23 @@ std::string Gigabytes(std::uint64_t bytes) {
     return text;
 }
 
+// The text, or one of its words (7026 lists the drivers that failed to
+// load, one a line), is a family service's name.
 bool NamesFamilyService(const std::string& text, const ServicesFacts& services) {
     if (NamesFamily(text)) return true;
     for (const ServiceFacts& service : services.family)
         if (SameText(text, service.name) || SameText(text, service.displayName)) return true;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t begin = text.find_first_not_of(" \t\r\n", at);
+        if (begin == std::string::npos) break;
+        const std::size_t end = std::min(text.find_first_of(" \t\r\n", begin), text.size());
+        const std::string word = text.substr(begin, end - begin);
+        if (word.size() < text.size())
+            for (const ServiceFacts& service : services.family)
+                if (SameText(word, service.name)) return true;
+        at = end;
+    }
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "registry/key_delete.h"
 
 #include <cstdio>
+#include <string>
 
 #include "environment/action.h"
 #include "environment/wow64.h"
@@ -41,13 +42,17 @@ LONG DeleteKeyTree(const char* path) {
     UniqueRegKey key;
     LONG status = os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, key.put());
     if (status != 0) return status;
+    std::string last;
     for (;;) {
         char name[256] = {};
         DWORD length = sizeof(name);
         status = os().RegEnumKeyExA(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr);
         if (status == static_cast<LONG>(ERROR_NO_MORE_ITEMS)) break;
+        // A subkey that is still first after its deletion was not deleted.
+        if (status == 0 && last == name) status = static_cast<LONG>(ERROR_ACCESS_DENIED);
         if (status == 0) status = os().SHDeleteKeyA(key.get(), name);
         if (status != 0) return status;
+        last = name;
     }
     key.reset();
     HMODULE advapi = os().GetModuleHandleA("advapi32.dll");

@@ -29,18 +29,15 @@ FAILED=0
 SCENARIO=""
 
 # The driver always runs in a UTF-8 locale, so that Wine turns the texts it
-# types from UTF-8 into the program's code page.
-# Its output goes through a file: a Wine process that the call starts (the
-# desktop's explorer after a server restart) inherits the output and would
-# hold a pipe open for good.
+# types from UTF-8 into the program's code page. Its output goes through a
+# file: when Wine's desktop process has ended with the last window, the
+# driver's first call starts it again, and a pipe it inherited would stay open.
 drive() {
-    local out rc
-    out=$(mktemp)
+    local out="$E2E_OUT/drive.txt" status
     LC_ALL=C.UTF-8 wine "$BUILD/gxdrive.exe" "$@" </dev/null >"$out" 2>&1
-    rc=$?
+    status=$?
     tr -d '\r' <"$out" | iconv -f CP1252 -t UTF-8
-    rm -f "$out"
-    return "$rc"
+    return "$status"
 }
 check() { python3 "$E2E_DIR/check.py" "$@"; }
 shot() { import -window root "$SHOTS/$1.png" 2>/dev/null || true; }

@@ -8,113 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "environment/action.h"
-#include "fake_fixture.h"
-#include "files/file_table.h"
-#include "findings/engine.h"
+#include "findings_fixture.h"
 #include "registry/hive_table.h"
 
 namespace {
 
-using findings::Status;
-
-const std::string kProduct = "C:\\Program Files\\Halvorn\\CORVANE NET PC";
-const std::string kServices = "SYSTEM\\CurrentControlSet\\Services\\";
-// The fake's clock, 2026-12-07 09:05:03 UTC, in seconds since 1970.
-constexpr gx::DWORD kNow = 1796634303;
-constexpr gx::DWORD kDay = 86400;
-
-using Seed = std::function<void(gx::FakePlatform&, CAction&)>;
-
-struct RuleCase {
-    const char* what;
-    Seed seed;
-    Status status;
-    std::string shows;  // in an evidence line (fail) or the reason (skip)
-};
-
-std::string Dword(gx::DWORD value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
-
-void AddService(gx::FakePlatform& fake, const std::string& name, const std::string& display,
-                const std::string& image, gx::DWORD start) {
-    fake.registry().SetString(kServices + name, "DisplayName", display);
-    fake.registry().SetValue(kServices + name, "ImagePath", gx::REG_EXPAND_SZ, image + std::string(1, '\0'));
-    fake.registry().SetValue(kServices + name, "Start", gx::REG_DWORD, Dword(start));
-}
-
-// What every case starts from: a plain, healthy Windows with the product.
-void HealthyWindows(gx::FakePlatform& fake, CAction& action) {
-    fake.registry().MakeKey("SYSTEM\\CurrentControlSet\\Control\\Session Manager");
-    AddService(fake, "msiserver", "Windows Installer", "C:\\WINDOWS\\system32\\msiexec.exe /V", 3);
-    action.m_szWindowsPath = "C:\\WINDOWS";
-    action.m_szSystemDrive = "C:\\";
-    action.m_szNetPCPath = kProduct;
-    action.m_szSharedPath = "C:\\Program Files\\Halvorn\\Shared";
-    action.m_Record.rows.assign(kFileTableSize, RecordedItem());
-    for (RecordedItem& row : action.m_Record.rows) row.outcome = ItemOutcome::NotPresent;
-    for (RecordedItem& log : action.m_Record.eventLogs) log.outcome = ItemOutcome::Written;
-    for (RecordedItem& hive : action.m_Record.hives) hive.outcome = ItemOutcome::Written;
-}
-
-gx::FakeEventRecord Event(const char* source, gx::DWORD id, gx::DWORD age, std::vector<std::string> strings) {
-    gx::FakeEventRecord record;
-    record.source = source;
-    record.eventId = 0xC0000000u | id;  // as stored: severity bits above the id
-    record.timeGenerated = kNow - age;
-    record.strings = std::move(strings);
-    return record;
-}
-
-findings::Result Named(const char* id, findings::Result result) {
-    result.id = id;
-    return result;
-}
-
-std::string Line(const findings::Evidence& item) {
-    return item.source + (item.line > 0 ? ":" + std::to_string(item.line) : "") + ": " + item.text;
-}
-
-class FindingsTest : public FakeTest {
-protected:
-    // Each case on a fresh Windows: seeded, facts read, the rule `id` run;
-    // a failure has the rule's `severity`.
-    void CheckRule(const char* id, findings::Severity severity, const std::vector<RuleCase>& cases) {
-        for (const RuleCase& c : cases) {
-            SCOPED_TRACE(std::string(id) + ": " + c.what);
-            gx::FakePlatform windows;
-            gx::ScopedPlatform scope(windows);
-            findings::Result result;
-            {
-                CAction action;
-                HealthyWindows(windows, action);
-                if (c.seed) c.seed(windows, action);
-                result = findings::RunRules(findings::ReadFacts(action), {Find(id)})[0];
-            }
-            EXPECT_EQ(std::string(result.id), id);
-            EXPECT_EQ(result.status, c.status) << result.title << result.reason;
-            if (c.status == Status::Fail) {
-                std::string lines;
-                for (const findings::Evidence& item : result.evidence) lines += Line(item) + "\n";
-                EXPECT_NE(lines.find(c.shows), std::string::npos) << lines;
-                EXPECT_EQ(result.severity, severity);
-                EXPECT_FALSE(result.title.empty());
-                EXPECT_FALSE(result.remedy.empty());
-            }
-            if (c.status == Status::Skip) {
-                EXPECT_NE(result.reason.find(c.shows), std::string::npos) << result.reason;
-            }
-            EXPECT_EQ(windows.OpenHandles(), "");
-            EXPECT_EQ(windows.UnfiredFaults(), "");
-        }
-    }
-
-    static findings::Rule Find(const char* id) {
-        for (const findings::Rule& rule : findings::Rules())
-            if (std::string(rule.id) == id) return rule;
-        ADD_FAILURE() << "no rule " << id;
-        return {id, [](const findings::Facts&) { return findings::Pass(); }};
-    }
-};
+using namespace findingstest;
 
 TEST_F(FindingsTest, PendingRestart) {
     const std::string manager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
@@ -157,7 +56,7 @@ TEST_F(FindingsTest, PendingRestart) {
         {"64-bit Windows: only Wow6432Node, the 64-bit view refused", [&](gx::FakePlatform& f, CAction&) {
              f.process().SetWow64(true);
              f.registry().MakeKey("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\WindowsUpdate\\Auto Update\\RebootRequired");
-             f.Fail(gx::FakeOp::RegOpenKeyExA, gx::ERROR_ACCESS_DENIED).WhenArg(0, required);
+             f.Fail(gx::FakeOp::RegOpenKeyExA, gx::ERROR_ACCESS_DENIED, 1).WhenArg(0, required);
          }, Status::Pass, ""},
         {"Windows 2000 refuses the view flag", [&](gx::FakePlatform& f, CAction&) {
              f.registry().RefuseViewFlags();
@@ -249,7 +148,11 @@ TEST_F(FindingsTest, ServiceFailures) {
          "(1 hour ago), event 7001: 1 record(s), the last: Corvane Runtime | Halvorn Bus"},
         {"a logon failure", scm(7038, kDay, {"Halvorn Data Service", ".\\hvsvc", "%%1326"}), Status::Fail, "event 7038"},
         {"a logon right missing", scm(7041, kDay, {"Halvorn Data Service", ".\\hvsvc"}), Status::Fail, "event 7041"},
-        {"a boot driver", scm(7026, kDay, {"\n halvorn_bus"}), Status::Fail, "event 7026"},
+        {"a boot driver among others", [scm](gx::FakePlatform& f, CAction& a) {
+             AddService(f, "hvbus", "Bus", kProduct + "\\hvbus.sys", 1);
+             f.files().WriteFile(kProduct + "\\hvbus.sys", "MZ");
+             scm(7026, kDay, {"\n i8042prt\n hvbus"})(f, a);
+         }, Status::Fail, "event 7026: 1 record(s), the last:   i8042prt  hvbus"},
         {"other services, other events, older than 7 days", [](gx::FakePlatform& f, CAction&) {
              f.eventLog().AddRecord("System", Event("Service Control Manager", 7031, 8 * kDay, {"Corvane Runtime", "1"}));
              f.eventLog().AddRecord("System", Event("Service Control Manager", 7031, kDay, {"Print Spooler", "1"}));

@@ -708,4 +708,26 @@ void FakeFiles::WriteStdout(const char* text) {
     stdoutText_ += text;
 }
 
+void FakeFiles::SetDiskSpace(const std::string& root, std::uint64_t freeBytes, std::uint64_t totalBytes) {
+    diskSpace_[Upper(root)] = {freeBytes, totalBytes};
+}
+
+BOOL FakeFiles::GetDiskFreeSpaceExA(const char* directory, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER* total,
+                                       ULARGE_INTEGER* totalFree) {
+    const std::string path = directory != nullptr ? directory : "";
+    Log(FakeOp::GetDiskFreeSpaceExA, {path});
+    if (FailsNow(FakeOp::GetDiskFreeSpaceExA, LastArgs())) return FALSE;
+    if (path.size() < 3 || path[1] != ':' || path[2] != '\\') {
+        SetError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    std::pair<std::uint64_t, std::uint64_t> space = {100ull << 30, 200ull << 30};
+    auto seeded = diskSpace_.find(Upper(path.substr(0, 3)));
+    if (seeded != diskSpace_.end()) space = seeded->second;
+    if (freeToCaller != nullptr) freeToCaller->QuadPart = space.first;
+    if (total != nullptr) total->QuadPart = space.second;
+    if (totalFree != nullptr) totalFree->QuadPart = space.first;
+    return TRUE;
+}
+
 }  // namespace gx

@@ -175,4 +175,24 @@ void* FakeSecurity::LocalFree(void* memory) {
     return nullptr;
 }
 
+BOOL FakeSecurity::GetTokenInformation(HANDLE token, int infoClass, void* info, DWORD length, DWORD* returnLength) {
+    Log(FakeOp::GetTokenInformation, {std::to_string(infoClass), std::to_string(length)});
+    if (token != &tokenTag_) {
+        SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (FailsNow(FakeOp::GetTokenInformation, LastArgs())) return FALSE;
+    if (infoClass != TokenElevation || elevation_ < 0) {
+        SetError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *returnLength = sizeof(TOKEN_ELEVATION);
+    if (length < sizeof(TOKEN_ELEVATION)) {
+        SetError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    static_cast<TOKEN_ELEVATION*>(info)->TokenIsElevated = static_cast<DWORD>(elevation_);
+    return TRUE;
+}
+
 }  // namespace gx

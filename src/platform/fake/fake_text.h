@@ -14,4 +14,10 @@ inline std::string Lower(std::string text) {
     return text;
 }
 
+inline std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
 }  // namespace gx

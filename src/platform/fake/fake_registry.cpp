@@ -257,8 +257,10 @@ std::shared_ptr<FakeRegNode> FakeRegistry::Base(HKEY root) {
     return nullptr;
 }
 
-void FakeRegistry::Resolve(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* base,
+LONG FakeRegistry::Resolve(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* base,
                            std::string* path, std::string* basePath, bool* view32) {
+    if ((access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY)) != 0 && refusesViewFlags_)
+        return static_cast<LONG>(ERROR_INVALID_PARAMETER);
     *base = Base(root);
     *path = subKey != nullptr ? subKey : "";
     basePath->clear();
@@ -269,10 +271,11 @@ void FakeRegistry::Resolve(HKEY root, const char* subKey, REGSAM access, std::sh
     // redirection happens at that level.
     const bool atSoftware = parent != nullptr && Lower(parent->path) == "software";
     *view32 = process_.IsWow64() && (asks32 || (!asks64 && (parent == nullptr || parent->view32 || atSoftware)));
-    if (!*view32 || *base == nullptr) return;
+    if (*base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    if (!*view32) return 0;
     const std::string full = basePath->empty() ? *path : *basePath + "\\" + *path;
     const std::string seen = Redirected32(full);
-    if (seen == full) return;
+    if (seen == full) return 0;
     if (basePath->empty() || Lower(seen).rfind(Lower(*basePath) + "\\", 0) != 0) {
         *base = hklm_;
         *path = seen;
@@ -280,6 +283,7 @@ void FakeRegistry::Resolve(HKEY root, const char* subKey, REGSAM access, std::sh
     } else {
         *path = seen.substr(basePath->size() + 1);
     }
+    return 0;
 }
 
 std::string FakeRegistry::NamedPath(const std::shared_ptr<FakeRegNode>& from, const std::string& fromPath,
@@ -302,12 +306,10 @@ LONG FakeRegistry::RegOpenKeyExA(HKEY root, const char* subKey, DWORD options, R
     DWORD code = 0;
     if (Injected(FakeOp::RegOpenKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
     const REGSAM views = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
-    if ((access & views) != 0 && refusesViewFlags_) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
     std::shared_ptr<FakeRegNode> base;
     std::string path, basePath;
     bool view32 = false;
-    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
-    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    if (LONG refused = Resolve(root, subKey, access, &base, &path, &basePath, &view32)) return refused;
     LONG status = 0;
     std::shared_ptr<FakeRegNode> node = Walk(base, path, false, false, &status, nullptr);
     return node == nullptr ? status
@@ -331,12 +333,10 @@ LONG FakeRegistry::RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, 
     DWORD code = 0;
     if (Injected(FakeOp::RegCreateKeyExA, LastArgs(), &code)) return static_cast<LONG>(code);
     const REGSAM views = KEY_WOW64_64KEY | KEY_WOW64_32KEY;
-    if ((access & views) != 0 && refusesViewFlags_) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
     std::shared_ptr<FakeRegNode> base;
     std::string path, basePath;
     bool view32 = false;
-    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
-    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    if (LONG refused = Resolve(root, subKey, access, &base, &path, &basePath, &view32)) return refused;
     LONG status = 0;
     bool created = false;
     std::shared_ptr<FakeRegNode> node = Walk(base, path, true, options == REG_OPTION_VOLATILE, &status, &created);
@@ -456,8 +456,7 @@ LONG FakeRegistry::ParentForDeletion(HKEY root, const char* subKey, REGSAM acces
     std::shared_ptr<FakeRegNode> base;
     std::string path, basePath;
     bool view32 = false;
-    Resolve(root, subKey, access, &base, &path, &basePath, &view32);
-    if (base == nullptr) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+    if (LONG refused = Resolve(root, subKey, access, &base, &path, &basePath, &view32)) return refused;
     std::vector<std::string> parts = SplitKey(path);
     if (parts.empty()) return static_cast<LONG>(ERROR_ACCESS_DENIED);
     *parent = base;

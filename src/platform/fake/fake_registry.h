@@ -82,8 +82,8 @@ private:
     };
     // Where `root` and `subKey` lead in the view that `access` asks for (a
     // relative open keeps its parent's view): the node to walk from and the
-    // path below it.
-    void Resolve(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* base,
+    // path below it; a refusal's status, else 0.
+    LONG Resolve(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* base,
                  std::string* path, std::string* basePath, bool* view32);
     // The parent of the key to delete and the key's lower-case name.
     LONG ParentForDeletion(HKEY root, const char* subKey, REGSAM access, std::shared_ptr<FakeRegNode>* parent,

@@ -87,9 +87,11 @@ void CollectRow(CAction& action, int i, CollectedFile& row, RecordedItem& record
 // for the life of the installation and can reach hundreds of megabytes.
 constexpr std::uint64_t kSetupDevLogBound = 8u << 20;
 
-// Makes the folders of `path` below `base` (which exists).
+// Makes `base` (whose parent exists; it ends with a separator) and the
+// folders of `path` below it.
 bool MakeFoldersBelow(const std::string& base, const std::string& path) {
-    for (std::size_t at = path.find('\\', base.size()); at != std::string::npos; at = path.find('\\', at + 1)) {
+    for (std::size_t at = path.find('\\', base.empty() ? 0 : base.size() - 1); at != std::string::npos;
+         at = path.find('\\', at + 1)) {
         const std::string folder = path.substr(0, at);
         if (os().GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES &&
             !os().CreateDirectoryA(folder.c_str(), nullptr))

@@ -124,7 +124,7 @@ BOOL CAction::Collect_Registry() {
         }
     }
 
-    if (RunsUnderWow64()) SaveHives64(folder);
+    if (m_Record.wow64) SaveHives64(folder);
 
     backup.Disable();
     Trace(TRACE_INFO, "< Tool::Collect_Registry");

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "environment/action.h"
-#include "environment/wow64.h"
 #include "environment/c_f_reg.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
@@ -57,7 +56,7 @@ BOOL CAction::Restore_Registry(LPCSTR pszSubFolder) {
 
     const std::string folder = m_szDest_Path_Registry;
     // On a 64-bit support PC the branch is where regedit shows it, not below Wow6432Node.
-    const REGSAM view = Native64View();
+    const REGSAM view = m_Record.wow64 ? KEY_WOW64_64KEY : 0;
     for (const RegistryHive& hive : HiveTable) {
         const std::string keyPath = RestoreKeyPath(pszSubFolder, hive);
         UniqueRegKey key;
@@ -90,7 +89,7 @@ BOOL CAction::IsRegistryEntryExit(LPCSTR szKeyName) {
     // An empty name would open HKEY_LOCAL_MACHINE itself and report it as
     // an entry that the caller then deletes.
     LONG status = *name == '\0' ? static_cast<LONG>(ERROR_INVALID_PARAMETER)
-                                : os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, name, 0, KEY_READ | Native64View(), key.put());
+                                : os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, name, 0, KEY_READ | (m_Record.wow64 ? KEY_WOW64_64KEY : 0), key.put());
     Trace(TRACE_INFO, "CTool::IsRegistryEntryExit -> szKeyName:%s RegOpenKeyEx: %li", name, static_cast<long>(status));
     return status == 0 ? TRUE : FALSE;
 }

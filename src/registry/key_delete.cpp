@@ -4,7 +4,6 @@
 #include <string>
 
 #include "environment/action.h"
-#include "environment/wow64.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "registry/token_privilege.h"
@@ -37,8 +36,8 @@ bool NamesAKey(const char* path) {
 // so on 64-bit Windows it would reach the 32-bit view: there the subkeys go
 // through a handle opened in the 64-bit view, and the emptied key through
 // the deletion that names the view.
-LONG DeleteKeyTree(const char* path) {
-    if (!RunsUnderWow64()) return os().SHDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+LONG DeleteKeyTree(const char* path, bool wow64) {
+    if (!wow64) return os().SHDeleteKeyA(HKEY_LOCAL_MACHINE, path);
     UniqueRegKey key;
     LONG status = os().RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, key.put());
     if (status != 0) return status;
@@ -128,7 +127,7 @@ BOOL CAction::DeleteRegistryEntry(LPCSTR szKeyPath) {
     }
     for (int attempt = 1; attempt <= 2; ++attempt) {
         if (attempt == 2) GrantAccessToKeyTree(szKeyPath);
-        LONG status = DeleteKeyTree(szKeyPath);
+        LONG status = DeleteKeyTree(szKeyPath, m_Record.wow64);
         if (status != 0)
             Trace(TRACE_INFO, "ERR1: CTool::DeleteRegistryEntry -> SHDeleteKey attempt %d: %li, szKeyPath:%s", attempt,
                   static_cast<long>(status), szKeyPath);

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -266,20 +265,11 @@ TEST_F(HiveExportTest, On64BitWindowsRedirectedBranchesAreSavedAgainFromThe64Bit
     fake.registry().SetString("SOFTWARE\\Wow6432Node\\Halvorn", "View", "32-bit installers");
     fake.registry().SetString("SOFTWARE\\Halvorn", "View", "64-bit component");
     // The Uninstall branch only in the 64-bit view: its 32-bit file fails.
-    const auto hex = [](const std::string& text) {
-        std::string out;
-        char two[3];
-        for (unsigned char c : text) {
-            std::snprintf(two, sizeof(two), "%02x", c);
-            out += two;
-        }
-        return out;
-    };
     CAction action;
     EXPECT_EQ(action.Collect_Registry(), TRUE);
-    EXPECT_NE(fake.files().ReadFile(File(HiveTable[0])).find(hex("32-bit installers")), std::string::npos);
+    EXPECT_NE(fake.files().ReadFile(File(HiveTable[0])).find(FakeHexBytes("32-bit installers")), std::string::npos);
     const std::string folder = kFolder;
-    EXPECT_NE(fake.files().ReadFile(folder + "halvorn64.sav").find(hex("64-bit component")), std::string::npos);
+    EXPECT_NE(fake.files().ReadFile(folder + "halvorn64.sav").find(FakeHexBytes("64-bit component")), std::string::npos);
     EXPECT_FALSE(fake.files().Exists(File(HiveTable[3])));
     EXPECT_TRUE(fake.files().Exists(folder + "msuninst64.sav"));
     for (const char* shared : {"services64.sav", "msole64.sav", "msinstfeat64.sav"})

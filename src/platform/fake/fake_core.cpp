@@ -23,6 +23,16 @@ std::string FakeHex(unsigned long value) {
     return text;
 }
 
+std::string FakeHexBytes(const std::string& bytes) {
+    std::string out;
+    char two[3];
+    for (unsigned char c : bytes) {
+        std::snprintf(two, sizeof(two), "%02x", c);
+        out += two;
+    }
+    return out;
+}
+
 FakeFault& FakeCore::Fail(FakeOp op, DWORD code, int times, int skip) {
     // Refused at once: a failure the fake never checks for could only show
     // as "never fired" at the end of the test.

@@ -61,6 +61,8 @@ struct FakeCall {
 
 // Text forms the operations log their arguments in.
 std::string FakeHex(unsigned long value);
+// Bytes as lower-case hex digits, two a byte, as the fake's hive files hold them.
+std::string FakeHexBytes(const std::string& bytes);
 
 class FakeCore {
 public:

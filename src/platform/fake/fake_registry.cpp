@@ -35,16 +35,6 @@ std::vector<std::string> SplitKey(const std::string& path) {
     return parts;
 }
 
-std::string Hex(const std::string& bytes) {
-    std::string out;
-    char two[3];
-    for (unsigned char c : bytes) {
-        std::snprintf(two, sizeof(two), "%02x", c);
-        out += two;
-    }
-    return out;
-}
-
 std::string Unhex(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i + 1 < text.size(); i += 2)
@@ -53,9 +43,9 @@ std::string Unhex(const std::string& text) {
 }
 
 void Dump(const FakeRegNode& node, const std::string& path, std::ostream& out) {
-    out << "key " << Hex(path) << "\n";
+    out << "key " << FakeHexBytes(path) << "\n";
     for (const auto& value : node.values)
-        out << "value " << Hex(value.first) << " " << value.second.type << " " << Hex(value.second.data) << "\n";
+        out << "value " << FakeHexBytes(value.first) << " " << value.second.type << " " << FakeHexBytes(value.second.data) << "\n";
     for (const std::string& child : node.childOrder) {
         const auto& sub = node.children.at(child);
         Dump(*sub, path.empty() ? sub->name : path + "\\" + sub->name, out);

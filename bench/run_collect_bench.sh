@@ -54,7 +54,7 @@ if [ -z "${GX_LANE:-}" ]; then
     # One lane a run: the first of those asked for.
     case "${LANE%% *}" in
     32) export GX_LANE=32 ;;
-    64) exec scripts/lane64 bench/run_collect_bench.sh "$@" ;;
+    64) GX_LANE64_PACKAGES="gcab" exec scripts/lane64 bench/run_collect_bench.sh "$@" ;;
     esac
 fi
 for exe in build/mingw/gathrix.exe build/mingw/floor_bench.exe build/mingw/gathrix_timed.exe build/mingw-wine/gxdrive.exe; do

@@ -126,6 +126,7 @@ struct SetupLogFacts {
     std::string shown;
     bool recognised = false;
     std::size_t failedCount = 0;
+    std::size_t familyFailedCount = 0;     // of those, sections naming the family
     std::vector<SetupSection> lastFailed;  // the family's first
     std::string problem;
 };

@@ -323,6 +323,7 @@ public:
     void End() { Close(); }
     bool Recognised() const { return recognised_; }
     std::size_t FailedCount() const { return failedCount_; }
+    std::size_t FamilyFailedCount() const { return familyFailedCount_; }
     // The last failed sections of the family, then the last of the others.
     std::vector<Section> LastFailed() const {
         std::vector<Section> sections(lastFamily_.begin(), lastFamily_.end());
@@ -347,6 +348,7 @@ private:
         const bool failed = current_.hasExit ? !current_.succeeded : current_.hasError;
         if (open_ && failed && (!current_.hasDate || today_ - current_.day <= kRecentDays)) {
             ++failedCount_;
+            if (current_.family) ++familyFailedCount_;
             std::vector<Section>& kept = current_.family ? lastFamily_ : lastOther_;
             kept.push_back(current_);
             if (kept.size() > kListedSections) kept.erase(kept.begin());  // a few, so a shift is cheap
@@ -360,7 +362,7 @@ private:
     long bootDay_ = 0;
     long today_;
     Section current_;
-    std::size_t failedCount_ = 0;
+    std::size_t failedCount_ = 0, familyFailedCount_ = 0;
     std::vector<Section> lastFamily_, lastOther_;
 };
 
@@ -375,6 +377,7 @@ SetupLogFacts ReadSetupLog(const CollectedCopy& copy, std::uint64_t byteLimit, l
     log.shown = copy.shown;
     log.recognised = scan.Recognised();
     log.failedCount = scan.FailedCount();
+    log.familyFailedCount = scan.FamilyFailedCount();
     for (const Section& section : scan.LastFailed())
         log.lastFailed.push_back({section.heading, section.firstError, section.family});
     log.problem = LogProblem(copy, lines, byteLimit);

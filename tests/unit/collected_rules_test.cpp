@@ -254,6 +254,31 @@ TEST_F(FindingsTest, CrashEvidence) {
 
 TEST_F(FindingsTest, DeviceSetupFailures) {
     CheckRule("device-setup-failures", findings::Severity::Warning, {
+        // Since Vista: the collected part of INF\setupapi.dev.log; a section
+        // whose exit status is SUCCESS is not failed whatever it logged; the
+        // family's drivers come first.
+        {"DeviceSetupDevLogFamilyFirst", [](gx::FakePlatform& f, CAction& a) {
+             f.files().WriteFile(filestest::kFileSave + "WINDOWS\\INF\\setupapi.dev.log",
+                                      "ice Install (partial first line)\r\n"
+                                      ">>>  [Device Install (Hardware initiated) - USB\\VID_0001]\r\n"
+                                      ">>>  Section start 2026/12/01 09:00:00.000\r\n"
+                                      "!!!  dvi: Device not started\r\n"
+                                      "<<<  [Exit status: FAILURE(0xe0000219)]\r\n"
+                                      ">>>  [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\r\n"
+                                      ">>>  Section start 2026/12/02 10:00:00.123\r\n"
+                                      "     inf: Provider: Halvorn AG\r\n"
+                                      "<<<  [Exit status: FAILURE(0xe000022f)]\r\n"
+                                      ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\r\n"
+                                      ">>>  Section start 2026/12/03 10:00:00.123\r\n"
+                                      "!!!  dvi: retrying\r\n"
+                                      "<<<  [Exit status: SUCCESS]\r\n");
+             a.m_Record.setupDevLog.outcome = ItemOutcome::Written;
+         }, Status::Fail, kSetupDev + ":6: [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\n" + kSetupDev +
+             ":9: <<<  [Exit status: FAILURE(0xe000022f)]\n" + kSetupDev +
+             ":2: [Device Install (Hardware initiated) - USB\\VID_0001]\n" + kSetupDev + ":4: !!!  dvi: Device not started", kWhole},
+    });
+    // Only other makers' devices failed: told, not warned of.
+    CheckRule("device-setup-failures", findings::Severity::Info, {
         {"DeviceSetupFailedSection", [](gx::FakePlatform& f, CAction& a) {
              Copied(f, a, "setupapi.log",
                       "[Device Install Log]\r\n"
@@ -281,28 +306,6 @@ TEST_F(FindingsTest, DeviceSetupFailures) {
                       "#E122 Device install failed. Error 0xe0000101");
          }, Status::Fail, kSetupApi + ":3: [2026/11/20 10:00:00 1234.5 Driver Install]\n" + kSetupApi +
              ":5: #E122 Device install failed. Error 0xe0000101", kWhole},
-        // Since Vista: the collected part of INF\setupapi.dev.log; a section
-        // whose exit status is SUCCESS is not failed whatever it logged; the
-        // family's drivers come first.
-        {"DeviceSetupDevLogFamilyFirst", [](gx::FakePlatform& f, CAction& a) {
-             f.files().WriteFile(filestest::kFileSave + "WINDOWS\\INF\\setupapi.dev.log",
-                                      "ice Install (partial first line)\r\n"
-                                      ">>>  [Device Install (Hardware initiated) - USB\\VID_0001]\r\n"
-                                      ">>>  Section start 2026/12/01 09:00:00.000\r\n"
-                                      "!!!  dvi: Device not started\r\n"
-                                      "<<<  [Exit status: FAILURE(0xe0000219)]\r\n"
-                                      ">>>  [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\r\n"
-                                      ">>>  Section start 2026/12/02 10:00:00.123\r\n"
-                                      "     inf: Provider: Halvorn AG\r\n"
-                                      "<<<  [Exit status: FAILURE(0xe000022f)]\r\n"
-                                      ">>>  [Device Install (Hardware initiated) - PCI\\VEN_1234]\r\n"
-                                      ">>>  Section start 2026/12/03 10:00:00.123\r\n"
-                                      "!!!  dvi: retrying\r\n"
-                                      "<<<  [Exit status: SUCCESS]\r\n");
-             a.m_Record.setupDevLog.outcome = ItemOutcome::Written;
-         }, Status::Fail, kSetupDev + ":6: [Device Install (DiInstallDriver) - C:\\WINDOWS\\INF\\oem7.inf]\n" + kSetupDev +
-             ":9: <<<  [Exit status: FAILURE(0xe000022f)]\n" + kSetupDev +
-             ":2: [Device Install (Hardware initiated) - USB\\VID_0001]\n" + kSetupDev + ":4: !!!  dvi: Device not started", kWhole},
         // A retry's "!!!" line in a section that ends in success.
         {"DeviceSetupSucceeded", [](gx::FakePlatform& f, CAction& a) {
              Copied(f, a, "setupapi.log",

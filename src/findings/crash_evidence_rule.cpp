@@ -2,6 +2,8 @@
 // collected, and the crash and hang reports of the Application event log
 // that name the product family, of the last 30 days, with their times and
 // ages.
+#include <algorithm>
+
 #include "findings/rules.h"
 #include "findings/text.h"
 
@@ -19,6 +21,20 @@ bool NamesProduct(const std::string& text, const Facts& facts) {
         while (!path.empty() && path.back() == '\\') path.pop_back();
         if (path.size() > 3 && Lower(text).find(path + "\\") != std::string::npos) return true;
     }
+    return false;
+}
+
+// Windows XP's crash records and the error reports name the program alone,
+// without its folder: such a record is the family's when the name is one of
+// the product folders' programs. One that names its program's path is judged
+// by the path only, so a namesake elsewhere is not taken for the product.
+bool NamesProductProgram(const EventRecord& record, const Facts& facts) {
+    for (const std::string& s : record.strings)
+        if (EndsWithNoCase(s, ".exe") && (s.find(":\\") != std::string::npos || s.compare(0, 2, "\\\\") == 0))
+            return false;
+    const std::vector<std::string>& programs = facts.productFiles.programs;
+    for (const std::string& s : record.strings)
+        if (std::find(programs.begin(), programs.end(), Lower(s)) != programs.end()) return true;
     return false;
 }
 
@@ -49,7 +65,7 @@ Result CrashEvidence(const Facts& facts) {
             product = product || NamesProduct(s, facts);
             if (!s.empty()) text += (text.empty() ? "" : " | ") + s;
         }
-        if (!product) continue;
+        if (!product && !NamesProductProgram(record, facts)) continue;
         if (++reports <= 5)
             evidence.push_back({std::string(log.name) + " event log, " + UtcText(record.time) + " (" +
                                     AgeText(record.time, facts.now) + "), " + record.source + " " + std::to_string(record.id),

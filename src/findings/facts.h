@@ -185,6 +185,7 @@ struct ProductFilesFacts {
     bool cut = false;  // stopped at the bound
     std::size_t flagged = 0;
     std::vector<FlaggedFile> first;   // the first few of them
+    std::vector<std::string> programs;  // names of the programs found, lower case
     std::string unlisted;             // roots that could not be listed
     std::size_t unlistedFolders = 0;  // below the roots
 };

@@ -21,6 +21,8 @@ namespace {
 
 // The overview lists this many of the files found.
 constexpr std::size_t kListedFiles = 10;
+// Program names kept for recognising the family's crash reports.
+constexpr std::size_t kKeptPrograms = 256;
 constexpr DWORD kReportedBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED;
 
 struct ProductPath {
@@ -89,7 +91,15 @@ void WalkTree(const CAction& action, const std::string& root, std::size_t bound,
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
                 // A junction leads out of the product's tree, or back into it.
                 if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) below.push_back(path);
-            } else if ((data.dwFileAttributes & kReportedBits) != 0) {
+                continue;
+            }
+            if (EndsWithNoCase(name, ".exe")) {
+                const std::string program = Lower(name);
+                if (walk.programs.size() < kKeptPrograms &&
+                    std::find(walk.programs.begin(), walk.programs.end(), program) == walk.programs.end())
+                    walk.programs.push_back(program);
+            }
+            if ((data.dwFileAttributes & kReportedBits) != 0) {
                 ++walk.flagged;
                 if (walk.first.size() < kListedFiles) {
                     // "Attribute:readonly compressed \r\n" -> "readonly compressed"

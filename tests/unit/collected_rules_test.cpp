@@ -238,6 +238,22 @@ TEST_F(FindingsTest, CrashEvidence) {
              AppEvent(f, "Application Hang", 1002, 3600, {"viewer.exe", "1.0"});
          }, Status::Fail, "Application event log, 2026-12-07 06:05:03 UTC (3 hours ago), Application Error 1000: NetPCSrv.exe | "
          "7.0.0.1 | ntdll.dll | c0000005 | " + kNetPC + "\\bin\\NetPCSrv.exe", kWhole},
+        // Windows XP's crash record and an error report name the program
+        // alone: one of the product folder's programs is the family's.
+        {"CrashEvidenceReportsNamingTheProgramAlone", [](gx::FakePlatform& f, CAction&) {
+             f.files().WriteFile(kNetPC + "\\bin\\CorNetPC.exe", "MZ");
+             AppEvent(f, "Application Error", 1000, 2 * 3600, {"CorNetPC.exe", "7.0.0.1", "ntdll.dll", "5.1.2600.5512", "00012a3f"});
+             AppEvent(f, "Windows Error Reporting", 1001, 3600, {"0", "APPCRASH", "Not available", "0", "corNETpc.exe", "7.0.0.1"});
+         }, Status::Fail, "Application event log, 2026-12-07 08:05:03 UTC (1 hour ago), Windows Error Reporting 1001: 0 | APPCRASH | "
+         "Not available | 0 | corNETpc.exe | 7.0.0.1\n"
+         "Application event log, 2026-12-07 07:05:03 UTC (2 hours ago), Application Error 1000: CorNetPC.exe | 7.0.0.1 | "
+         "ntdll.dll | 5.1.2600.5512 | 00012a3f", kWhole},
+        // A namesake whose record names its own folder is not the product's.
+        {"CrashEvidenceNamesakeElsewhere", [](gx::FakePlatform& f, CAction&) {
+             f.files().WriteFile(kNetPC + "\\bin\\CorNetPC.exe", "MZ");
+             AppEvent(f, "Application Error", 1000, 3600,
+                     {"CorNetPC.exe", "1.0", "ntdll.dll", "6.1", "c0000005", "C:\\Games\\CorNetPC.exe"});
+         }, Status::Pass, ""},
         // An empty error file, a dump of 31 days ago and a crash report of 40
         // days ago are history.
         {"CrashEvidenceEmptyOrOld", [](gx::FakePlatform& f, CAction& a) {
